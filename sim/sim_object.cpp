@@ -1,0 +1,133 @@
+#include "sim/sim_object.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "math/angles.h"
+
+SimObject::SimObject(const char* name_) : name(name_) {}
+
+SimObject::~SimObject() = default;
+
+void SimObject::Set_Sim_Index(int index) {
+    if (sim_index != -1) {
+        std::fprintf(stderr, "SimObject: Attempt to reset sim_index for object %s.\n", name);
+        return;
+    }
+    sim_index = index;
+}
+
+void SimObject::Reset(const Vector3d& gravity) {
+    state = initial_state;
+    if (state.mode == SimMode::Free) {
+        Orient_To_Motion(state, max_stretch, stretch_rate, gravity);
+    }
+    new_state = state;
+    collisions.clear();
+}
+
+void SimObject::Integrate(double dt, const Vector3d& gravity) {
+    new_state = state;
+    if (state.mode != SimMode::Free) {
+        return;
+    }
+    new_state.position = (dt * state.velocity + 0.5 * dt * dt * gravity) + state.position;
+    new_state.velocity = state.velocity + dt * gravity;
+    new_state.time = state.time + dt;
+    if (Dot(new_state.velocity, state.velocity) < 0.0) {
+        new_state.stretch_forward = !new_state.stretch_forward;
+    }
+    Orient_To_Motion(new_state, max_stretch, stretch_rate, gravity);
+}
+
+void SimObject::Advance_To(double t, const Vector3d& gravity) {
+    if (new_state.time == t) {
+        return;
+    }
+    switch (state.mode) {
+        case SimMode::Free:
+            if (collisions.empty()) {
+                Integrate(t - state.time, gravity);
+            }
+            new_state.time = t;
+            break;
+        case SimMode::Driven:
+            Get_State_At(t, gravity, new_state);
+            break;
+        case SimMode::Resting:
+        case SimMode::Fixed:
+            break;
+    }
+}
+
+void SimObject::Commit() {
+    if (state.mode == SimMode::Free || state.mode == SimMode::Driven) {
+        state = new_state;
+    }
+}
+
+bool SimObject::Add_Collision(Collision* c) {
+    const bool had_contact = !collisions.empty();
+    if (state.mode == SimMode::Free || state.mode == SimMode::Resting) {
+        collisions.push_front(c);
+    }
+    return had_contact;
+}
+
+bool SimObject::Remove_Collision(Collision* c) {
+    if (state.mode == SimMode::Free || state.mode == SimMode::Resting) {
+        auto found = std::find(collisions.begin(), collisions.end(), c);
+        if (found == collisions.end()) {
+            std::fprintf(stderr, "SimObject::Remove_Collision: Collision not in list\n");
+            std::abort();
+        }
+        collisions.erase(found);
+    }
+    return !collisions.empty();
+}
+
+void SimObject::Get_State_At(double t, const Vector3d&, SimState& out) {
+    out = state;
+    out.time = t;
+}
+
+void SimObject::Compute_Half_Extent() {
+    half_extent = polyhedron ? polyhedron->X_Half_Extent() : 0.0;
+}
+
+void SimObject::Orient_To_Motion(SimState& s, double max_stretch, double stretch_rate,
+                                 const Vector3d& gravity) {
+    const Vector3d axis = s.orientation.Rotate(Vector3d(1.0, 0.0, 0.0));
+    Vector3d direction;
+    double speed = 0.0;
+    if (s.velocity.Vanishes()) {
+        // At a standstill the stretch axis hangs along gravity. Its direction is normalised so
+        // that the cosine below is a cosine and not a multiple of g.
+        direction = gravity;
+        direction.Set_Length(1.0);
+    } else {
+        speed = s.velocity.Length();
+        direction = s.velocity * (1.0 / speed);
+    }
+    if (!s.stretch_forward) {
+        direction = -direction;
+    }
+
+    Vector3d turn_axis = Cross(axis, direction);
+    const double cosine = std::clamp(Dot(axis, direction), -1.0, 1.0);
+    const double degrees = std::acos(cosine) * kDegreesPerRadian;
+    if (!turn_axis.Vanishes()) {
+        turn_axis.Set_Length(1.0);
+        s.orientation = Quaternion::From_Axis_Angle(degrees, turn_axis) * s.orientation;
+    }
+
+    const double k = Stretch_Factor(speed, max_stretch, stretch_rate);
+    const double across = 1.0 / std::sqrt(k);
+    s.scale = Vector3d(k, across, across);
+}
+
+double SimObject::Stretch_Factor(double speed, double max_stretch, double stretch_rate) {
+    return (speed * max_stretch * stretch_rate + 1.0) / (speed * stretch_rate + 1.0);
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <list>
+#include <memory>
+
+#include "geometry/polyhedron.h"
+#include "sim/sim_state.h"
+
+struct Collision;
+
+// The simulated half of every body. The simulator drives it through a fixed protocol: try a time
+// (Advance_To builds `new_state`), look for collisions, then either keep the tried state (Commit)
+// or try an earlier time, which rebuilds `new_state` from the committed `state` again, so nothing
+// ever needs undoing. The cartoon response writes `new_state` of bodies in contact directly.
+//
+// There is no angular velocity: a free body's orientation is turned after every ballistic step so
+// that its local x axis lies along its motion, and it is stretched along that axis the more the
+// faster it flies.
+class SimObject {
+public:
+    explicit SimObject(const char* name);
+    virtual ~SimObject();
+
+    SimObject(const SimObject&) = delete;
+    SimObject& operator=(const SimObject&) = delete;
+
+    // Called by the simulator when the body is added; a second call is refused with a message.
+    void Set_Sim_Index(int index);
+
+    // Back to `initial_state`, re-oriented along its motion if free, with no contacts.
+    void Reset(const Vector3d& gravity);
+
+    // Ballistic step of `dt` seconds from `state` into `new_state` (only Free bodies move).
+    void Integrate(double dt, const Vector3d& gravity);
+
+    // Prepares `new_state` for time t. A free body in contact is left to the contact update.
+    void Advance_To(double t, const Vector3d& gravity);
+
+    // Keeps the tried state; Resting and Fixed bodies keep theirs.
+    void Commit();
+
+    // Records a contact (newest first) on Free and Resting bodies only. Returns whether the body
+    // already had one, which makes the new contact wait behind it.
+    bool Add_Collision(Collision* c);
+
+    // Forgets a contact; returns whether others remain. Losing track of one is a broken
+    // invariant: the message is printed and the program aborts.
+    bool Remove_Collision(Collision* c);
+
+    // The body's state at time t; this base version holds still. Driven bodies override it.
+    virtual void Get_State_At(double t, const Vector3d& gravity, SimState& out);
+
+    void Compute_Half_Extent();
+
+    // Turns snapshot `s` so that its local x axis lies along its motion (against it while
+    // !stretch_forward), or along gravity when it does not move, and stretches it for its speed.
+    static void Orient_To_Motion(SimState& s, double max_stretch, double stretch_rate,
+                                 const Vector3d& gravity);
+
+    // 1 at rest, approaching max_stretch as the speed grows; stretch_rate says how fast.
+    static double Stretch_Factor(double speed, double max_stretch, double stretch_rate);
+
+    std::unique_ptr<Polyhedron> polyhedron;  // the shape in body space
+    SimState initial_state;                  // what Reset returns to
+    SimState new_state;                      // tentative state of the time being tried
+    int sim_index = -1;                      // position in the simulator's list; -1 while not added
+    std::list<Collision*> collisions;        // current contacts, newest first (Free/Resting only)
+    double half_extent = 1.0;                // half the shape's extent along local x
+
+    // The cartoon parameters.
+    double max_squash = 1.0;    // "Max Squash": scale at the deepest squash of a full-speed impact
+    double squash_rate = 1.0;   // speed factor of the squash and release phases
+    double max_stretch = 1.0;   // "Max Stretch": stretch approached at very high speed
+    double stretch_rate = 1.0;  // "Stretch Rate": how fast stretch grows with speed
+    double restitution = 1.0;   // "Restitution": speed after a bounce over speed before
+
+    SimState state;    // the committed state
+    const char* name;  // display name, also used in messages; referred to, not copied
+};
