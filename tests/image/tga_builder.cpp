@@ -2,7 +2,7 @@
 
 namespace {
 
-void Put(std::string& out, uint32_t value, int bytes) {
+void Put(std::string& out, uint64_t value, int bytes) {
     for (int k = 0; k < bytes; ++k) {
         out.push_back(static_cast<char>((value >> (8 * k)) & 0xFF));
     }

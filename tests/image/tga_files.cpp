@@ -13,15 +13,16 @@
 #include "image/tga.h"
 
 std::string Test_Folder() {
-    static const std::string folder = [] {
+    // Never destroyed, so the clean-up at exit can still read it.
+    static const std::string* const folder = [] {
         const std::filesystem::path path = std::filesystem::path(::testing::TempDir()) /
                                            ("tovrel-image-" + std::to_string(getpid()));
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
         std::atexit([] { std::filesystem::remove_all(Test_Folder()); });
-        return path.string() + "/";
+        return new std::string(path.string() + "/");
     }();
-    return folder;
+    return *folder;
 }
 
 std::string Write_Temp_File(const std::string& name, const std::string& bytes) {
