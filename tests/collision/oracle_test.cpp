@@ -41,6 +41,7 @@ struct Tally {
     int disjoint = 0;
     int penetrating = 0;
     int near_touching = 0;
+    int oracle_wrong_contact = 0;       // GJK's collision test contradicted by the separating axes
     int oracle_stopped_short = 0;       // GJK above the exact distance, the walk on it
     double worst_relative_error = 0.0;  // where GJK converged
     double worst_witness_error = 0.0;   // relative to the scene's size
@@ -58,8 +59,16 @@ void Check(const Outcome& o, const WorldShape& wa, const WorldShape& wb, double 
         ++tally.near_touching;
         return;
     }
-    EXPECT_EQ(o.distance <= 0.0, fcl_collide)
-        << trace << ": walk " << o.distance << ", oracle " << fcl_distance;
+    if ((o.distance <= 0.0) != fcl_collide) {
+        // GJK now and then misses a collision or reports one that is not there; the exact
+        // separating-axis test decides who is right.
+        const double gap = Separating_Gap(wa, wb);
+        EXPECT_EQ(o.distance <= 0.0, gap <= 0.0)
+            << trace << ": walk " << o.distance << ", oracle " << fcl_distance
+            << (fcl_collide ? " (colliding)" : "") << ", separating gap " << gap;
+        ++tally.oracle_wrong_contact;
+        return;
+    }
     if (o.distance <= 0.0 || fcl_collide) {
         ++tally.penetrating;
         return;
@@ -132,14 +141,16 @@ TEST(VClipOracle, AgreesWithGjkOnRandomPairsFromEmptyAndCarriedFeatures) {
     for (const auto& [name, t] :
          {std::pair{"from empty slots", fresh}, std::pair{"carried", carried}}) {
         std::cout << name << ": " << t.disjoint << " disjoint, " << t.penetrating
-                  << " penetrating, " << t.near_touching << " near-touching; GJK stopped short "
-                  << t.oracle_stopped_short << " times; worst relative distance error elsewhere "
-                  << t.worst_relative_error << ", worst witness error " << t.worst_witness_error
+                  << " penetrating, " << t.near_touching
+                  << " near-touching; GJK wrong about contact " << t.oracle_wrong_contact
+                  << " times, stopped short " << t.oracle_stopped_short
+                  << " times; worst relative distance error elsewhere " << t.worst_relative_error
+                  << ", worst witness error " << t.worst_witness_error
                   << " (of the size), longest walk " << t.longest_walk << " tests ("
                   << random.Trace() << ", " << cases << " pairs x " << kSteps << " positions)\n";
         // Both outcomes must really occur for the comparison to mean anything.
         EXPECT_GT(t.disjoint, cases);
         EXPECT_GT(t.penetrating, cases);
-        EXPECT_LT(t.oracle_stopped_short, t.disjoint / 100);
+        EXPECT_LT(t.oracle_stopped_short + t.oracle_wrong_contact, t.disjoint / 100);
     }
 }

@@ -95,7 +95,51 @@ double Vertices_To_Faces(const WorldShape& a, const WorldShape& b) {
     return best;
 }
 
+std::vector<Vector3d> Edge_Directions(const WorldShape& shape) {
+    std::vector<Vector3d> directions;
+    for (const std::vector<int>& loop : shape.faces) {
+        for (size_t k = 0; k < loop.size(); ++k) {
+            directions.push_back(shape.vertices[loop[(k + 1) % loop.size()]] -
+                                 shape.vertices[loop[k]]);
+        }
+    }
+    return directions;
+}
+
+// How far apart the shapes' shadows on the unit axis are (negative when they overlap).
+double Gap_Along(const Vector3d& axis, const WorldShape& a, const WorldShape& b) {
+    double a_low = 1e300, a_high = -1e300, b_low = 1e300, b_high = -1e300;
+    for (const Vector3d& p : a.vertices) {
+        a_low = std::min(a_low, Dot(axis, p));
+        a_high = std::max(a_high, Dot(axis, p));
+    }
+    for (const Vector3d& p : b.vertices) {
+        b_low = std::min(b_low, Dot(axis, p));
+        b_high = std::max(b_high, Dot(axis, p));
+    }
+    return std::max(b_low - a_high, a_low - b_high);
+}
+
 }  // namespace
+
+double Separating_Gap(const WorldShape& a, const WorldShape& b) {
+    double widest = -1e300;
+    for (const WorldShape* shape : {&a, &b}) {
+        for (const Vector3d& normal : shape->normals) {
+            widest = std::max(widest, Gap_Along(normal, a, b));
+        }
+    }
+    for (const Vector3d& u : Edge_Directions(a)) {
+        for (const Vector3d& v : Edge_Directions(b)) {
+            Vector3d axis = Cross(u, v);
+            if (axis.Length() > 1e-9 * u.Length() * v.Length()) {
+                axis.Set_Length(1.0);
+                widest = std::max(widest, Gap_Along(axis, a, b));
+            }
+        }
+    }
+    return widest;
+}
 
 double Brute_Force_Distance(const WorldShape& a, const WorldShape& b) {
     double best = std::min(Vertices_To_Faces(a, b), Vertices_To_Faces(b, a));

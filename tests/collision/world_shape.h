@@ -22,6 +22,11 @@ struct WorldShape {
     double size = 0.0;                    // largest distance of a vertex from the origin
 };
 
+// The widest gap between the shapes' projections over every face normal and every cross product
+// of two edge directions: positive exactly when the convex shapes are apart (some such axis
+// separates them), not positive when they touch or overlap.
+double Separating_Gap(const WorldShape& a, const WorldShape& b);
+
 // The distance between two disjoint convex shapes as the least distance over every vertex-face
 // and edge-edge pair, computed point by point; 0 when their surfaces meet.
 double Brute_Force_Distance(const WorldShape& a, const WorldShape& b);
