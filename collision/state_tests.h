@@ -20,7 +20,7 @@ StepResult Vertex_Edge_Test(Feature*& vertex_slot, const WalkSide& a, Feature*& 
                             const WalkSide& b);
 
 // Vertex in `vertex_slot` on side a, face in `face_slot` on side b, whose polyhedron has the face
-// table `b_faces` (searched whole when the vertex sits below the face, inside the body's slab).
+// table `b_faces`, searched whole for a face the vertex lies above when it sits below this one.
 StepResult Vertex_Face_Test(Feature*& vertex_slot, const WalkSide& a, Feature*& face_slot,
                             const WalkSide& b, std::vector<PolyFace>& b_faces);
 

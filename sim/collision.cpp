@@ -10,7 +10,8 @@ int32_t Pair_Key(const SimObject& a, const SimObject& b) {
     if (low > high) {
         std::swap(low, high);
     }
-    return (low << 16) | high;
+    // Shifted unsigned: an index of 32768 or more must not overflow into the sign bit.
+    return static_cast<int32_t>((static_cast<uint32_t>(low) << 16) | static_cast<uint32_t>(high));
 }
 
 int32_t Pair_Key(const Collision& c) {
