@@ -4,9 +4,9 @@
 // must never produce a NaN or abort, and must get the sign right wherever the gap exceeds 1e-12
 // times the size.
 //
-// The default seed's tilts pass. Other seeds (TOVREL_ORACLE_SEED) can end the program: about one
-// query in 1800 of these sweeps, always edges crossing with a gap below 1e-12 times the size, sends
-// the walk round in a loop until its step limit; known_failure_test.cpp keeps one such case.
+// The default seed's tilts pass. Other seeds (TOVREL_ORACLE_SEED) can end the program: roughly one
+// query in a thousand of these sweeps, always edges crossing with a gap below 1e-12 times the size,
+// sends the walk round in a loop until its step limit; known_failure_test.cpp keeps one such case.
 #include <gtest/gtest.h>
 
 #include <algorithm>
