@@ -1,0 +1,30 @@
+#include "collision/body_pair_query.h"
+
+#include "collision/vclip.h"
+
+Matrix4d World_Transform(const BodyPose& pose) {
+    const Matrix4d s = Matrix4d::Scale(pose.scale.x, pose.scale.y, pose.scale.z);
+    const Matrix4d r = pose.orientation.To_Matrix();
+    Matrix4d m = r * s;
+    m.Set_Translation(pose.position);
+    return m;
+}
+
+bool Query_Body_Pair(Polyhedron& shape_a, const BodyPose& pose_a, Polyhedron& shape_b,
+                     const BodyPose& pose_b, ClosestFeatures& record) {
+    const Matrix4d transform_a = World_Transform(pose_a);
+    const Matrix4d transform_b = World_Transform(pose_b);
+    Vector3d point_a;
+    Vector3d point_b;
+    Vector3d normal;
+    const double d = VClip(shape_a, transform_a, record.feature_a, point_a, shape_b, transform_b,
+                           record.feature_b, point_b, normal);
+    if (d <= 0.0) {
+        return true;
+    }
+    record.point_a = point_a;
+    record.point_b = point_b;
+    record.distance = d;
+    record.normal = normal;
+    return false;
+}

@@ -1,0 +1,144 @@
+#include "collision/vclip.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "collision/final_routines.h"
+#include "collision/state_tests.h"
+
+unsigned long vclip_call_count = 0;
+unsigned long vclip_state_test_count = 0;
+
+namespace {
+
+// The walk may take this many state tests per pair of features before it counts as cycling: far
+// more than any convergent walk needs, so reaching it means a broken invariant.
+constexpr unsigned long kStepsPerFeaturePair = 100;
+
+// One state test for the pair in the slots, dispatched on the two kinds.
+StepResult State_Test(Feature*& f1, const WalkSide& s1, Polyhedron& poly1, Feature*& f2,
+                      const WalkSide& s2, Polyhedron& poly2) {
+    switch (f1->kind) {
+        case FeatureKind::Vertex:
+            switch (f2->kind) {
+                case FeatureKind::Vertex:
+                    return Vertex_Vertex_Test(f1, s1, f2, s2);
+                case FeatureKind::Edge:
+                    return Vertex_Edge_Test(f1, s1, f2, s2);
+                case FeatureKind::Face:
+                    return Vertex_Face_Test(f1, s1, f2, s2, poly2.faces);
+            }
+            break;
+        case FeatureKind::Edge:
+            switch (f2->kind) {
+                case FeatureKind::Vertex:
+                    return Vertex_Edge_Test(f2, s2, f1, s1);
+                case FeatureKind::Edge:
+                    return Edge_Edge_Test(f1, s1, f2, s2);
+                case FeatureKind::Face:
+                    return Edge_Face_Test(f1, s1, f2, s2);
+            }
+            break;
+        case FeatureKind::Face:
+            switch (f2->kind) {
+                case FeatureKind::Vertex:
+                    return Vertex_Face_Test(f2, s2, f1, s1, poly1.faces);
+                case FeatureKind::Edge:
+                    return Edge_Face_Test(f2, s2, f1, s1);
+                case FeatureKind::Face:
+                    break;
+            }
+            break;
+    }
+    // No step of the walk ever yields two faces: the pair came from outside.
+    std::fprintf(stderr, "Face Face test should never happen\n");
+    std::abort();
+}
+
+// Moves the slots to the final pair; true when the bodies touch or interpenetrate.
+bool Feature_Walk(Polyhedron& poly1, const WalkSide& s1, Feature*& f1, Polyhedron& poly2,
+                  const WalkSide& s2, Feature*& f2) {
+    const unsigned long limit =
+        kStepsPerFeaturePair * poly1.Feature_Count() * poly2.Feature_Count();
+    if (f1 == nullptr) {
+        f1 = &poly1.vertices[0];
+        f2 = &poly2.vertices[0];
+    } else if (f2 == nullptr) {
+        f2 = &poly2.vertices[0];
+    }
+    for (unsigned long tests = 1;; ++tests) {
+        const StepResult result = State_Test(f1, s1, poly1, f2, s2, poly2);
+        ++vclip_state_test_count;
+        if (tests >= limit) {
+            std::fprintf(stderr, "Cycling in vclip: %lu\n", vclip_call_count);
+            std::abort();
+        }
+        if (result != StepResult::Continue) {
+            return result == StepResult::Penetrating;
+        }
+    }
+}
+
+// Distance, points and normal of the final pair; the value is signed as its routine computes it.
+double Final_Distance(Feature* f1, const WalkSide& s1, Feature* f2, const WalkSide& s2,
+                      Vector3d& point1, Vector3d& point2, Vector3d& normal) {
+    const WitnessOutputs out{point1, point2, normal};
+    const WitnessOutputs exchanged{point2, point1, normal};
+    double d = 0.0;
+    switch (f1->kind) {
+        case FeatureKind::Vertex:
+            switch (f2->kind) {
+                case FeatureKind::Vertex:
+                    return Vertex_Vertex_Final(As_Vertex(f1), s1, As_Vertex(f2), s2, out);
+                case FeatureKind::Edge:
+                    return Vertex_Edge_Final(As_Vertex(f1), s1, As_Edge(f2), s2, out);
+                case FeatureKind::Face:
+                    return Vertex_Face_Final(As_Vertex(f1), s1, As_Face(f2), s2, out);
+            }
+            break;
+        case FeatureKind::Edge:
+            switch (f2->kind) {
+                case FeatureKind::Vertex:
+                    d = Vertex_Edge_Final(As_Vertex(f2), s2, As_Edge(f1), s1, exchanged);
+                    normal = -normal;
+                    return d;
+                case FeatureKind::Edge:
+                    return Edge_Edge_Final(As_Edge(f1), s1, As_Edge(f2), s2, out);
+                case FeatureKind::Face:
+                    return Edge_Face_Final(As_Edge(f1), s1, As_Face(f2), s2, out);
+            }
+            break;
+        case FeatureKind::Face:
+            switch (f2->kind) {
+                case FeatureKind::Vertex:
+                    d = Vertex_Face_Final(As_Vertex(f2), s2, As_Face(f1), s1, exchanged);
+                    normal = -normal;
+                    return d;
+                case FeatureKind::Edge:
+                    d = Edge_Face_Final(As_Edge(f2), s2, As_Face(f1), s1, exchanged);
+                    normal = -normal;
+                    return d;
+                case FeatureKind::Face:
+                    break;
+            }
+            break;
+    }
+    // Two faces define no single distance, points or normal; leave the outputs as they were and
+    // report contact, the answer that makes no caller rely on them.
+    std::fprintf(stderr, "VClip: Face-Face case shouldn't happen\n");
+    return 0.0;
+}
+
+}  // namespace
+
+double VClip(Polyhedron& poly1, const Matrix4d& transform1, Feature*& f1, Vector3d& point1,
+             Polyhedron& poly2, const Matrix4d& transform2, Feature*& f2, Vector3d& point2,
+             Vector3d& normal) {
+    ++vclip_call_count;
+    const WalkSide s1{transform1, ++poly1.stamp};
+    const WalkSide s2{transform2, ++poly2.stamp};
+    const bool penetrating = Feature_Walk(poly1, s1, f1, poly2, s2, f2);
+    const double d = std::fabs(Final_Distance(f1, s1, f2, s2, point1, point2, normal));
+    return penetrating ? -d : d;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "geometry/polyhedron.h"
+#include "math/matrix4d.h"
+#include "math/vector3d.h"
+
+// Closest features of two convex polyhedra, each placed in the world by its own transform (body to
+// world, acting on column vectors). Starting from the features in f1 and f2, the walk replaces one
+// feature at a time by a neighbour until neither lies outside the other's Voronoi region, or until
+// it proves that the bodies interpenetrate. Keep f1 and f2 between queries: on bodies that moved a
+// little the next query starts beside its answer and takes a few steps. Empty slots start from the
+// first vertex of each polyhedron.
+//
+// Returns the distance between the bodies: positive when they are apart, not positive when they
+// touch or interpenetrate. When apart, point1 lies on body 1, point2 on body 2, and normal is the
+// unit vector from body 1 towards body 2, with point2 - point1 = distance * normal. f1 and f2 hold
+// the final features; for penetrating bodies the points and normal describe them only roughly.
+//
+// Each polyhedron keeps world-space caches stamped per query, so a polyhedron belongs to one body
+// and two queries on it must never run at the same time. Two broken invariants end the program
+// with a message on the error stream: a face-face feature pair handed in from outside, and a walk
+// that reaches its step limit of 100 state tests per pair of features.
+double VClip(Polyhedron& poly1, const Matrix4d& transform1, Feature*& f1, Vector3d& point1,
+             Polyhedron& poly2, const Matrix4d& transform2, Feature*& f2, Vector3d& point2,
+             Vector3d& normal);
+
+// Queries made so far by this process; the step-limit message names it.
+extern unsigned long vclip_call_count;
+
+// State tests run so far by this process: divided by the number of queries, the average walk.
+extern unsigned long vclip_state_test_count;

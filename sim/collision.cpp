@@ -1,0 +1,32 @@
+#include "sim/collision.h"
+
+#include <utility>
+
+#include "sim/sim_object.h"
+
+int32_t Pair_Key(const SimObject& a, const SimObject& b) {
+    int32_t low = a.sim_index;
+    int32_t high = b.sim_index;
+    if (low > high) {
+        std::swap(low, high);
+    }
+    // Shifted unsigned: an index of 32768 or more must not overflow into the sign bit.
+    return static_cast<int32_t>((static_cast<uint32_t>(low) << 16) | static_cast<uint32_t>(high));
+}
+
+int32_t Pair_Key(const Collision& c) {
+    return Pair_Key(*c.body_a, *c.body_b);
+}
+
+namespace {
+
+BodyPose Tentative_Pose(const SimObject& body) {
+    return {body.new_state.position, body.new_state.orientation, body.new_state.scale};
+}
+
+}  // namespace
+
+bool Query_Pair(Collision& c) {
+    return Query_Body_Pair(*c.body_a->polyhedron, Tentative_Pose(*c.body_a), *c.body_b->polyhedron,
+                           Tentative_Pose(*c.body_b), c);
+}

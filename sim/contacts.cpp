@@ -1,0 +1,23 @@
+#include "sim/contacts.h"
+
+#include <algorithm>
+
+namespace {
+
+// "Less urgent than": the standard heap keeps its greatest element on top, so ordering by later
+// end time puts the earliest end on top.
+bool Ends_Later(const Collision* a, const Collision* b) {
+    return a->end_time > b->end_time;
+}
+
+}  // namespace
+
+void ContactQueue::Push(Collision* c) {
+    heap_.push_back(c);
+    std::push_heap(heap_.begin(), heap_.end(), Ends_Later);
+}
+
+void ContactQueue::Pop() {
+    std::pop_heap(heap_.begin(), heap_.end(), Ends_Later);
+    heap_.pop_back();
+}
