@@ -3,6 +3,8 @@
 #include <FL/gl.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -203,4 +205,36 @@ TEST(ViewFirstFrame, WithoutTheMapPrintsTheFailureThenSetsUpAWhiteSphereMap) {
     EXPECT_EQ(std::vector<int>(texel, texel + 4), (std::vector<int>{255, 255, 255, 255}));
     // Environment mapping switched lighting off; the view leaves it to the bodies.
     EXPECT_FALSE(spy.lighting);
+}
+
+TEST(ViewFirstFrame, WithTheMapPrintsItsSizeAndUploadsItBottomRowFirst) {
+    ScratchDirectory directory("tovrel-first-frame-map");
+    // A 2 x 2 uncompressed 24-bit TGA written byte by byte, rows from the bottom, pixels as
+    // B, G, R: red, green along the bottom; blue, white along the top.
+    const unsigned char tga[18 + 12] = {0, 0,  2, 0, 0, 0,   0, 0,   0, 0,   0, 0, 2,   0,   2,
+                                        0, 24, 0, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255};
+    std::filesystem::create_directory("textures");
+    std::ofstream("textures/env_toonshade.tga", std::ios::binary)
+        .write(reinterpret_cast<const char*>(tga), sizeof tga);
+    ProbedWindow view(0, 0, 160, 120, "view");
+    ::testing::internal::CaptureStdout();
+    ASSERT_TRUE(Show_And_Wait(view));
+    ASSERT_TRUE(Run_Until([&] { return view.Frame_Count() > 0; }));
+    const std::string out = ::testing::internal::GetCapturedStdout();
+
+    GLuint name = 0;
+    view.make_current();
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, reinterpret_cast<GLint*>(&name));
+    EXPECT_EQ(out,
+              "Loading env map \"textures/env_toonshade.tga\", 2x2...\n"
+              "Envmap ID is " +
+                  std::to_string(name) +
+                  "\n"
+                  "Enabling environment mapping, m_nEnvName == " +
+                  std::to_string(name) + "\n");
+    unsigned char texels[16] = {};
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    EXPECT_EQ(
+        std::vector<int>(texels, texels + 16),
+        (std::vector<int>{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}));
 }
