@@ -6,6 +6,7 @@
 #include <fstream>
 #include <vector>
 
+#include "bodies/cube.h"
 #include "image/image_buffer.h"
 #include "probed_window.h"
 
@@ -13,8 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kWidth = 160;
-constexpr int kHeight = 120;
+// The demo's own view size.
+constexpr int kWidth = 909;
+constexpr int kHeight = 720;
 // Header, the 21 bytes of the image ID, then four bytes per pixel.
 constexpr uintmax_t kFileSize = 18 + 21 + kWidth * kHeight * 4;
 
@@ -116,6 +118,11 @@ TEST_F(Capture, WithoutTheDirectoryEachDueFrameIsReportedAndSkipped) {
 }
 
 TEST_F(Capture, OurReaderLoadsBackExactlyTheFrameDrawn) {
+    // A red box high up on the right, so that a flipped or mirrored file would show.
+    Cube box("Box");
+    box.state.position = Vector3d(3, 0, 9);
+    box.Set_Color(1, 0, 0);
+    view_.Add_Render_Object(&box);
     Start(true);
     view_.Set_Capture(true);
     ASSERT_TRUE(view_.Draw_Frame());
@@ -134,7 +141,16 @@ TEST_F(Capture, OurReaderLoadsBackExactlyTheFrameDrawn) {
         differing += loaded[4 * i + 3] != 255;
     }
     EXPECT_EQ(differing, 0);
-    // The frame is the dark blue background.
-    EXPECT_EQ(loaded[0], 0);
-    EXPECT_NEAR(loaded[2], 26, 1);
+    // Bottom row first: the box's red is in the upper right quarter and nowhere else.
+    int red_above = 0, red_elsewhere = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const unsigned char* p = loaded + 4 * (y * kWidth + x);
+            if (p[0] > 40 && p[1] == 0) {
+                (y > kHeight / 2 && x > kWidth / 2 ? red_above : red_elsewhere) += 1;
+            }
+        }
+    }
+    EXPECT_GT(red_above, 100);
+    EXPECT_EQ(red_elsewhere, 0);
 }

@@ -27,8 +27,9 @@ bool Run_Until(const std::function<bool()>& done, double seconds) {
 }
 
 ::testing::AssertionResult Show_And_Wait(Fl_Window& window) {
-    if (!Test_Display_Is_Up()) {
-        return Test_Display_Is_Up();
+    const ::testing::AssertionResult display = Test_Display_Is_Up();
+    if (!display) {
+        return display;
     }
     window.show();
     if (!Run_Until([&] { return window.shown() && window.visible(); })) {
