@@ -16,8 +16,11 @@ work=$(mktemp -d)
 server=""
 scene=""
 cleanup() {
-    [ -n "$scene" ] && kill "$scene" 2>/dev/null && wait "$scene" 2>/dev/null
-    [ -n "$server" ] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null
+    set +e
+    for pid in $scene $server; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT

@@ -39,8 +39,10 @@ private:
             return "cannot create a pipe for Xvfb";
         }
         const std::string fd_text = std::to_string(pipe_fds[1]);
-        const char* argv[] = {"Xvfb",         "-displayfd", fd_text.c_str(), "-screen", "0",
-                              "1280x1024x24", "-nolisten",  "tcp",           nullptr};
+        // -terminate: the server also ends when its last client goes, so a test process that
+        // dies before its destructors run leaves no server behind.
+        const char* argv[] = {"Xvfb",         "-displayfd", fd_text.c_str(), "-screen",    "0",
+                              "1280x1024x24", "-nolisten",  "tcp",           "-terminate", nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
