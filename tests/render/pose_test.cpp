@@ -1,11 +1,16 @@
 #include "render/pose.h"
 
+#include "bodies/block.h"
+#include "bodies/paddle.h"
+#include "bodies/poly_object.h"
+
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
+#include "rotation_spy.h"
 #include "support/approx.h"
 #include "support/gl_window.h"
 
@@ -17,6 +22,7 @@ protected:
         ASSERT_TRUE(gl_.Ready());
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
+        Rotation_Calls().clear();
     }
 
     // Where the current modelview matrix takes the point p.
@@ -50,6 +56,7 @@ TEST_F(Pose, IdentityOrientationLeavesOnlyTranslationAndScale) {
     Apply_Transform(body);
     const std::vector<GLdouble> expected = {2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 1, 2, 3, 1};
     EXPECT_EQ(Modelview(), expected);
+    EXPECT_TRUE(Rotation_Calls().empty());
 }
 
 TEST_F(Pose, DriftedOrientationCountsAsIdentityInsteadOfSpoilingTheMatrix) {
@@ -60,10 +67,15 @@ TEST_F(Pose, DriftedOrientationCountsAsIdentityInsteadOfSpoilingTheMatrix) {
     Apply_Orientation(drifted);
     const std::vector<GLdouble> identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     EXPECT_EQ(Modelview(), identity);
+    EXPECT_TRUE(Rotation_Calls().empty());
 }
 
 TEST_F(Pose, HalfTurnAboutYFlipsXAndZ) {
     Apply_Orientation(Quaternion::From_Axis_Angle(180, Vector3d(0, 1, 0)));
+    ASSERT_EQ(Rotation_Calls().size(), 1u);
+    const RotationCall call = Rotation_Calls()[0];
+    EXPECT_NEAR(call.degrees, 180.0, 1e-12);
+    EXPECT_TRUE(Near(Vector3d(call.x, call.y, call.z), Vector3d(0, 1, 0), 1e-15));
     EXPECT_TRUE(Near(Modelview_Of(Vector3d(1, 2, 3)), Vector3d(-1, 2, -3), 1e-6));
 }
 
@@ -100,4 +112,29 @@ TEST_F(Pose, PlacementMovesAndTurnsWithoutScaling) {
     s.scale = Vector3d(5, 5, 5);
     Apply_Placement(s);
     EXPECT_TRUE(Near(Modelview_Of(Vector3d(0, 1, 0)), Vector3d(0, 0, 2), 1e-6));
+}
+
+TEST_F(Pose, BodiesTurnOnlyWhenTheirOrientationIsNotTheIdentity) {
+    const std::string ball_path = std::string(TOVREL_SOURCE_DIR) + "/data/objects/sphere.poly";
+    Cube cube("Box");
+    Block block("Block", SimState(), 1, 1, 1, 1, 1);
+    Paddle paddle("Paddle", SimState(), 1, 1, 1, 1, 1);
+    PolyObject ball(ball_path.c_str(), "Ball", Vector3d(1, 1, 1), Vector3d(0, 0, 0));
+    RenderObject* bodies[] = {&cube, &block, &paddle, &ball};
+    SimObject* states[] = {&cube, &block, &paddle, &ball};
+    for (RenderObject* body : bodies) {
+        body->Draw();
+    }
+    EXPECT_TRUE(Rotation_Calls().empty());
+    for (SimObject* state : states) {
+        state->state.orientation = Quaternion::From_Axis_Angle(30, Vector3d(0, 0, 1));
+    }
+    for (RenderObject* body : bodies) {
+        body->Draw();
+    }
+    ASSERT_EQ(Rotation_Calls().size(), 4u);
+    for (const RotationCall& call : Rotation_Calls()) {
+        EXPECT_NEAR(call.degrees, 30.0, 1e-12);
+        EXPECT_TRUE(Near(Vector3d(call.x, call.y, call.z), Vector3d(0, 0, 1), 1e-15));
+    }
 }
