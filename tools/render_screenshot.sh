@@ -2,7 +2,8 @@
 # Takes docs/render-test.png: the renderer's test scene (tools/render_test_scene.cpp) as a user
 # sees it, shown in a private X server (Xvfb, Mesa's software OpenGL) and grabbed from the screen.
 #   tools/render_screenshot.sh [output.png]
-# Needs the Debian packages xvfb, x11-apps (xwd) and imagemagick (convert); builds build/release.
+# Needs the Debian packages xvfb, x11-apps (xwd), xdotool and imagemagick (convert); builds
+# build/release.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -46,6 +47,15 @@ for _ in $(seq 300); do
     sleep 0.1
 done
 grep -q '^drawn$' "$work/scene.log" || { cat "$work/scene.log" >&2; echo "render_screenshot: the scene was never drawn" >&2; exit 1; }
+
+# Zoom in as a user would, so that the ball's shading shows: a right-button drag upwards by a
+# fifth of the view's height brings the camera 8 units closer.
+window=$(xdotool search --name '^RenderWindow$' | head -n1)
+for step in "mousemove --window $window 454 500" "mousedown 3" "mousemove --window $window 454 356" "mouseup 3"; do
+    xdotool $step
+    sleep 0.2
+done
+sleep 1
 
 mkdir -p "$(dirname "$output")"
 xwd -silent -name RenderWindow | convert xwd:- "png:$output"
