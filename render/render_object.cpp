@@ -1,0 +1,3 @@
+#include "render/render_object.h"
+
+void RenderObject::Draw_Shadow(const float[4], const float[4]) {}

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Takes docs/render-test.png: the renderer's test scene (tools/render_test_scene.cpp) as a user
+# sees it, shown in a private X server (Xvfb, Mesa's software OpenGL) and grabbed from the screen.
+#   tools/render_screenshot.sh [output.png]
+# Needs the Debian packages xvfb, x11-apps (xwd), xdotool and imagemagick (convert); builds
+# build/release.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+output=$(realpath -m "${1:-$here/docs/render-test.png}")
+tree="$here/build/release"
+
+cmake -S "$here" -B "$tree" -DCMAKE_BUILD_TYPE=Release -DTOVREL_TESTS=OFF >/dev/null
+cmake --build "$tree" -j 2 --target render_test_scene >/dev/null
+
+work=$(mktemp -d)
+server=""
+scene=""
+cleanup() {
+    set +e
+    for pid in $scene $server; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display itself and writes its number once it accepts connections.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+server=$!
+exec 3>&-
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+[ -s "$work/display" ] || { echo "render_screenshot: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+
+# The scene runs inside data/, where the demo finds its mesh and its environment map.
+(cd "$here/data" && exec "$tree/tools/render_test_scene" 60) >"$work/scene.log" 2>&1 &
+scene=$!
+for _ in $(seq 300); do
+    grep -q '^drawn$' "$work/scene.log" && break
+    kill -0 "$scene" 2>/dev/null || break
+    sleep 0.1
+done
+grep -q '^drawn$' "$work/scene.log" || { cat "$work/scene.log" >&2; echo "render_screenshot: the scene was never drawn" >&2; exit 1; }
+
+# Zoom in as a user would, so that the ball's shading shows: a right-button drag upwards by a
+# fifth of the view's height brings the camera 8 units closer.
+window=$(xdotool search --name '^RenderWindow$' | head -n1)
+for step in "mousemove --window $window 454 500" "mousedown 3" "mousemove --window $window 454 356" "mouseup 3"; do
+    xdotool $step
+    sleep 0.2
+done
+sleep 1
+
+mkdir -p "$(dirname "$output")"
+xwd -silent -name RenderWindow | convert xwd:- "png:$output"
+echo "render_screenshot: wrote $output"
