@@ -31,7 +31,9 @@ struct Conveyor : BoxBody {
     }
 };
 
-Vector3d Local_X(const SimState& s) { return s.orientation.Rotate(Vector3d(1, 0, 0)); }
+Vector3d Local_X(const SimState& s) {
+    return s.orientation.Rotate(Vector3d(1, 0, 0));
+}
 
 }  // namespace
 
@@ -62,7 +64,8 @@ TEST(SimObject, OrientToMotionTurnsLocalXAlongTheVelocityAndStretches) {
     SimObject::Orient_To_Motion(s, 1.9, 0.25, kGravity);
     EXPECT_TRUE(Near(Local_X(s), Vector3d(1, 0, -1) * (1 / std::sqrt(2.0)), 1e-15));
     // A turn of 45 degrees about +y.
-    EXPECT_TRUE(Same_Rotation(s.orientation, Quaternion::From_Axis_Angle(45.0, Vector3d(0, 1, 0)), 1e-15));
+    EXPECT_TRUE(
+        Same_Rotation(s.orientation, Quaternion::From_Axis_Angle(45.0, Vector3d(0, 1, 0)), 1e-15));
     const double speed = 7 * std::sqrt(2.0);
     const double k = (speed * 1.9 * 0.25 + 1) / (speed * 0.25 + 1);
     EXPECT_NEAR(k, 1.640998, 1e-6);
@@ -191,7 +194,8 @@ TEST(SimObject, SimIndexIsSetOnce) {
     body.Set_Sim_Index(4);
     ::testing::internal::CaptureStderr();
     body.Set_Sim_Index(7);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "SimObject: Attempt to reset sim_index for object Box.\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "SimObject: Attempt to reset sim_index for object Box.\n");
     EXPECT_EQ(body.sim_index, 4);
 }
 

@@ -1,0 +1,273 @@
+#include "sim/cartoon_response.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "math/angles.h"
+#include "sim/collision.h"
+#include "sim/sim_object.h"
+
+namespace {
+
+// Impacts slower than this (world units per second) are rests rather than bounces.
+constexpr double kRestSpeed = 1.0;
+// Duration of a squash that starts while the bodies already move apart, times the squash rate.
+constexpr double kSlowSquashTime = 0.25;
+// Step of the push-out's search for the other body, and the precision its bisection stops at.
+constexpr double kPushOutStep = 0.1;
+constexpr double kPushOutPrecision = 0.001;
+// The searches give up after this many steps (100 world units) rather than run forever when the
+// direction never leads to (or away from) the other body; the body then stays where it was.
+constexpr int kPushOutSteps = 1000;
+
+// The body that deforms: the free one of the pair.
+SimObject& Deforming_Body(const Collision& c) {
+    return c.body_a->state.mode == SimMode::Free ? *c.body_a : *c.body_b;
+}
+
+SimObject& Other_Body(const Collision& c, const SimObject& x) {
+    return &x == c.body_a ? *c.body_b : *c.body_a;
+}
+
+// The contact normal pointing from the other body towards the deforming body X.
+Vector3d Outward_Normal(const Collision& c, const SimObject& x) {
+    return &x == c.body_a ? -c.normal : c.normal;
+}
+
+// Duration of a phase that moves the body's end by `travel` (in units of its half extent) at
+// `rate` times `speed` at the start of a quarter sine. A body whose squash rate is 0 would never
+// finish its contact; its phases take no time instead.
+double Phase_Time(double travel, const SimObject& x, double speed) {
+    if (x.squash_rate <= 0.0) {
+        return 0.0;
+    }
+    return travel * x.half_extent * kPi / (x.squash_rate * speed * 2.0);
+}
+
+void Set_Squash_Phase(Collision& c, const SimObject& x, bool slow) {
+    c.impact_stretch = SimObject::Stretch_Factor(c.impact_speed, x.max_stretch, x.stretch_rate);
+    // Fully stretched bodies squash down to max_squash; slower ones proportionally less.
+    c.squash_scale = 1.0 - (1.0 - x.max_squash) * (c.impact_stretch / x.max_stretch);
+    if (slow) {
+        c.squash_time = x.squash_rate > 0.0 ? kSlowSquashTime / x.squash_rate : 0.0;
+    } else {
+        c.squash_time = Phase_Time(c.impact_stretch - c.squash_scale, x, c.impact_speed);
+    }
+}
+
+void Set_Release_Phase(Collision& c, const SimObject& x) {
+    // A body that leaves with no speed (a rest, or a bounce without restitution) recovers its
+    // shape in as long as it took to squash.
+    if (c.resting || c.release_speed == 0.0) {
+        c.release_time = c.squash_time;
+        c.release_stretch = 1.0;
+        return;
+    }
+    c.release_stretch = SimObject::Stretch_Factor(c.release_speed, x.max_stretch, x.stretch_rate);
+    c.release_time = Phase_Time(c.release_stretch - c.squash_scale, x, c.release_speed);
+}
+
+// The angle in degrees between unit travel direction u and the normal line, 0 .. 90.
+double Angle_To_Normal(const Vector3d& u, const Vector3d& normal) {
+    return std::acos(std::min(1.0, std::fabs(Dot(u, normal)))) * kDegreesPerRadian;
+}
+
+void Set_Spin(Collision& c, const Vector3d& u, const Vector3d& axis, double degrees) {
+    if (u.Vanishes()) {
+        c.spin_angle = 0.0;
+        return;
+    }
+    c.spin_axis = axis;
+    c.spin_axis.Set_Length(1.0);
+    c.spin_angle = degrees;
+}
+
+void Rest_Contact(Collision& c, bool moving_apart) {
+    c.resting = true;
+    SimObject& x = Deforming_Body(c);
+    const Vector3d n = Outward_Normal(c, x);
+    Vector3d u;
+    if (c.impact_speed == 0.0) {
+        c.squash_time = 0.0;
+        c.impact_stretch = 1.0;
+        c.squash_scale = 1.0;
+    } else {
+        u = x.state.velocity * (1.0 / c.impact_speed);
+        Set_Squash_Phase(c, x, moving_apart);
+    }
+    c.release_speed = 0.0;
+    x.state.velocity = Vector3d();
+    x.state.stretch_forward = !x.state.stretch_forward;
+    Set_Release_Phase(c, x);
+    // A resting body only settles onto the surface: it turns by the angle itself, not twice it.
+    Set_Spin(c, u, moving_apart ? Cross(u, n) : Cross(n, u), Angle_To_Normal(u, n));
+    c.end_time = c.release_time + c.squash_time + c.start_time;
+}
+
+void Flat_Contact(Collision& c) {
+    const SimObject& x = Deforming_Body(c);
+    c.end_time = c.start_time;
+    c.squash_time = 0.0;
+    c.release_time = 0.0;
+    c.resting = false;
+    c.impact_speed = x.state.velocity.Length();
+    c.impact_stretch = SimObject::Stretch_Factor(c.impact_speed, x.max_stretch, x.stretch_rate);
+    c.squash_scale = c.impact_stretch;
+    c.release_stretch = c.impact_stretch;
+    c.spin_angle = 0.0;
+}
+
+// Moves X along unit direction `d` until it is within kPushOutPrecision of touching the other
+// body of `c`, and separated from it. With `only_if_penetrating`, a pair that does not touch is
+// left alone.
+void Push_Out(Collision& c, SimObject& x, const Vector3d& d, bool only_if_penetrating) {
+    const Vector3d origin = x.new_state.position;
+    auto place = [&](double k) { x.new_state.position = origin + k * d; };
+    auto touches = [&] { return Query_Pair(c); };
+
+    double free = 0.0;
+    double hit = 0.0;
+    if (touches()) {
+        int steps = 0;
+        do {
+            free -= kPushOutStep;
+            place(free);
+        } while (touches() && ++steps < kPushOutSteps);
+        if (steps == kPushOutSteps) {
+            place(0.0);
+            return;
+        }
+    } else {
+        if (only_if_penetrating) {
+            return;
+        }
+        int steps = 0;
+        do {
+            hit += kPushOutStep;
+            place(hit);
+        } while (!touches() && ++steps < kPushOutSteps);
+        if (steps == kPushOutSteps) {
+            place(0.0);
+            return;
+        }
+    }
+    while (hit - free > kPushOutPrecision) {
+        const double mid = (hit + free) * 0.5;
+        place(mid);
+        if (touches()) {
+            hit = mid;
+        } else {
+            free = mid;
+        }
+    }
+    place(free);
+}
+
+// If X has sunk into the other body of waiting contact `q`, moves it back out sideways, across the
+// primary contact's direction `inward`, so that the primary contact is not disturbed.
+void Push_Out_Second_Contact(Collision& q, SimObject& x, const Vector3d& inward) {
+    const Vector3d towards_other = &x == q.body_a ? q.normal : -q.normal;
+    Vector3d across = towards_other - Dot(towards_other, inward) * inward;
+    if (across.Vanishes()) {
+        across = towards_other;
+    } else {
+        across.Set_Length(1.0);
+    }
+    Push_Out(q, x, across, true);
+}
+
+}  // namespace
+
+void Start_Response(Collision& c, double t) {
+    c.start_time = t;
+    SimObject& x = Deforming_Body(c);
+    const SimObject& other = Other_Body(c, x);
+    const Vector3d n = Outward_Normal(c, x);
+    Vector3d approach = x.state.velocity;
+    if (other.state.mode == SimMode::Driven) {
+        approach -= other.state.velocity;
+    }
+    c.impact_speed = x.state.velocity.Length();
+    const bool moving_apart = Dot(approach, n) > 0.0;
+    if (c.impact_speed < kRestSpeed) {
+        Rest_Contact(c, moving_apart);
+        return;
+    }
+    if (moving_apart) {
+        Flat_Contact(c);
+        return;
+    }
+
+    c.resting = false;
+    const Vector3d u = x.state.velocity * (1.0 / c.impact_speed);
+    Set_Squash_Phase(c, x, false);
+    c.release_speed = x.restitution * c.impact_speed;
+    const Vector3d v = x.state.velocity;
+    x.state.velocity = v - 2.0 * Dot(v, n) * n;
+    x.state.velocity.Set_Length(c.release_speed);
+    x.state.stretch_forward = !x.state.stretch_forward;
+    Set_Release_Phase(c, x);
+    // Twice the angle between the travel and the normal: the turn that takes the stretch axis from
+    // the incoming direction to the outgoing one.
+    Set_Spin(c, u, Cross(n, u), 2.0 * Angle_To_Normal(u, n));
+    c.end_time = c.release_time + c.squash_time + c.start_time;
+}
+
+double Scale_At(const Collision& c, double tau) {
+    if (tau <= c.squash_time) {
+        if (c.squash_time == 0.0) {
+            return c.squash_scale;
+        }
+        return c.impact_stretch -
+               std::sin(tau * kHalfPi / c.squash_time) * (c.impact_stretch - c.squash_scale);
+    }
+    if (c.release_time == 0.0) {
+        return c.release_stretch;
+    }
+    return c.release_stretch - std::cos((tau - c.squash_time) * kHalfPi / c.release_time) *
+                                   (c.release_stretch - c.squash_scale);
+}
+
+void Update_Contact(Collision& c, double t, const Vector3d& gravity) {
+    for (SimObject* body : {c.body_a, c.body_b}) {
+        body->new_state = body->state;
+    }
+    for (SimObject* body : {c.body_a, c.body_b}) {
+        if (body->state.mode == SimMode::Driven) {
+            body->Advance_To(t, gravity);
+        }
+    }
+
+    SimObject& x = Deforming_Body(c);
+    const double s = Scale_At(c, t - c.start_time);
+    const double across = 1.0 / std::sqrt(s);
+    x.new_state.scale = Vector3d(s, across, across);
+
+    if (c.spin_angle > 0.0) {
+        // Half of the turn is spread over each phase, in proportion to the time since the last
+        // committed state. A phase of no duration has nothing to spread it over.
+        const double phase = c.start_time + c.squash_time > t ? c.squash_time : c.release_time;
+        const double turn = phase > 0.0 ? c.spin_angle * (t - x.state.time) * 0.5 / phase : 0.0;
+        x.new_state.orientation =
+            Quaternion::From_Axis_Angle(turn, c.spin_axis) * x.state.orientation;
+        // Turn and rescale about the contact point: take the offset from it into body space with
+        // the old pose, and back out with the new one.
+        const Vector3d pivot = c.point_a;
+        Vector3d d = x.state.orientation.Conjugate().Rotate(x.state.position - pivot);
+        d = Vector3d(d.x / x.state.scale.x, d.y / x.state.scale.y, d.z / x.state.scale.z);
+        d = x.new_state.orientation.Rotate(Scale_Each(d, x.new_state.scale));
+        x.new_state.position = pivot + d;
+    }
+
+    const Vector3d inward = -Outward_Normal(c, x);
+    Push_Out(c, x, inward, false);
+    // Pairs in contact are not searched for new collisions, so X must also be kept out of the
+    // bodies of all its waiting contacts (in a corner it may wait on several), newest first.
+    for (Collision* waiting : x.collisions) {
+        if (waiting != &c) {
+            Push_Out_Second_Contact(*waiting, x, inward);
+        }
+    }
+    c.body_a->new_state.time = t;
+    c.body_b->new_state.time = t;
+}

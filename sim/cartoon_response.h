@@ -1,0 +1,29 @@
+#pragma once
+
+#include "math/vector3d.h"
+
+struct Collision;
+
+// What a contact does to its bodies. There are no impulses and no contact forces: when a contact
+// becomes primary, the body that deforms (the free one) gets a timetable. It squashes against the
+// other body for `squash_time` seconds (its scale along the stretch axis falls from
+// `impact_stretch` to `squash_scale` along a quarter sine), then springs back for `release_time`
+// seconds (rising to `release_stretch` along a quarter cosine), turning about the contact point
+// so that its stretch axis ends up along its new direction of travel. Three treatments:
+//   bounce: the velocity is mirrored at the contact plane and scaled by the restitution;
+//   rest:   a slow impact (speed below 1); the body stops dead, squashes, recovers, and at the end
+//           of the contact comes to rest;
+//   flat:   the bodies already move apart; nothing deforms and the contact ends at once.
+// Angles handed to rotations are degrees.
+
+// Sets the whole timetable of a contact that becomes primary at time t, and the deforming body's
+// new committed velocity and stretch flag.
+void Start_Response(Collision& c, double t);
+
+// Rebuilds both bodies' tentative states for time t from their committed states and the
+// timetable, then moves the deforming body along the contact normal until it just touches the
+// other (and out of a second body it may have sunk into).
+void Update_Contact(Collision& c, double t, const Vector3d& gravity);
+
+// The stretch of the deforming body `tau` seconds into the contact.
+double Scale_At(const Collision& c, double tau);

@@ -1,0 +1,204 @@
+#include "sim/tovrel.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "sim/cartoon_response.h"
+#include "sim/sim_object.h"
+
+namespace {
+
+// The bisection narrows a first contact down to this many seconds.
+constexpr double kContactTimePrecision = 0.001;
+
+bool Unmovable(const SimObject& body) {
+    return body.state.mode == SimMode::Fixed || body.state.mode == SimMode::Driven;
+}
+
+}  // namespace
+
+void Tovrel::Add_Object(SimObject* body, bool make_active) {
+    if (body->sim_index != -1) {
+        std::fprintf(stderr, "Tovrel::Add_Object: Object %s already in\n", body->name);
+        return;
+    }
+    if (time >= 0.0) {
+        std::fprintf(stderr, "Tovrel::Add_Object: Cannot add object %s after sim has started\n",
+                     body->name);
+        return;
+    }
+    body->Set_Sim_Index(static_cast<int>(objects.size()));
+    objects.push_back(body);
+    if (make_active) {
+        active_objects.push_back(body);
+    }
+}
+
+void Tovrel::Deactivate_Object(SimObject* body) {
+    auto found = std::find_if(active_objects.begin(), active_objects.end(),
+                              [&](const SimObject* b) { return b->sim_index == body->sim_index; });
+    if (found != active_objects.end()) {
+        active_objects.erase(found);
+    }
+}
+
+void Tovrel::Activate_Object(SimObject* body) {
+    const bool active =
+        std::any_of(active_objects.begin(), active_objects.end(),
+                    [&](const SimObject* b) { return b->sim_index == body->sim_index; });
+    if (!active) {
+        active_objects.push_back(body);
+    }
+}
+
+bool Tovrel::Reset() {
+    for (SimObject* body : objects) {
+        body->Reset(gravity);
+    }
+    contacts.clear();
+    contact_queue.Clear();
+    if (!pair_table) {
+        pair_table = std::make_unique<PairTable>(objects);
+    }
+    time = 0.0;
+    return true;
+}
+
+bool Tovrel::Step(double dt) {
+    const double target = time + dt;
+    if (time < 0.0) {
+        std::fprintf(stderr, "Simulator not initialized\n");
+        return false;
+    }
+    while (time < target) {
+        std::vector<Collision*> found;
+        const bool ending = !contact_queue.Empty() && contact_queue.Top()->end_time < target;
+        const double next = ending ? contact_queue.Top()->end_time : target;
+        if (Advance_To_Event(next, found) > 0) {
+            Process_New_Collisions(found);
+        } else if (ending) {
+            End_Contact();
+        }
+    }
+    return true;
+}
+
+void Tovrel::Advance_All(double t) {
+    for (SimObject* body : active_objects) {
+        body->Advance_To(t, gravity);
+    }
+    for (auto& [key, c] : contacts) {
+        if (!c->secondary) {
+            Update_Contact(*c, t, gravity);
+        }
+    }
+}
+
+int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
+    int count = 0;
+    for (size_t i = 0; i < active_objects.size(); ++i) {
+        for (size_t j = i + 1; j < active_objects.size(); ++j) {
+            SimObject* a = active_objects[i];
+            SimObject* b = active_objects[j];
+            if (Unmovable(*a) && Unmovable(*b)) {
+                continue;
+            }
+            Collision* c = pair_table->At(a->sim_index, b->sim_index);
+            if (contacts.count(Pair_Key(*c)) != 0) {
+                continue;
+            }
+            if (Query_Pair(*c)) {
+                if (count == 0) {
+                    found.clear();
+                }
+                found.push_back(c);
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
+int Tovrel::Advance_To_Event(double t, std::vector<Collision*>& found) {
+    Advance_All(t);
+    if (Find_New_Collisions(found) > 0) {
+        // Interpenetration at t: bisect back to the first contact. The clock moves forward with
+        // the bisection, but nothing is committed until the final probe, so every probe rebuilds
+        // the tentative states from the last committed ones.
+        double hi = t;
+        while (hi - time > kContactTimePrecision) {
+            const double mid = (hi + time) * 0.5;
+            Advance_All(mid);
+            if (Find_New_Collisions(found) > 0) {
+                hi = mid;
+            } else {
+                time = mid;
+            }
+        }
+        t = hi;
+        Advance_All(t);
+    }
+    time = t;
+    for (SimObject* body : active_objects) {
+        body->Commit();
+    }
+    return static_cast<int>(found.size());
+}
+
+void Tovrel::Process_New_Collisions(const std::vector<Collision*>& found) {
+    for (Collision* c : found) {
+        c->secondary = false;
+        contacts[Pair_Key(*c)] = c;
+        if (c->body_a->Add_Collision(c)) {
+            c->secondary = true;
+        }
+        if (c->body_b->Add_Collision(c)) {
+            if (c->secondary) {
+                std::fprintf(stderr, "Tovrel::Process_New_Collisions: Secondary twice\n");
+                std::abort();
+            }
+            c->secondary = true;
+        }
+        if (!c->secondary) {
+            Make_Primary(c);
+        }
+    }
+}
+
+void Tovrel::End_Contact() {
+    Collision* c = contact_queue.Top();
+    if (on_separation != nullptr) {
+        on_separation(c, on_separation_user);
+    }
+    if (c->resting) {
+        for (SimObject* body : {c->body_a, c->body_b}) {
+            if (body->state.mode == SimMode::Free) {
+                body->state.mode = SimMode::Resting;
+            }
+        }
+    }
+    contacts.erase(Pair_Key(*c));
+    contact_queue.Pop();
+
+    // The newest waiting contact of either body takes over; body B's wins.
+    Collision* next = nullptr;
+    if (c->body_a->Remove_Collision(c)) {
+        next = c->body_a->collisions.front();
+    }
+    if (c->body_b->Remove_Collision(c)) {
+        next = c->body_b->collisions.front();
+    }
+    if (next != nullptr) {
+        next->secondary = false;
+        Make_Primary(next);
+    }
+}
+
+void Tovrel::Make_Primary(Collision* c) {
+    if (on_collision != nullptr) {
+        on_collision(c, on_collision_user);
+    }
+    Start_Response(*c, time);
+    contact_queue.Push(c);
+}
