@@ -19,10 +19,10 @@ Bytes Data_Of(const ImageBuffer& image) {
 }
 
 std::string Two_By_One_File() {
-    TgaSpec spec;
-    spec.width = 2;
-    spec.pixels = {0x0000FF, 0xFF0000};  // blue, then red
-    return Write_Temp_File("two_by_one.tga", Tga_File(spec));
+    TgaPicture picture;
+    picture.width = 2;
+    picture.pixels = {0x0000FF, 0xFF0000};  // blue, then red
+    return Write_Temp_File("two_by_one.tga", Tga_File(picture));
 }
 
 }  // namespace
@@ -43,7 +43,7 @@ TEST(ImageBuffer, LoadsAnImageOnlyOnce) {
     EXPECT_EQ(image.Get_Height(), 1);
     EXPECT_EQ(Data_Of(image), Bytes({0, 0, 255, 255, 255, 0, 0, 255}));
 
-    TgaSpec other;
+    TgaPicture other;
     other.width = 3;
     other.height = 3;
     other.pixels.assign(9, 0x808080);

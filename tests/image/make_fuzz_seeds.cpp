@@ -24,12 +24,12 @@ struct Seeds {
     std::string folder;
     int count = 0;
 
-    void Write(const std::string& name, TgaSpec spec) {
-        spec.width = 4;
-        spec.height = 3;
-        spec.descriptor |= (count % 4) << 4;  // the four origins in turn
+    void Write(const std::string& name, TgaPicture picture) {
+        picture.width = 4;
+        picture.height = 3;
+        picture.descriptor |= (count % 4) << 4;  // the four origins in turn
         ++count;
-        std::ofstream(folder + "/" + name + ".tga", std::ios::binary) << Tga_File(spec);
+        std::ofstream(folder + "/" + name + ".tga", std::ios::binary) << Tga_File(picture);
     }
 };
 
@@ -43,41 +43,41 @@ int main(int argc, char** argv) {
     Seeds seeds{argv[1]};
     for (bool packed : {false, true}) {
         const std::string kind = packed ? "_rle" : "";
-        TgaSpec spec;
+        TgaPicture picture;
 
-        spec.image_type = packed ? 10 : 2;
-        spec.pixel_depth = 15;
-        spec.pixels = Pattern({0x7FFF, 0x001F, 0x03E0, 0x7C00});
-        seeds.Write("true15" + kind, spec);
-        spec.pixel_depth = 16;
-        spec.descriptor = 1;
-        spec.pixels = Pattern({0xFFFF, 0x801F, 0x03E0, 0x7C00});
-        seeds.Write("true16" + kind, spec);
-        spec.pixel_depth = 24;
-        spec.descriptor = 0;
-        spec.pixels = Pattern({0xFFFFFF, 0x0000FF, 0x00FF00, 0x123456});
-        seeds.Write("true24" + kind, spec);
-        spec.pixel_depth = 32;
-        spec.descriptor = 8;
-        spec.id = "seed";
-        spec.pixels = Pattern({0xFFFFFFFF, 0x800000FF, 0x0000FF00, 0x40123456});
-        seeds.Write("true32" + kind, spec);
+        picture.image_type = packed ? 10 : 2;
+        picture.pixel_depth = 15;
+        picture.pixels = Pattern({0x7FFF, 0x001F, 0x03E0, 0x7C00});
+        seeds.Write("true15" + kind, picture);
+        picture.pixel_depth = 16;
+        picture.descriptor = 1;
+        picture.pixels = Pattern({0xFFFF, 0x801F, 0x03E0, 0x7C00});
+        seeds.Write("true16" + kind, picture);
+        picture.pixel_depth = 24;
+        picture.descriptor = 0;
+        picture.pixels = Pattern({0xFFFFFF, 0x0000FF, 0x00FF00, 0x123456});
+        seeds.Write("true24" + kind, picture);
+        picture.pixel_depth = 32;
+        picture.descriptor = 8;
+        picture.id = "seed";
+        picture.pixels = Pattern({0xFFFFFFFF, 0x800000FF, 0x0000FF00, 0x40123456});
+        seeds.Write("true32" + kind, picture);
 
-        spec = TgaSpec();
-        spec.image_type = packed ? 11 : 3;
-        spec.pixel_depth = 8;
-        spec.pixels = Pattern({0, 80, 160, 255});
-        seeds.Write("grey8" + kind, spec);
-        spec.pixel_depth = 16;
-        spec.descriptor = 8;
-        spec.pixels = Pattern({0xFF00, 0x80FF, 0x0040, 0x2020});
-        seeds.Write("grey16" + kind, spec);
+        picture = TgaPicture();
+        picture.image_type = packed ? 11 : 3;
+        picture.pixel_depth = 8;
+        picture.pixels = Pattern({0, 80, 160, 255});
+        seeds.Write("grey8" + kind, picture);
+        picture.pixel_depth = 16;
+        picture.descriptor = 8;
+        picture.pixels = Pattern({0xFF00, 0x80FF, 0x0040, 0x2020});
+        seeds.Write("grey16" + kind, picture);
 
-        spec = TgaSpec();
-        spec.image_type = packed ? 9 : 1;
-        spec.pixel_depth = 8;
-        spec.map_type = 1;
-        spec.pixels = Pattern({0, 1, 2, 3});
+        picture = TgaPicture();
+        picture.image_type = packed ? 9 : 1;
+        picture.pixel_depth = 8;
+        picture.map_type = 1;
+        picture.pixels = Pattern({0, 1, 2, 3});
         const struct {
             int bits;
             std::vector<uint32_t> entries;
@@ -86,18 +86,18 @@ int main(int argc, char** argv) {
                     {24, {0xFFFFFF, 0x0000FF, 0x00FF00, 0x123456}},
                     {32, {0xFFFFFFFF, 0x800000FF, 0x0000FF00, 0x40123456}}};
         for (const auto& map : maps) {
-            spec.map_entry_bits = map.bits;
-            spec.map = map.entries;
-            spec.descriptor = map.bits == 32 ? 8 : 0;
-            seeds.Write("mapped" + std::to_string(map.bits) + kind, spec);
+            picture.map_entry_bits = map.bits;
+            picture.map = map.entries;
+            picture.descriptor = map.bits == 32 ? 8 : 0;
+            seeds.Write("mapped" + std::to_string(map.bits) + kind, picture);
         }
-        spec.map_entry_bits = 24;
-        spec.map = maps[2].entries;
-        spec.descriptor = 0;
-        spec.pixel_depth = 16;
-        spec.map_first = 300;
-        spec.pixels = Pattern({300, 301, 302, 303});
-        seeds.Write("mapped24_index16_first300" + kind, spec);
+        picture.map_entry_bits = 24;
+        picture.map = maps[2].entries;
+        picture.descriptor = 0;
+        picture.pixel_depth = 16;
+        picture.map_first = 300;
+        picture.pixels = Pattern({300, 301, 302, 303});
+        seeds.Write("mapped24_index16_first300" + kind, picture);
     }
     return 0;
 }

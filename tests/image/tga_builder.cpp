@@ -40,7 +40,7 @@ void Put_Packets(std::string& out, const std::vector<uint32_t>& values, int byte
 
 }  // namespace
 
-std::string Tga_File(const TgaSpec& s) {
+std::string Tga_File(const TgaPicture& s) {
     std::string out;
     const int map_length = s.map_length >= 0 ? s.map_length : static_cast<int>(s.map.size());
     out.push_back(static_cast<char>(s.id.size()));

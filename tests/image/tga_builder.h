@@ -7,7 +7,7 @@
 // Builds TGA files byte by byte for the tests, from the header fields and the stored values,
 // without going through the module under test. Values are written little-endian in as many bytes
 // as their depth needs.
-struct TgaSpec {
+struct TgaPicture {
     int image_type = 2;
     int pixel_depth = 24;
     int descriptor = 0;  // attribute bits | 0x10 right to left | 0x20 top to bottom
@@ -24,7 +24,7 @@ struct TgaSpec {
 
 // The whole file. Run-length encoded image types (9, 10, 11) get packets: a repeated packet for
 // every run of two or more equal values, raw packets between them, at most 128 pixels each.
-std::string Tga_File(const TgaSpec& spec);
+std::string Tga_File(const TgaPicture& picture);
 
 // The values of a picture given top row first, left to right, in the order a file with origin
 // bits `descriptor` (0x10, 0x20) stores them.

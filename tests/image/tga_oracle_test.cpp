@@ -236,11 +236,11 @@ TEST(TgaOracle, OraclesDecodeKindsTheyDoNotWriteAsWeDo) {
         indices.push_back(palette[colour]);
     }
 
-    const auto file_of = [&](TgaSpec spec, const std::vector<uint32_t>& top_first) {
-        spec.width = 9;
-        spec.height = 7;
-        spec.pixels = In_File_Order(top_first, 9, 7, spec.descriptor);
-        return Tga_File(spec);
+    const auto file_of = [&](TgaPicture picture, const std::vector<uint32_t>& top_first) {
+        picture.width = 9;
+        picture.height = 7;
+        picture.pixels = In_File_Order(top_first, 9, 7, picture.descriptor);
+        return Tga_File(picture);
     };
     struct Crafted {
         std::string name;
@@ -249,15 +249,15 @@ TEST(TgaOracle, OraclesDecodeKindsTheyDoNotWriteAsWeDo) {
         bool pillow;
     };
     std::vector<Crafted> crafted;
-    TgaSpec spec;
-    spec.pixel_depth = 15;
-    crafted.push_back({"fifteen", file_of(spec, five_bit), Channels::kFiveBitOpaque, false});
-    spec.pixel_depth = 16;
-    spec.descriptor = 0x21;
-    spec.image_type = 10;
-    crafted.push_back({"sixteen", file_of(spec, five_bit), Channels::kFiveBitOpaque, true});
+    TgaPicture picture;
+    picture.pixel_depth = 15;
+    crafted.push_back({"fifteen", file_of(picture, five_bit), Channels::kFiveBitOpaque, false});
+    picture.pixel_depth = 16;
+    picture.descriptor = 0x21;
+    picture.image_type = 10;
+    crafted.push_back({"sixteen", file_of(picture, five_bit), Channels::kFiveBitOpaque, true});
 
-    TgaSpec mapped;
+    TgaPicture mapped;
     mapped.image_type = 1;
     mapped.pixel_depth = 8;
     mapped.map_type = 1;

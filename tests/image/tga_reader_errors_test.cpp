@@ -10,22 +10,22 @@
 
 namespace {
 
-TgaSpec Small_Image() {
-    TgaSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.pixels = {1, 2, 3, 4};
-    return spec;
+TgaPicture Small_Image() {
+    TgaPicture picture;
+    picture.width = 2;
+    picture.height = 2;
+    picture.pixels = {1, 2, 3, 4};
+    return picture;
 }
 
-TgaSpec Mapped_Image(int image_type) {
-    TgaSpec spec = Small_Image();
-    spec.image_type = image_type;
-    spec.pixel_depth = 8;
-    spec.map_type = 1;
-    spec.map_entry_bits = 24;
-    spec.map = {10, 20, 30, 40, 50};
-    return spec;
+TgaPicture Mapped_Image(int image_type) {
+    TgaPicture picture = Small_Image();
+    picture.image_type = image_type;
+    picture.pixel_depth = 8;
+    picture.map_type = 1;
+    picture.map_entry_bits = 24;
+    picture.map = {10, 20, 30, 40, 50};
+    return picture;
 }
 
 void Expect_Error(const std::string& file, int code, const char* what) {
@@ -34,8 +34,8 @@ void Expect_Error(const std::string& file, int code, const char* what) {
     EXPECT_EQ(image.error, code) << what << ": " << tga_error_message(image.error);
 }
 
-void Expect_Error(const TgaSpec& spec, int code, const char* what) {
-    Expect_Error(Tga_File(spec), code, what);
+void Expect_Error(const TgaPicture& picture, int code, const char* what) {
+    Expect_Error(Tga_File(picture), code, what);
 }
 
 }  // namespace
@@ -92,65 +92,65 @@ TEST(TgaReaderErrors, BrokenHeaders) {
     Expect_Error("", kTgaBadHeader, "empty file");
     Expect_Error(whole.substr(0, 17), kTgaBadHeader, "17 header bytes");
 
-    TgaSpec spec = Small_Image();
-    spec.width = 0;
-    Expect_Error(spec, kTgaZeroSize, "width 0");
-    spec = Small_Image();
-    spec.height = 0;
-    Expect_Error(spec, kTgaZeroSize, "height 0");
+    TgaPicture picture = Small_Image();
+    picture.width = 0;
+    Expect_Error(picture, kTgaZeroSize, "width 0");
+    picture = Small_Image();
+    picture.height = 0;
+    Expect_Error(picture, kTgaZeroSize, "height 0");
 
-    spec = Small_Image();
-    spec.image_type = 0;
-    Expect_Error(spec, kTgaNoData, "image type 0");
+    picture = Small_Image();
+    picture.image_type = 0;
+    Expect_Error(picture, kTgaNoData, "image type 0");
     for (int type : {4, 8, 12, 32, 255}) {
-        spec.image_type = type;
-        Expect_Error(spec, kTgaUnknownType, "unknown image type");
+        picture.image_type = type;
+        Expect_Error(picture, kTgaUnknownType, "unknown image type");
     }
 }
 
 TEST(TgaReaderErrors, ImageIdLongerThanTheFile) {
-    TgaSpec spec = Small_Image();
-    spec.id = "abc";
-    std::string file = Tga_File(spec).substr(0, 18 + 2);
+    TgaPicture picture = Small_Image();
+    picture.id = "abc";
+    std::string file = Tga_File(picture).substr(0, 18 + 2);
     Expect_Error(file, kTgaUnexpectedEnd, "cut image ID");
 }
 
 TEST(TgaReaderErrors, BrokenColourMaps) {
-    TgaSpec spec = Mapped_Image(3);
-    Expect_Error(spec, kTgaGreyColormap, "map with grey image");
-    spec.image_type = 11;
-    Expect_Error(spec, kTgaGreyColormap, "map with packed grey image");
+    TgaPicture picture = Mapped_Image(3);
+    Expect_Error(picture, kTgaGreyColormap, "map with grey image");
+    picture.image_type = 11;
+    Expect_Error(picture, kTgaGreyColormap, "map with packed grey image");
 
     for (int bits : {0, 8, 17, 31, 33}) {
-        spec = Mapped_Image(1);
-        spec.map_entry_bits = bits;
-        Expect_Error(spec, kTgaBadMapEntrySize, "odd entry size");
+        picture = Mapped_Image(1);
+        picture.map_entry_bits = bits;
+        Expect_Error(picture, kTgaBadMapEntrySize, "odd entry size");
     }
 
-    spec = Mapped_Image(1);
-    const std::string whole = Tga_File(spec);
+    picture = Mapped_Image(1);
+    const std::string whole = Tga_File(picture);
     Expect_Error(whole.substr(0, 18 + 5 * 3 - 1), kTgaBadColormap, "map cut short");
 
-    spec = Mapped_Image(1);
-    spec.map_type = 0;
-    spec.map.clear();
-    Expect_Error(spec, kTgaBadColormap, "colour-mapped image without a map");
+    picture = Mapped_Image(1);
+    picture.map_type = 0;
+    picture.map.clear();
+    Expect_Error(picture, kTgaBadColormap, "colour-mapped image without a map");
 }
 
 TEST(TgaReaderErrors, IndicesOutsideTheMap) {
     for (int type : {1, 9}) {
-        TgaSpec spec = Mapped_Image(type);
-        spec.pixels = {0, 4, 5, 1};
-        Expect_Error(spec, kTgaMapIndexRange, "index one past the map");
-        spec.pixels = {255, 255, 255, 255};
-        Expect_Error(spec, kTgaMapIndexRange, "index far past the map");
-        spec.map_first = 3;
-        spec.pixels = {3, 7, 2, 4};
-        Expect_Error(spec, kTgaMapIndexRange, "index below the first entry");
-        spec.pixels = {3, 7, 5, 4};
-        EXPECT_TRUE(Load_Tga(Tga_File(spec)).ok) << "indices 3 to 7 with first entry 3";
-        spec.map.clear();
-        Expect_Error(spec, kTgaMapIndexRange, "empty map");
+        TgaPicture picture = Mapped_Image(type);
+        picture.pixels = {0, 4, 5, 1};
+        Expect_Error(picture, kTgaMapIndexRange, "index one past the map");
+        picture.pixels = {255, 255, 255, 255};
+        Expect_Error(picture, kTgaMapIndexRange, "index far past the map");
+        picture.map_first = 3;
+        picture.pixels = {3, 7, 2, 4};
+        Expect_Error(picture, kTgaMapIndexRange, "index below the first entry");
+        picture.pixels = {3, 7, 5, 4};
+        EXPECT_TRUE(Load_Tga(Tga_File(picture)).ok) << "indices 3 to 7 with first entry 3";
+        picture.map.clear();
+        Expect_Error(picture, kTgaMapIndexRange, "empty map");
     }
 }
 
@@ -160,48 +160,48 @@ TEST(TgaReaderErrors, DepthsTheImageTypeCannotHave) {
     } cases[] = {{2, 8}, {2, 1},  {2, 0},   {2, 31}, {10, 17},
                  {3, 1}, {3, 24}, {11, 32}, {1, 24}, {1, 4}};
     for (const auto& c : cases) {
-        TgaSpec spec = c.type == 1 ? Mapped_Image(1) : Small_Image();
-        spec.image_type = c.type;
-        spec.pixel_depth = c.depth;
+        TgaPicture picture = c.type == 1 ? Mapped_Image(1) : Small_Image();
+        picture.image_type = c.type;
+        picture.pixel_depth = c.depth;
         Expect_Error(
-            spec, kTgaBadPixelDepth,
+            picture, kTgaBadPixelDepth,
             ("type " + std::to_string(c.type) + " depth " + std::to_string(c.depth)).c_str());
     }
 }
 
 TEST(TgaReaderErrors, PixelDataEndingBeforeTheLastPixel) {
     for (int type : {2, 10}) {
-        TgaSpec spec = Small_Image();
-        spec.image_type = type;
-        spec.pixels = {1, 2, 3, 4};
-        const std::string whole = Tga_File(spec);
+        TgaPicture picture = Small_Image();
+        picture.image_type = type;
+        picture.pixels = {1, 2, 3, 4};
+        const std::string whole = Tga_File(picture);
         for (size_t cut = 18; cut < whole.size(); ++cut) {
             Expect_Error(whole.substr(0, cut), kTgaUnexpectedEnd, "cut pixel data");
         }
         EXPECT_TRUE(Load_Tga(whole).ok);
     }
     // A run's header byte present but its pixel value missing.
-    TgaSpec spec = Small_Image();
-    spec.image_type = 10;
-    Expect_Error(Tga_File(spec).substr(0, 18) + "\x83", kTgaUnexpectedEnd, "run without value");
+    TgaPicture picture = Small_Image();
+    picture.image_type = 10;
+    Expect_Error(Tga_File(picture).substr(0, 18) + "\x83", kTgaUnexpectedEnd, "run without value");
 }
 
 TEST(TgaReaderErrors, HugeClaimedSizeFailsWithoutAllocating) {
     // 65535 x 65535 pixels would need 16 GiB; the few bytes present cannot hold them even as runs.
     for (int type : {2, 10}) {
-        TgaSpec spec = Small_Image();
-        spec.image_type = type;
-        spec.pixel_depth = 32;
-        spec.width = 65535;
-        spec.height = 65535;
-        Expect_Error(spec, kTgaUnexpectedEnd, "65535 x 65535 from a few bytes");
+        TgaPicture picture = Small_Image();
+        picture.image_type = type;
+        picture.pixel_depth = 32;
+        picture.width = 65535;
+        picture.height = 65535;
+        Expect_Error(picture, kTgaUnexpectedEnd, "65535 x 65535 from a few bytes");
     }
     // The largest run-length image a small file can hold still loads: one run per 128 pixels.
-    TgaSpec spec;
-    spec.image_type = 10;
-    spec.width = 1024;
-    spec.height = 1;
-    std::string file = Tga_File(spec);
+    TgaPicture picture;
+    picture.image_type = 10;
+    picture.width = 1024;
+    picture.height = 1;
+    std::string file = Tga_File(picture);
     for (int packet = 0; packet < 8; ++packet) {
         file += std::string("\xFF\x01\x02\x03", 4);
     }

@@ -26,14 +26,14 @@ uint32_t Bgra(uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
 const std::vector<uint32_t> kPicture = {Bgr(255, 0, 0),     Bgr(0, 255, 0), Bgr(0, 0, 255),
                                         Bgr(255, 255, 255), Bgr(0, 0, 0),   Bgr(10, 20, 30)};
 
-TgaSpec Picture_File(int descriptor, int image_type = 2) {
-    TgaSpec spec;
-    spec.image_type = image_type;
-    spec.width = 3;
-    spec.height = 2;
-    spec.descriptor = descriptor;
-    spec.pixels = In_File_Order(kPicture, 3, 2, descriptor);
-    return spec;
+TgaPicture Picture_File(int descriptor, int image_type = 2) {
+    TgaPicture picture;
+    picture.image_type = image_type;
+    picture.width = 3;
+    picture.height = 2;
+    picture.descriptor = descriptor;
+    picture.pixels = In_File_Order(kPicture, 3, 2, descriptor);
+    return picture;
 }
 
 }  // namespace
@@ -60,34 +60,34 @@ TEST(TgaReader, AllFourOriginsLoadToTheSameBuffer) {
 }
 
 TEST(TgaReader, ThreeByteFormatDropsAlphaAfterPremultiplying) {
-    TgaSpec spec;
-    spec.pixel_depth = 32;
-    spec.descriptor = 8;
-    spec.width = 2;
-    spec.pixels = {Bgra(200, 100, 50, 255), Bgra(200, 100, 50, 51)};
-    const Loaded rgb = Load_Tga(Tga_File(spec), 3);
+    TgaPicture picture;
+    picture.pixel_depth = 32;
+    picture.descriptor = 8;
+    picture.width = 2;
+    picture.pixels = {Bgra(200, 100, 50, 255), Bgra(200, 100, 50, 51)};
+    const Loaded rgb = Load_Tga(Tga_File(picture), 3);
     ASSERT_TRUE(rgb.ok);
     // 200 * 51 / 255 = 40, 100 * 51 / 255 = 20, 50 * 51 / 255 = 10.
     EXPECT_EQ(rgb.pixels, Bytes({200, 100, 50, 40, 20, 10}));
 }
 
 TEST(TgaReader, FiveBitChannelsWidenByTheDocumentedFactor) {
-    TgaSpec spec;
-    spec.pixel_depth = 15;
-    spec.width = 4;
-    spec.pixels = {0x7FFF, 0x7C00, 0x03E0, 0x001F};
-    const Loaded image = Load_Tga(Tga_File(spec));
+    TgaPicture picture;
+    picture.pixel_depth = 15;
+    picture.width = 4;
+    picture.pixels = {0x7FFF, 0x7C00, 0x03E0, 0x001F};
+    const Loaded image = Load_Tga(Tga_File(picture));
     ASSERT_TRUE(image.ok);
     EXPECT_EQ(image.pixels,
               Bytes({254, 254, 254, 255, 254, 0, 0, 255, 0, 254, 0, 255, 0, 0, 254, 255}));
 
     // Every 5-bit value, red channel: trunc(v * 8.2258); 1 -> 8, 5 -> 41, 15 -> 123, 30 -> 246.
-    spec.width = 32;
-    spec.pixels.clear();
+    picture.width = 32;
+    picture.pixels.clear();
     for (uint32_t v = 0; v < 32; ++v) {
-        spec.pixels.push_back(v << 10);
+        picture.pixels.push_back(v << 10);
     }
-    const Loaded ramp = Load_Tga(Tga_File(spec));
+    const Loaded ramp = Load_Tga(Tga_File(picture));
     ASSERT_TRUE(ramp.ok);
     for (int v = 0; v < 32; ++v) {
         EXPECT_EQ(ramp.At(v, 0)[0], Widened_By_Formula(v)) << "5-bit value " << v;
@@ -102,12 +102,12 @@ TEST(TgaReader, SixteenBitPixelsAreFiveFiveFiveWhateverTheAttributeBits) {
     // 0x7FFF is white and 0x7C00 pure red in the format's 16-bit layout (an attribute bit over
     // three 5-bit channels), as ImageMagick writes opaque images with no attribute bits declared.
     for (int attribute_bits : {0, 1, 8}) {
-        TgaSpec spec;
-        spec.pixel_depth = 16;
-        spec.descriptor = attribute_bits;
-        spec.width = 3;
-        spec.pixels = {0x7FFF, 0x7C00, 0x8000 | 0x03E0};
-        const Loaded image = Load_Tga(Tga_File(spec));
+        TgaPicture picture;
+        picture.pixel_depth = 16;
+        picture.descriptor = attribute_bits;
+        picture.width = 3;
+        picture.pixels = {0x7FFF, 0x7C00, 0x8000 | 0x03E0};
+        const Loaded image = Load_Tga(Tga_File(picture));
         ASSERT_TRUE(image.ok);
         EXPECT_EQ(image.pixels, Bytes({254, 254, 254, 255, 254, 0, 0, 255, 0, 254, 0, 255}))
             << attribute_bits << " attribute bits";
@@ -115,36 +115,36 @@ TEST(TgaReader, SixteenBitPixelsAreFiveFiveFiveWhateverTheAttributeBits) {
 }
 
 TEST(TgaReader, ThirtyTwoBitAlphaCountsOnlyWithAttributeBits) {
-    TgaSpec spec;
-    spec.pixel_depth = 32;
-    spec.width = 2;
-    spec.pixels = {Bgra(90, 60, 30, 0), Bgra(255, 128, 1, 128)};
-    spec.descriptor = 8;
-    const Loaded with_alpha = Load_Tga(Tga_File(spec));
+    TgaPicture picture;
+    picture.pixel_depth = 32;
+    picture.width = 2;
+    picture.pixels = {Bgra(90, 60, 30, 0), Bgra(255, 128, 1, 128)};
+    picture.descriptor = 8;
+    const Loaded with_alpha = Load_Tga(Tga_File(picture));
     ASSERT_TRUE(with_alpha.ok);
     // 255 * 128 / 255 = 128, 128 * 128 / 255 = 64.25, 1 * 128 / 255 = 0.5.
     EXPECT_EQ(with_alpha.pixels, Bytes({0, 0, 0, 0, 128, 64, 0, 128}));
 
-    spec.descriptor = 0;
-    const Loaded without = Load_Tga(Tga_File(spec));
+    picture.descriptor = 0;
+    const Loaded without = Load_Tga(Tga_File(picture));
     ASSERT_TRUE(without.ok);
     EXPECT_EQ(without.pixels, Bytes({90, 60, 30, 255, 255, 128, 1, 255}));
 }
 
 TEST(TgaReader, PremultipliesEveryColourAndAlphaPairByTheFormula) {
     // Grey with alpha: value c in the low byte and alpha a in the high byte, every pair once.
-    TgaSpec spec;
-    spec.image_type = 3;
-    spec.pixel_depth = 16;
-    spec.descriptor = 8;
-    spec.width = 256;
-    spec.height = 256;
+    TgaPicture picture;
+    picture.image_type = 3;
+    picture.pixel_depth = 16;
+    picture.descriptor = 8;
+    picture.width = 256;
+    picture.height = 256;
     for (uint32_t a = 0; a < 256; ++a) {
         for (uint32_t c = 0; c < 256; ++c) {
-            spec.pixels.push_back(c | a << 8);
+            picture.pixels.push_back(c | a << 8);
         }
     }
-    const Loaded image = Load_Tga(Tga_File(spec));
+    const Loaded image = Load_Tga(Tga_File(picture));
     ASSERT_TRUE(image.ok);
     int mismatches = 0;
     for (int a = 0; a < 256; ++a) {
@@ -164,7 +164,7 @@ TEST(TgaReader, PremultipliesEveryColourAndAlphaPairByTheFormula) {
 }
 
 TEST(TgaReader, GreyImagesLoadAsGrey) {
-    TgaSpec grey;
+    TgaPicture grey;
     grey.image_type = 3;
     grey.pixel_depth = 8;
     grey.width = 3;
@@ -210,16 +210,16 @@ TEST(TgaReader, ColourMapsOfEveryEntrySize) {
     };
     for (const Case& c : cases) {
         for (int type : {1, 9}) {
-            TgaSpec spec;
-            spec.image_type = type;
-            spec.pixel_depth = 8;
-            spec.descriptor = c.descriptor;
-            spec.width = 2;
-            spec.map_type = 1;
-            spec.map_entry_bits = c.entry_bits;
-            spec.map = c.entries;
-            spec.pixels = {1, 0};
-            const Loaded image = Load_Tga(Tga_File(spec));
+            TgaPicture picture;
+            picture.image_type = type;
+            picture.pixel_depth = 8;
+            picture.descriptor = c.descriptor;
+            picture.width = 2;
+            picture.map_type = 1;
+            picture.map_entry_bits = c.entry_bits;
+            picture.map = c.entries;
+            picture.pixels = {1, 0};
+            const Loaded image = Load_Tga(Tga_File(picture));
             ASSERT_TRUE(image.ok) << c.entry_bits
                                   << "-bit entries: " << tga_error_message(image.error);
             EXPECT_EQ(image.pixels, c.expected) << c.entry_bits << "-bit entries, type " << type;
@@ -228,51 +228,51 @@ TEST(TgaReader, ColourMapsOfEveryEntrySize) {
 }
 
 TEST(TgaReader, SixteenBitIndicesReachALongMap) {
-    TgaSpec spec;
-    spec.image_type = 1;
-    spec.pixel_depth = 16;
-    spec.width = 2;
-    spec.map_type = 1;
-    spec.map_entry_bits = 24;
-    spec.map.assign(300, Bgr(1, 1, 1));
-    spec.map[299] = Bgr(9, 8, 7);
-    spec.pixels = {299, 0};
-    const Loaded image = Load_Tga(Tga_File(spec));
+    TgaPicture picture;
+    picture.image_type = 1;
+    picture.pixel_depth = 16;
+    picture.width = 2;
+    picture.map_type = 1;
+    picture.map_entry_bits = 24;
+    picture.map.assign(300, Bgr(1, 1, 1));
+    picture.map[299] = Bgr(9, 8, 7);
+    picture.pixels = {299, 0};
+    const Loaded image = Load_Tga(Tga_File(picture));
     ASSERT_TRUE(image.ok);
     EXPECT_EQ(image.pixels, Bytes({9, 8, 7, 255, 1, 1, 1, 255}));
 }
 
 TEST(TgaReader, MapWithLaterFirstEntryIsOneTableStartingAtThatIndex) {
     // Entries stored for indices 2 and 3 only, one after the other.
-    TgaSpec spec;
-    spec.image_type = 1;
-    spec.pixel_depth = 8;
-    spec.width = 2;
-    spec.map_type = 1;
-    spec.map_first = 2;
-    spec.map_entry_bits = 24;
-    spec.map = {Bgr(255, 0, 0), Bgr(0, 255, 0)};
-    spec.pixels = {3, 2};
-    const Loaded image = Load_Tga(Tga_File(spec));
+    TgaPicture picture;
+    picture.image_type = 1;
+    picture.pixel_depth = 8;
+    picture.width = 2;
+    picture.map_type = 1;
+    picture.map_first = 2;
+    picture.map_entry_bits = 24;
+    picture.map = {Bgr(255, 0, 0), Bgr(0, 255, 0)};
+    picture.pixels = {3, 2};
+    const Loaded image = Load_Tga(Tga_File(picture));
     ASSERT_TRUE(image.ok) << tga_error_message(image.error);
     EXPECT_EQ(image.pixels, Bytes({0, 255, 0, 255, 255, 0, 0, 255}));
 }
 
 TEST(TgaReader, TrueColourImageReadsPastAMapItDoesNotUse) {
-    TgaSpec spec = Picture_File(0);
-    spec.id = "id text";
-    spec.map_type = 1;
-    spec.map_entry_bits = 32;
-    spec.map = {1, 2, 3};
-    EXPECT_EQ(Load_Tga(Tga_File(spec)).pixels, Load_Tga(Tga_File(Picture_File(0))).pixels);
+    TgaPicture picture = Picture_File(0);
+    picture.id = "id text";
+    picture.map_type = 1;
+    picture.map_entry_bits = 32;
+    picture.map = {1, 2, 3};
+    EXPECT_EQ(Load_Tga(Tga_File(picture)).pixels, Load_Tga(Tga_File(Picture_File(0))).pixels);
 }
 
 TEST(TgaReader, RunLengthPackets) {
     // 0x82: a run of three copies of the one pixel after it; 0x01: two stored pixels.
-    TgaSpec spec;
-    spec.image_type = 10;
-    spec.width = 5;
-    const std::string header = Tga_File(spec);
+    TgaPicture picture;
+    picture.image_type = 10;
+    picture.width = 5;
+    const std::string header = Tga_File(picture);
     std::string file = header;
     file += std::string("\x82\x03\x02\x01", 4) + std::string("\x01\x10\x20\x30\x40\x50\x60", 7);
     const Loaded image = Load_Tga(file);
@@ -281,9 +281,9 @@ TEST(TgaReader, RunLengthPackets) {
               Bytes({1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255, 48, 32, 16, 255, 96, 80, 64, 255}));
 
     // Packets run on across rows: one run of 6 fills a 3 x 2 image.
-    spec.width = 3;
-    spec.height = 2;
-    file = Tga_File(spec) + std::string("\x85\x00\x00\xFF", 4);
+    picture.width = 3;
+    picture.height = 2;
+    file = Tga_File(picture) + std::string("\x85\x00\x00\xFF", 4);
     const Loaded two_rows = Load_Tga(file);
     ASSERT_TRUE(two_rows.ok);
     for (int i = 0; i < 6; ++i) {
@@ -292,18 +292,18 @@ TEST(TgaReader, RunLengthPackets) {
 }
 
 TEST(TgaReader, PacketsReachingPastTheLastPixelAreCut) {
-    TgaSpec spec;
-    spec.image_type = 10;
-    spec.width = 2;
-    spec.height = 2;
+    TgaPicture picture;
+    picture.image_type = 10;
+    picture.width = 2;
+    picture.height = 2;
     // A run of 128 for four pixels, and nothing after it.
-    const Loaded run = Load_Tga(Tga_File(spec) + std::string("\xFF\x01\x02\x03", 4));
+    const Loaded run = Load_Tga(Tga_File(picture) + std::string("\xFF\x01\x02\x03", 4));
     ASSERT_TRUE(run.ok) << tga_error_message(run.error);
     EXPECT_EQ(run.pixels, Bytes({3, 2, 1, 255, 3, 2, 1, 255, 3, 2, 1, 255, 3, 2, 1, 255}));
 
     // A raw packet of 5 whose last pixel lies past the image and past the end of the file.
     const Loaded raw =
-        Load_Tga(Tga_File(spec) +
+        Load_Tga(Tga_File(picture) +
                  std::string("\x00\x01\x01\x01\x04\x00\x00\x00\x00\x00\x00\x00\x00\x00", 14));
     ASSERT_TRUE(raw.ok) << tga_error_message(raw.error);
     EXPECT_EQ(raw.At(0, 0), Bytes({1, 1, 1, 255}));
@@ -311,9 +311,9 @@ TEST(TgaReader, PacketsReachingPastTheLastPixelAreCut) {
 }
 
 TEST(TgaReader, ImageIdIsSkipped) {
-    TgaSpec spec = Picture_File(0x20);
-    spec.id = std::string(255, 'x');
-    EXPECT_EQ(Load_Tga(Tga_File(spec)).pixels, Load_Tga(Tga_File(Picture_File(0))).pixels);
+    TgaPicture picture = Picture_File(0x20);
+    picture.id = std::string(255, 'x');
+    EXPECT_EQ(Load_Tga(Tga_File(picture)).pixels, Load_Tga(Tga_File(Picture_File(0))).pixels);
 }
 
 TEST(TgaReader, FuzzSeedsAreValidFilesOfEveryKind) {
