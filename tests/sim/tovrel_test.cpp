@@ -36,6 +36,23 @@ struct Journal {
     }
 };
 
+// A ball above a fixed floor whose top is z = 0, with the journal attached.
+struct FloorScene {
+    FloorScene(const Vector3d& ball_at, const Vector3d& velocity, const Vector3d& gravity)
+        : ball(0.3, ball_at, velocity), floor("Floor", Vector3d(0, 0, -1), Vector3d(5, 5, 1)) {
+        journal.Attach(sim);
+        sim.gravity = gravity;
+        sim.Add_Object(&ball, true);
+        sim.Add_Object(&floor, true);
+        sim.Reset();
+    }
+
+    TestBall ball;
+    TestBox floor;
+    Tovrel sim;
+    Journal journal;
+};
+
 }  // namespace
 
 TEST(Tovrel, StepBeforeResetFailsAndChangesNothing) {
@@ -115,15 +132,10 @@ TEST(Tovrel, OverlappingUnmovableBodiesNeverCollide) {
 }
 
 TEST(Tovrel, DroppedBallContactsTheFloorOnceAndTheRecordIsPrimary) {
-    TestBall ball(0.3, Vector3d(0, 0, 1), Vector3d());
-    TestBox floor("Floor", Vector3d(0, 0, -1), Vector3d(5, 5, 1));
-    Tovrel sim;
-    Journal journal;
-    journal.Attach(sim);
-    sim.gravity = Vector3d(0, 0, -9.8);
-    sim.Add_Object(&ball, true);
-    sim.Add_Object(&floor, true);
-    sim.Reset();
+    FloorScene scene(Vector3d(0, 0, 1), Vector3d(), Vector3d(0, 0, -9.8));
+    Tovrel& sim = scene.sim;
+    TestBall& ball = scene.ball;
+    Journal& journal = scene.journal;
     while (journal.events.empty() && sim.time < 2.0) {
         sim.Step(1.0 / 60);
     }
@@ -134,7 +146,7 @@ TEST(Tovrel, DroppedBallContactsTheFloorOnceAndTheRecordIsPrimary) {
     ASSERT_FALSE(sim.contact_queue.Empty());
     EXPECT_EQ(sim.contact_queue.Top(), c);
     EXPECT_EQ(ball.collisions.front(), c);
-    EXPECT_TRUE(floor.collisions.empty());  // fixed bodies keep no lists
+    EXPECT_TRUE(scene.floor.collisions.empty());  // fixed bodies keep no lists
 
     // The contact ends inside a later step, after the bodies reach its end time.
     const double end_time = c->end_time;
@@ -150,15 +162,10 @@ TEST(Tovrel, DroppedBallContactsTheFloorOnceAndTheRecordIsPrimary) {
 }
 
 TEST(Tovrel, ResetDropsContactsAndTheSamePairIsDetectedAgain) {
-    TestBall ball(0.3, Vector3d(0, 0, 0.35), Vector3d(0, 0, -5));
-    TestBox floor("Floor", Vector3d(0, 0, -1), Vector3d(5, 5, 1));
-    Tovrel sim;
-    Journal journal;
-    journal.Attach(sim);
-    sim.gravity = Vector3d(0, 0, 0);
-    sim.Add_Object(&ball, true);
-    sim.Add_Object(&floor, true);
-    sim.Reset();
+    FloorScene scene(Vector3d(0, 0, 0.35), Vector3d(0, 0, -5), Vector3d(0, 0, 0));
+    Tovrel& sim = scene.sim;
+    TestBall& ball = scene.ball;
+    Journal& journal = scene.journal;
     sim.Step(0.05);
     ASSERT_EQ(journal.events.size(), 1u);
     const Feature* cached = sim.pair_table->At(0, 1)->feature_a;
@@ -172,22 +179,17 @@ TEST(Tovrel, ResetDropsContactsAndTheSamePairIsDetectedAgain) {
 }
 
 TEST(Tovrel, RestingContactLeavesTheBallRestingAndTheFloorFixed) {
-    TestBall ball(0.3, Vector3d(0, 0, 0.32), Vector3d());
-    TestBox floor("Floor", Vector3d(0, 0, -1), Vector3d(5, 5, 1));
-    Tovrel sim;
-    Journal journal;
-    journal.Attach(sim);
-    sim.gravity = Vector3d(0, 0, -9.8);
-    sim.Add_Object(&ball, true);
-    sim.Add_Object(&floor, true);
-    sim.Reset();
+    FloorScene scene(Vector3d(0, 0, 0.32), Vector3d(), Vector3d(0, 0, -9.8));
+    Tovrel& sim = scene.sim;
+    TestBall& ball = scene.ball;
+    Journal& journal = scene.journal;
     for (int i = 0; i < 120; ++i) {
         sim.Step(1.0 / 60);
     }
     EXPECT_EQ(journal.events, (std::vector<std::string>{"+Ball/Floor", "-Ball/Floor"}));
     EXPECT_TRUE(sim.pair_table->At(0, 1)->resting);
     EXPECT_EQ(ball.state.mode, SimMode::Resting);
-    EXPECT_EQ(floor.state.mode, SimMode::Fixed);
+    EXPECT_EQ(scene.floor.state.mode, SimMode::Fixed);
     // At rest the ball stays put, just above the floor.
     const Vector3d resting_at = ball.state.position;
     sim.Step(1.0);
