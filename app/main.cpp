@@ -60,6 +60,8 @@ int Run_Window(const Options& options, std::vector<char*>& toolkit_args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Progress and game events appear as they happen, also when the output goes to a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     Options options;
     // argv[0] and the toolkit's own options, for the main window to take when it is shown.
     std::vector<char*> toolkit_args{argv[0]};
