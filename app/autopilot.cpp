@@ -7,14 +7,11 @@
 
 namespace {
 
-// The ball's radius and the room's inner half width: its centre stays within kBallTravel of x = 0.
-constexpr double kBallRadius = 0.3;
-constexpr double kWallFaceX = 6.0 - 0.1;
+// The ball's centre stays within kBallTravel of x = 0, and is caught at the paddle's top.
 constexpr double kBallTravel = kWallFaceX - kBallRadius;
-// The paddle's top (the nose, 4 x 0.1 up), plus the ball's radius: where the ball is caught.
-constexpr double kCatchHeight = 0.4 + kBallRadius;
-// The paddle's half width is 1.5; kept this far from the walls it never pins the ball to one.
-constexpr double kPaddleTravel = kWallFaceX - 1.5;
+constexpr double kCatchHeight = kPaddleTopZ + kBallRadius;
+// Kept this far from the middle the paddle never reaches a wall, where it would pin the ball.
+constexpr double kPaddleTravel = kWallFaceX - kPaddleHalfWidth;
 
 // Speed steps per unit of distance. One step moves the paddle 0.06 units a tick, so the gap
 // closes by about an eighth a tick at most and the paddle settles without swinging about.

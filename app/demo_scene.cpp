@@ -4,7 +4,7 @@
 
 const Vector3d g_vGravity(0.0, 0.0, -9.8);
 const Vector3d g_vNoGravity(0.0, 0.0, 0.0);
-// Five blocks span the room's 12 units less 1.5 at each side.
+// Five blocks span the room's 12 units less 1.5 at each side; five rows a third of its height.
 const float g_fBlockWidth = (12 - 2 * 1.5) * 0.2;
 const float g_fBlockHeight = 11.6 * static_cast<double>(1.0f / 15.0f);
 const float g_fTickPeriod = 1.0f / 60.0f;
@@ -28,17 +28,6 @@ GameEvents* g_pEvents = nullptr;
 
 namespace {
 
-// The room's measures. Several are single-precision values widened to double, which places the
-// walls exactly where the game has always had them.
-constexpr double kRoomWidth = 12.0;
-constexpr double kRoomHeight = static_cast<double>(11.6f);    // the ceiling's centre
-constexpr double kWallThickness = static_cast<double>(0.1f);  // half thickness
-constexpr double kWallHalfHeight = (static_cast<double>(11.6f) + static_cast<double>(0.4f)) * 0.5;
-constexpr double kWallCentreZ = 5.5;
-constexpr double kBackWallY = 1.1;
-constexpr double kSlabZ = -8.0;
-constexpr double kSlabHalfWidth = 24 + static_cast<double>(0.1f);
-constexpr double kSlabHalfDepth = 10.0;
 constexpr double kGridCentreZ = 8.0;      // the middle row's height
 constexpr int kBackWallSubdivisions = 5;  // the big wall is lit more evenly with a finer grid
 
@@ -49,7 +38,6 @@ constexpr double kColourFloor = 40.0;
 constexpr double kColourScale = 1.0 / 120.0;
 
 // The ball and how it squashes and stretches.
-constexpr float kBallMeshScale = 0.3f;
 const Vector3d kBallStart(-4.0, 0.0, 5.0);
 const Vector3d kBallVelocity(7.0, 0.0, -7.0);
 constexpr double kBallMaxSquash = 0.45;
@@ -77,6 +65,15 @@ void Add_To_Room(Cube& wall, float red, float green, float blue) {
     g_pSimulator->Add_Object(&wall, true);
 }
 
+// Out of the view, then destroyed.
+template <typename Body>
+void Take_Away(std::unique_ptr<Body>& body) {
+    if (g_pView != nullptr && body != nullptr) {
+        g_pView->Remove_Render_Object(body.get());
+    }
+    body.reset();
+}
+
 float Colour_Component() {
     return static_cast<float>((Random_Uniform() * kColourSpan + kColourFloor) * kColourScale);
 }
@@ -91,7 +88,7 @@ void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events) {
     g_bResetRequested = false;
 
     // Read first, so that a bad mesh file leaves nothing half-built.
-    const Vector3d mesh_scale(kBallMeshScale, kBallMeshScale, kBallMeshScale);
+    const Vector3d mesh_scale(kBallRadius, kBallRadius, kBallRadius);
     auto ball = std::make_unique<PolyObject>(kBallMeshPath, "Ball", mesh_scale, Vector3d());
 
     g_pSimulator = std::make_unique<Tovrel>();
@@ -119,20 +116,21 @@ void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events) {
     }
     New_Block_Layout();
 
-    const Vector3d wall_scale(kWallThickness, 1.0, kWallHalfHeight);
-    const double half_span = kRoomWidth * 0.5 + kWallThickness;
+    const Vector3d wall_scale(kWallHalfThickness, kWallHalfDepth, kWallHalfHeight);
+    const double half_span = kRoomWidth * 0.5 + kWallHalfThickness;
     g_pLeftWall = Make_Wall("Left Wall", {-kRoomWidth / 2, 0.0, kWallCentreZ}, wall_scale);
     Add_To_Room(*g_pLeftWall, 0.0f, 1.0f, 0.0f);
     g_pRightWall = Make_Wall("Right Wall", {kRoomWidth / 2, 0.0, kWallCentreZ}, wall_scale);
     Add_To_Room(*g_pRightWall, 0.0f, 1.0f, 0.0f);
-    g_pCeiling = Make_Wall("Ceiling", {0.0, 0.0, kRoomHeight}, {half_span, 1.0, kWallThickness});
+    g_pCeiling = Make_Wall("Ceiling", {0.0, 0.0, kCeilingZ},
+                           {half_span, kWallHalfDepth, kWallHalfThickness});
     Add_To_Room(*g_pCeiling, 0.0f, 1.0f, 0.0f);
     g_pBackWall = Make_Wall("Back Wall", {0.0, kBackWallY, kWallCentreZ},
-                            {half_span, kWallThickness, kWallHalfHeight});
+                            {half_span, kWallHalfThickness, kWallHalfHeight});
     g_pBackWall->subdivisions = kBackWallSubdivisions;
     Add_To_Room(*g_pBackWall, 0.0f, 0.5f, 0.0f);
-    g_pResetSlab =
-        Make_Wall("Reset", {0.0, 0.0, kSlabZ}, {kSlabHalfWidth, kSlabHalfDepth, kWallThickness});
+    g_pResetSlab = Make_Wall("Reset", {0.0, 0.0, kSlabZ},
+                             {kSlabHalfWidth, kSlabHalfDepth, kWallHalfThickness});
     Add_To_Room(*g_pResetSlab, 1.0f, 1.0f, 1.0f);
 
     g_pBall = std::move(ball);
@@ -151,9 +149,8 @@ void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events) {
     g_pSimulator->Add_Object(g_pBall.get(), true);
     g_pView->List_Body(g_pBall.get());
 
-    g_pPaddle = std::make_unique<Paddle>("Paddle",
-                                         Still_State(SimMode::Driven, Vector3d(), {1.5, 1.5, 0.1}),
-                                         1.0, 1.0, 1.0, 1.0, 1.0);
+    g_pPaddle = std::make_unique<Paddle>(
+        "Paddle", Still_State(SimMode::Driven, Vector3d(), kPaddleScale), 1.0, 1.0, 1.0, 1.0, 1.0);
     g_pView->Add_Render_Object(g_pPaddle.get());
     g_pSimulator->Add_Object(g_pPaddle.get(), true);
 
@@ -161,31 +158,17 @@ void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events) {
 }
 
 void Destroy_Scene() {
-    if (g_pView != nullptr) {
-        for (auto& block : g_apBlocks) {
-            g_pView->Remove_Render_Object(block.get());
-        }
-        for (RenderObject* body : {static_cast<RenderObject*>(g_pLeftWall.get()),
-                                   static_cast<RenderObject*>(g_pRightWall.get()),
-                                   static_cast<RenderObject*>(g_pCeiling.get()),
-                                   static_cast<RenderObject*>(g_pBackWall.get()),
-                                   static_cast<RenderObject*>(g_pResetSlab.get()),
-                                   static_cast<RenderObject*>(g_pBall.get()),
-                                   static_cast<RenderObject*>(g_pPaddle.get())}) {
-            g_pView->Remove_Render_Object(body);
-        }
-    }
     g_pSimulator.reset();
     for (auto& block : g_apBlocks) {
-        block.reset();
+        Take_Away(block);
     }
-    g_pLeftWall.reset();
-    g_pRightWall.reset();
-    g_pCeiling.reset();
-    g_pBackWall.reset();
-    g_pResetSlab.reset();
-    g_pBall.reset();
-    g_pPaddle.reset();
+    Take_Away(g_pLeftWall);
+    Take_Away(g_pRightWall);
+    Take_Away(g_pCeiling);
+    Take_Away(g_pBackWall);
+    Take_Away(g_pResetSlab);
+    Take_Away(g_pBall);
+    Take_Away(g_pPaddle);
     g_nBlocksLeft = 0;
     g_bResetRequested = false;
     g_pView = nullptr;

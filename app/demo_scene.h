@@ -22,6 +22,33 @@
 // The scene lives in module-level state, created once by Build_Scene; the game rules reach the
 // outside world only through the SceneView and SceneTimers given to it.
 
+// The room's measures in world units. Several are single-precision values widened to double,
+// which places the walls exactly where the game has always had them. Walls, ceiling and blocks
+// reach 1 to the front and to the back of y = 0, where the ball flies.
+constexpr double kRoomWidth = 12.0;  // between the side walls' centres
+constexpr double kWallHalfThickness = static_cast<double>(0.1f);
+constexpr double kCeilingZ = static_cast<double>(11.6f);  // the ceiling's centre
+constexpr double kWallHalfHeight = (static_cast<double>(11.6f) + static_cast<double>(0.4f)) * 0.5;
+constexpr double kWallCentreZ = 5.5;
+constexpr double kWallHalfDepth = 1.0;
+constexpr double kBackWallY = 1.1;
+constexpr double kSlabZ = -8.0;
+constexpr double kSlabHalfWidth = 24 + kWallHalfThickness;
+constexpr double kSlabHalfDepth = 10.0;
+// The faces the ball meets, and how far down the walls reach.
+constexpr double kWallFaceX = kRoomWidth / 2 - kWallHalfThickness;
+constexpr double kCeilingFaceZ = kCeilingZ - kWallHalfThickness;
+constexpr double kBackFaceY = kBackWallY - kWallHalfThickness;
+constexpr double kSlabTopZ = kSlabZ + kWallHalfThickness;
+constexpr double kWallBottomZ = kWallCentreZ - kWallHalfHeight;
+
+// The ball's mesh is a unit sphere, scaled to this radius; the paddle is its shape (half width 1,
+// nose 4 above its centre) scaled by kPaddleScale.
+constexpr double kBallRadius = static_cast<double>(0.3f);
+const Vector3d kPaddleScale(1.5, 1.5, 0.1);
+constexpr double kPaddleHalfWidth = 1.5;
+constexpr double kPaddleTopZ = 4 * 0.1;
+
 constexpr int kGridRows = 5;
 constexpr int kGridColumns = 5;
 constexpr int kBlockCount = kGridRows * kGridColumns;

@@ -15,17 +15,6 @@ constexpr double kTicksPerSecond = 60.0;
 // Seconds that differ from a whole number of nominal ticks by less than this count as that many.
 constexpr double kTickRounding = 1e-6;
 
-// The room as the ball sees it: the walls' inner faces, the ceiling's underside, the back wall's
-// front, how far the walls reach down and out to the front, and the slab below.
-constexpr double kWallFaceX = 6.0 - static_cast<double>(0.1f);
-constexpr double kCeilingFaceZ = static_cast<double>(11.6f) - static_cast<double>(0.1f);
-constexpr double kBackFaceY = 1.1 - static_cast<double>(0.1f);
-constexpr double kWallBottomZ = 5.5 - (static_cast<double>(11.6f) + static_cast<double>(0.4f)) / 2;
-constexpr double kRoomFrontY = -1.0;
-constexpr double kSlabTopZ = -8.0 + static_cast<double>(0.1f);
-constexpr double kSlabHalfWidth = 24.0 + static_cast<double>(0.1f);
-constexpr double kSlabHalfDepth = 10.0;
-
 // Prints each game event as a line stamped with the timer's clock and the tick.
 class EventPrinter : public GameEvents {
 public:
@@ -79,7 +68,7 @@ long Ticks_For(double seconds) {
 }
 
 bool Ball_Within_Bounds(const Vector3d& p) {
-    if (p.z <= kWallBottomZ || p.y < kRoomFrontY) {
+    if (p.z <= kWallBottomZ || p.y < -kWallHalfDepth) {
         // Below the walls, or out through the open front: it can only fall onto the slab.
         return std::fabs(p.x) <= kSlabHalfWidth && std::fabs(p.y) <= kSlabHalfDepth &&
                p.z > kSlabTopZ;
