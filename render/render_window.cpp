@@ -4,6 +4,7 @@
 #include <FL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -20,7 +21,6 @@ constexpr double kHorizontalFieldOfView = 45.0;
 constexpr double kNearPlane = 0.1;
 constexpr double kFarPlane = 1000.0;
 
-const float kLightPosition[4] = {0.0f, -2.0f, 7.0f, 1.0f};  // a point light above the room's front
 const float kNoLight[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 const float kFloorPlane[4] = {0.0f, 0.0f, 1.0f, 0.0f};  // z = 0, where the shadow pass casts
 
@@ -36,7 +36,9 @@ constexpr int kQuitKey = 'q';
 }  // namespace
 
 RenderWindow::RenderWindow(int x, int y, int w, int h, const char* label)
-    : Fl_Gl_Window(x, y, w, h, label) {}
+    : Fl_Gl_Window(x, y, w, h, label) {
+    end();  // the view has no child widgets: later ones go to the window that holds it
+}
 
 RenderWindow::~RenderWindow() = default;
 
@@ -46,6 +48,10 @@ void RenderWindow::Add_Render_Object(RenderObject* object) {
 
 void RenderWindow::Remove_Render_Object(RenderObject* object) {
     m_Objects.remove(object);
+}
+
+void RenderWindow::Set_Light_Position(const float position[4]) {
+    std::copy(position, position + 4, m_fLightPosition);
 }
 
 Vector3d RenderWindow::Eye() const {
@@ -85,7 +91,7 @@ void RenderWindow::Set_Camera_And_Light() {
     glLoadIdentity();
     gluLookAt(eye.x, eye.y, eye.z, m_fTargetX, 0.0, m_fTargetZ, 0.0, 0.0, 1.0);
     // After the camera, so that the position is taken in world coordinates.
-    glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
+    glLightfv(GL_LIGHT0, GL_POSITION, m_fLightPosition);
     glLightfv(GL_LIGHT0, GL_DIFFUSE, m_fLightDiffuse);
     glLightfv(GL_LIGHT0, GL_AMBIENT, kNoLight);
     glLightfv(GL_LIGHT0, GL_SPECULAR, kNoLight);

@@ -34,6 +34,11 @@ public:
     // The paddle speed truncated toward zero, so speeds between -1 and 1 read as 0.
     int Get_Paddle_Speed() const;
 
+    // Light 0's position (x, y, z, w) in world coordinates, taken at the next frame drawn. Outside
+    // drawing no GL context need be current, so it is kept until then.
+    void Set_Light_Position(const float position[4]);
+    const float* Light_Position() const { return m_fLightPosition; }
+
     // Whether a camera drag redraws by itself (off while a timer redraws anyway).
     void Set_Redraw_On_Drag(bool on) { m_bRedrawOnDrag = on; }
     // Frame capture to "images/img<frame>.tga", at most every `frames` frames (0 and 1: every one).
@@ -70,6 +75,7 @@ private:
     std::list<RenderObject*> m_Objects;
     float m_fShadowLight[4] = {-1.0f, -2.0f, 2.0f, 0.0f};  // directional, for the shadow pass
     float m_fLightDiffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    float m_fLightPosition[4] = {0.0f, -2.0f, 7.0f, 1.0f};  // a point light above the room's front
 
     // The camera, and its copy taken when a mouse button goes down.
     float m_fElevation = 0.0f;

@@ -1,5 +1,7 @@
 #include "render/render_window.h"
 
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Window.H>
 #include <FL/gl.h>
 #include <gtest/gtest.h>
 
@@ -109,6 +111,27 @@ TEST_F(View, ObjectsDrawUnderTheCameraWithTheLightInWorldCoordinatesAndBlending)
     EXPECT_TRUE(a.blending);
     EXPECT_FALSE(a.texturing);
     EXPECT_EQ(std::vector<int>(a.viewport, a.viewport + 4), (std::vector<int>{0, 0, 320, 240}));
+}
+
+TEST_F(View, ALightPositionSetBetweenFramesIsTakenAtTheNextOneInWorldCoordinates) {
+    Spy a(log_, "a");
+    view_.Add_Render_Object(&a);
+    const float directional[4] = {1.0f, 0.0f, 0.0f, 0.0f};
+    view_.Set_Light_Position(directional);  // between frames, as the game's timer does
+    ASSERT_TRUE(view_.Draw_Frame());
+    // World +x is eye +x: a direction is turned by the camera but not moved.
+    EXPECT_TRUE(Near(Vector3d(a.light_position[0], a.light_position[1], a.light_position[2]),
+                     Vector3d(1, 0, 0), 1e-6));
+    EXPECT_EQ(a.light_position[3], 0.0f);
+}
+
+TEST(ViewGroup, WidgetsMadeAfterTheViewGoToTheWindowThatHoldsIt) {
+    Fl_Window outer(400, 300, "outer");
+    RenderWindow view(5, 5, 200, 200, "view");
+    Fl_Box after(250, 5, 50, 50);
+    outer.end();
+    EXPECT_EQ(view.children(), 0);
+    EXPECT_EQ(after.parent(), &outer);
 }
 
 TEST_F(View, ResizingSetsTheViewportAgain) {

@@ -1,0 +1,78 @@
+#include "app/autopilot.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/demo_scene.h"
+
+namespace {
+
+// The ball's centre stays within kBallTravel of x = 0, and is caught at the paddle's top.
+constexpr double kBallTravel = kWallFaceX - kBallRadius;
+constexpr double kCatchHeight = kPaddleTopZ + kBallRadius;
+// Kept this far from the middle the paddle never reaches a wall, where it would pin the ball.
+constexpr double kPaddleTravel = kWallFaceX - kPaddleHalfWidth;
+
+// Speed steps per unit of distance. One step moves the paddle 0.06 units a tick, so the gap
+// closes by about an eighth a tick at most and the paddle settles without swinging about.
+constexpr double kStepsPerUnit = 2.0;
+constexpr int kTopSpeed = 5;  // what the arrow keys reach
+
+// How long a ball lies still, in play ticks, before the autopilot starts the scene over: a second,
+// long enough to see that it stopped.
+constexpr int kRestingTicksBeforeReset = 60;
+
+// x folded back into [-half, half] as by mirrors at both ends.
+double Fold(double x, double half) {
+    const double period = 4 * half;
+    double m = std::fmod(x + half, period);
+    if (m < 0) {
+        m += period;
+    }
+    if (m > 2 * half) {
+        m = period - m;
+    }
+    return m - half;
+}
+
+}  // namespace
+
+double Landing_X(const Vector3d& position, const Vector3d& velocity, const Vector3d& gravity) {
+    const double drop = position.z - kCatchHeight;
+    if (drop <= 0.0) {
+        return position.x;
+    }
+    double t;
+    if (gravity.z < 0.0) {
+        // drop + vz t + g t^2 / 2 = 0, the later root.
+        t = (velocity.z + std::sqrt(velocity.z * velocity.z - 2 * gravity.z * drop)) / -gravity.z;
+    } else if (velocity.z < 0.0) {
+        t = drop / -velocity.z;
+    } else {
+        return position.x;
+    }
+    return Fold(position.x + velocity.x * t, kBallTravel);
+}
+
+int Autopilot_Speed(double target_x, double paddle_x) {
+    const double target = std::clamp(target_x, -kPaddleTravel, kPaddleTravel);
+    const double steps = std::round((target - paddle_x) * kStepsPerUnit);
+    if (std::isnan(steps)) {
+        return 0;  // nothing sensible to follow
+    }
+    return static_cast<int>(std::clamp(steps, -double{kTopSpeed}, double{kTopSpeed}));
+}
+
+void AutopilotView::Update_Paddle_Speed() {
+    const SimState& ball = g_pBall->state;
+    resting_ticks_ = ball.mode == SimMode::Resting ? resting_ticks_ + 1 : 0;
+    if (resting_ticks_ >= kRestingTicksBeforeReset) {
+        resting_ticks_ = 0;
+        g_pSimulator->Reset();
+        if (g_pEvents != nullptr) {
+            g_pEvents->Reset_By_Autopilot();
+        }
+    }
+    const double target = Landing_X(ball.position, ball.velocity, g_pSimulator->gravity);
+    speed_ = Autopilot_Speed(target, g_pPaddle->state.position.x);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/scene_view.h"
+#include "math/vector3d.h"
+
+// Where a ball centred at `position`, flying at `velocity` under `gravity`, will be along x when
+// it next comes down to the paddle's top, bouncing off the side walls on the way; where it will
+// never come down that far, or is already below, its x now. Blocks and the ceiling are ignored:
+// the guess is made again every tick.
+double Landing_X(const Vector3d& position, const Vector3d& velocity, const Vector3d& gravity);
+
+// The paddle speed that takes the paddle from `paddle_x` to `target_x`: proportional to the
+// distance, rounded to the integer speeds the keys give, never beyond the keys' -5 to 5, and never
+// aiming the paddle into a side wall, where it would squeeze the ball.
+int Autopilot_Speed(double target_x, double paddle_x);
+
+// An attract mode: a view that plays the game itself and passes everything else on to the view it
+// wraps. It steers the paddle under where the scene's ball will come down, and when a slow touch
+// has left the ball resting (which it then does for good, even in mid-air against a wall), it
+// presses Reset after a second, as a player would.
+class AutopilotView : public SceneView {
+public:
+    explicit AutopilotView(SceneView& inner) : inner_(inner) {}
+
+    void Add_Render_Object(RenderObject* object) override { inner_.Add_Render_Object(object); }
+    void Remove_Render_Object(RenderObject* object) override {
+        inner_.Remove_Render_Object(object);
+    }
+    // Reads the ball's and the paddle's committed states; the keys are not consulted. Called once
+    // a tick after the simulation step, where resetting the simulator is safe.
+    void Update_Paddle_Speed() override;
+    int Get_Paddle_Speed() const override { return speed_; }
+    void Request_Redraw() override { inner_.Request_Redraw(); }
+    void Set_Light_Position(const float position[4]) override {
+        inner_.Set_Light_Position(position);
+    }
+    void List_Body(SimObject* body) override { inner_.List_Body(body); }
+
+private:
+    SceneView& inner_;
+    int speed_ = 0;
+    int resting_ticks_ = 0;  // how long the ball has lain still
+};

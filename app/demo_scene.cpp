@@ -1,0 +1,200 @@
+#include "app/demo_scene.h"
+
+#include "app/scene_random.h"
+
+const Vector3d g_vGravity(0.0, 0.0, -9.8);
+const Vector3d g_vNoGravity(0.0, 0.0, 0.0);
+// Five blocks span the room's 12 units less 1.5 at each side; five rows a third of its height.
+const float g_fBlockWidth = (12 - 2 * 1.5) * 0.2;
+const float g_fBlockHeight = 11.6 * static_cast<double>(1.0f / 15.0f);
+const float g_fTickPeriod = 1.0f / 60.0f;
+double g_dTimeScale = 1.0;
+
+std::unique_ptr<Tovrel> g_pSimulator;
+std::array<std::unique_ptr<Block>, kBlockCount> g_apBlocks;
+std::unique_ptr<Cube> g_pLeftWall;
+std::unique_ptr<Cube> g_pRightWall;
+std::unique_ptr<Cube> g_pCeiling;
+std::unique_ptr<Cube> g_pBackWall;
+std::unique_ptr<Cube> g_pResetSlab;
+std::unique_ptr<PolyObject> g_pBall;
+std::unique_ptr<Paddle> g_pPaddle;
+int g_nBlocksLeft = 0;
+bool g_bResetRequested = false;
+
+SceneView* g_pView = nullptr;
+SceneTimers* g_pTimers = nullptr;
+GameEvents* g_pEvents = nullptr;
+
+namespace {
+
+constexpr double kGridCentreZ = 8.0;      // the middle row's height
+constexpr int kBackWallSubdivisions = 5;  // the big wall is lit more evenly with a finer grid
+
+// A standing block's chance is one half; a row's colour components lie in [1/3, 1).
+constexpr double kStandingPercent = 50.0;
+constexpr double kColourSpan = 80.0;
+constexpr double kColourFloor = 40.0;
+constexpr double kColourScale = 1.0 / 120.0;
+
+// The ball and how it squashes and stretches.
+const Vector3d kBallStart(-4.0, 0.0, 5.0);
+const Vector3d kBallVelocity(7.0, 0.0, -7.0);
+constexpr double kBallMaxSquash = 0.45;
+constexpr double kBallMaxStretch = 1.9;
+constexpr double kBallStretchRate = 0.25;
+constexpr double kBallSquashRate = 1.0;
+constexpr double kBallRestitution = 1.0;
+
+SimState Still_State(SimMode mode, const Vector3d& position, const Vector3d& scale) {
+    SimState s;
+    s.mode = mode;
+    s.position = position;
+    s.scale = scale;
+    return s;
+}
+
+std::unique_ptr<Cube> Make_Wall(const char* name, const Vector3d& position, const Vector3d& scale) {
+    return std::make_unique<Cube>(name, Still_State(SimMode::Fixed, position, scale), 1.0, 1.0, 1.0,
+                                  1.0, 1.0);
+}
+
+void Add_To_Room(Cube& wall, float red, float green, float blue) {
+    wall.Set_Color(red, green, blue);
+    g_pView->Add_Render_Object(&wall);
+    g_pSimulator->Add_Object(&wall, true);
+}
+
+// Out of the view, then destroyed.
+template <typename Body>
+void Take_Away(std::unique_ptr<Body>& body) {
+    if (g_pView != nullptr && body != nullptr) {
+        g_pView->Remove_Render_Object(body.get());
+    }
+    body.reset();
+}
+
+float Colour_Component() {
+    return static_cast<float>((Random_Uniform() * kColourSpan + kColourFloor) * kColourScale);
+}
+
+}  // namespace
+
+void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events) {
+    g_pView = view;
+    g_pTimers = timers;
+    g_pEvents = events;
+    g_nBlocksLeft = 0;
+    g_bResetRequested = false;
+
+    // Read first, so that a bad mesh file leaves nothing half-built.
+    const Vector3d mesh_scale(kBallRadius, kBallRadius, kBallRadius);
+    auto ball = std::make_unique<PolyObject>(kBallMeshPath, "Ball", mesh_scale, Vector3d());
+
+    g_pSimulator = std::make_unique<Tovrel>();
+    g_pSimulator->gravity = g_vGravity;
+    g_pSimulator->on_separation = On_Collision_End;
+    g_pSimulator->on_separation_user = nullptr;
+    g_pSimulator->on_collision = On_Collision_Start;
+    g_pSimulator->on_collision_user = nullptr;
+
+    const double w = g_fBlockWidth;
+    const double h = g_fBlockHeight;
+    for (int r = 0; r < kGridRows; ++r) {
+        for (int c = 0; c < kGridColumns; ++c) {
+            const Vector3d position((c - 2) * w, 0.0, kGridCentreZ - (r - 2) * h);
+            const Vector3d scale(w / 2, 1.0, h / 2);
+            auto block = std::make_unique<Block>(
+                "Block", Still_State(SimMode::Fixed, position, scale), 1.0, 1.0, 1.0, 1.0, 1.0);
+            block->grid_index = kGridColumns * r + c;
+            // Every block joins the simulation now, while bodies can still be added, and waits
+            // inactive until a layout needs it.
+            g_pSimulator->Add_Object(block.get(), true);
+            g_pSimulator->Deactivate_Object(block.get());
+            g_apBlocks[block->grid_index] = std::move(block);
+        }
+    }
+    New_Block_Layout();
+
+    const Vector3d wall_scale(kWallHalfThickness, kWallHalfDepth, kWallHalfHeight);
+    const double half_span = kRoomWidth * 0.5 + kWallHalfThickness;
+    g_pLeftWall = Make_Wall("Left Wall", {-kRoomWidth / 2, 0.0, kWallCentreZ}, wall_scale);
+    Add_To_Room(*g_pLeftWall, 0.0f, 1.0f, 0.0f);
+    g_pRightWall = Make_Wall("Right Wall", {kRoomWidth / 2, 0.0, kWallCentreZ}, wall_scale);
+    Add_To_Room(*g_pRightWall, 0.0f, 1.0f, 0.0f);
+    g_pCeiling = Make_Wall("Ceiling", {0.0, 0.0, kCeilingZ},
+                           {half_span, kWallHalfDepth, kWallHalfThickness});
+    Add_To_Room(*g_pCeiling, 0.0f, 1.0f, 0.0f);
+    g_pBackWall = Make_Wall("Back Wall", {0.0, kBackWallY, kWallCentreZ},
+                            {half_span, kWallHalfThickness, kWallHalfHeight});
+    g_pBackWall->subdivisions = kBackWallSubdivisions;
+    Add_To_Room(*g_pBackWall, 0.0f, 0.5f, 0.0f);
+    g_pResetSlab = Make_Wall("Reset", {0.0, 0.0, kSlabZ},
+                             {kSlabHalfWidth, kSlabHalfDepth, kWallHalfThickness});
+    Add_To_Room(*g_pResetSlab, 1.0f, 1.0f, 1.0f);
+
+    g_pBall = std::move(ball);
+    SimState start;
+    start.mode = SimMode::Free;
+    start.position = kBallStart;
+    start.velocity = kBallVelocity;
+    g_pBall->state = start;
+    g_pBall->initial_state = start;
+    g_pBall->max_squash = kBallMaxSquash;
+    g_pBall->max_stretch = kBallMaxStretch;
+    g_pBall->stretch_rate = kBallStretchRate;
+    g_pBall->squash_rate = kBallSquashRate;
+    g_pBall->restitution = kBallRestitution;
+    g_pView->Add_Render_Object(g_pBall.get());
+    g_pSimulator->Add_Object(g_pBall.get(), true);
+    g_pView->List_Body(g_pBall.get());
+
+    g_pPaddle = std::make_unique<Paddle>(
+        "Paddle", Still_State(SimMode::Driven, Vector3d(), kPaddleScale), 1.0, 1.0, 1.0, 1.0, 1.0);
+    g_pView->Add_Render_Object(g_pPaddle.get());
+    g_pSimulator->Add_Object(g_pPaddle.get(), true);
+
+    g_pSimulator->Reset();
+}
+
+void Destroy_Scene() {
+    g_pSimulator.reset();
+    for (auto& block : g_apBlocks) {
+        Take_Away(block);
+    }
+    Take_Away(g_pLeftWall);
+    Take_Away(g_pRightWall);
+    Take_Away(g_pCeiling);
+    Take_Away(g_pBackWall);
+    Take_Away(g_pResetSlab);
+    Take_Away(g_pBall);
+    Take_Away(g_pPaddle);
+    g_nBlocksLeft = 0;
+    g_bResetRequested = false;
+    g_pView = nullptr;
+    g_pTimers = nullptr;
+    g_pEvents = nullptr;
+}
+
+void New_Block_Layout() {
+    g_nBlocksLeft = 0;
+    for (int r = 0; r < kGridRows; ++r) {
+        const float red = Colour_Component();
+        const float green = Colour_Component();
+        const float blue = Colour_Component();
+        for (int c = 0; c < kGridColumns; ++c) {
+            if (Random_Uniform() * 100 < kStandingPercent) {
+                Block* block = g_apBlocks[kGridColumns * r + c].get();
+                g_pSimulator->Activate_Object(block);
+                g_pView->Add_Render_Object(block);
+                block->fade = 1.0f;
+                block->fading = false;
+                block->Set_Color(red, green, blue);
+                ++g_nBlocksLeft;
+            }
+        }
+    }
+    if (g_pEvents != nullptr) {
+        g_pEvents->New_Layout(g_nBlocksLeft);
+    }
+}

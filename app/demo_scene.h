@@ -1,0 +1,108 @@
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "app/scene_view.h"
+#include "bodies/block.h"
+#include "bodies/cube.h"
+#include "bodies/paddle.h"
+#include "bodies/poly_object.h"
+#include "math/vector3d.h"
+#include "sim/tovrel.h"
+
+// The demo's world and its small breakout game. The room is a box open at the front (-y) and at
+// the bottom: two side walls, a ceiling and a back wall, all fixed, and far below a wide slab
+// named "Reset" that catches a ball the paddle missed. A ball read from a mesh file flies under
+// gravity, the player's paddle moves along x at the bottom, and up to 25 blocks hang in a 5 x 5
+// grid under the ceiling. A block the ball touches lights up, leaves the simulation when the
+// contact ends, fades and vanishes; when none is left a new random layout is drawn and the ball is
+// served again a second later. The ball touching the slab resets the simulation at the next tick.
+//
+// The scene lives in module-level state, created once by Build_Scene; the game rules reach the
+// outside world only through the SceneView and SceneTimers given to it.
+
+// The room's measures in world units. Several are single-precision values widened to double,
+// which places the walls exactly where the game has always had them. Walls, ceiling and blocks
+// reach 1 to the front and to the back of y = 0, where the ball flies.
+constexpr double kRoomWidth = 12.0;  // between the side walls' centres
+constexpr double kWallHalfThickness = static_cast<double>(0.1f);
+constexpr double kCeilingZ = static_cast<double>(11.6f);  // the ceiling's centre
+constexpr double kWallHalfHeight = (static_cast<double>(11.6f) + static_cast<double>(0.4f)) * 0.5;
+constexpr double kWallCentreZ = 5.5;
+constexpr double kWallHalfDepth = 1.0;
+constexpr double kBackWallY = 1.1;
+constexpr double kSlabZ = -8.0;
+constexpr double kSlabHalfWidth = 24 + kWallHalfThickness;
+constexpr double kSlabHalfDepth = 10.0;
+// The faces the ball meets, and how far down the walls reach.
+constexpr double kWallFaceX = kRoomWidth / 2 - kWallHalfThickness;
+constexpr double kCeilingFaceZ = kCeilingZ - kWallHalfThickness;
+constexpr double kBackFaceY = kBackWallY - kWallHalfThickness;
+constexpr double kSlabTopZ = kSlabZ + kWallHalfThickness;
+constexpr double kWallBottomZ = kWallCentreZ - kWallHalfHeight;
+
+// The ball's mesh is a unit sphere, scaled to this radius; the paddle is its shape (half width 1,
+// nose 4 above its centre) scaled by kPaddleScale.
+constexpr double kBallRadius = static_cast<double>(0.3f);
+const Vector3d kPaddleScale(1.5, 1.5, 0.1);
+constexpr double kPaddleHalfWidth = 1.5;
+constexpr double kPaddleTopZ = 4 * 0.1;
+
+constexpr int kGridRows = 5;
+constexpr int kGridColumns = 5;
+constexpr int kBlockCount = kGridRows * kGridColumns;
+
+extern const Vector3d g_vGravity;    // (0, 0, -9.8), while the gravity toggle is on
+extern const Vector3d g_vNoGravity;  // (0, 0, 0)
+extern const float g_fBlockWidth;    // block pitch and full width along x
+extern const float g_fBlockHeight;   // block pitch and full height along z
+extern const float g_fTickPeriod;    // the play timer's period, 1/60 s in single precision
+extern double g_dTimeScale;          // simulated seconds per second of the play timer
+
+extern std::unique_ptr<Tovrel> g_pSimulator;
+extern std::array<std::unique_ptr<Block>, kBlockCount> g_apBlocks;  // row-major, top row first
+extern std::unique_ptr<Cube> g_pLeftWall;
+extern std::unique_ptr<Cube> g_pRightWall;
+extern std::unique_ptr<Cube> g_pCeiling;
+extern std::unique_ptr<Cube> g_pBackWall;
+extern std::unique_ptr<Cube> g_pResetSlab;
+extern std::unique_ptr<PolyObject> g_pBall;
+extern std::unique_ptr<Paddle> g_pPaddle;
+extern int g_nBlocksLeft;       // blocks of the current layout not yet removed
+extern bool g_bResetRequested;  // the ball touched the slab; the next tick resets
+
+extern SceneView* g_pView;
+extern SceneTimers* g_pTimers;
+extern GameEvents* g_pEvents;  // may be null
+
+// The ball's mesh, relative to the working directory.
+constexpr char kBallMeshPath[] = "objects/sphere.poly";
+
+// Creates the simulator and every body, registers them with the simulator and the view, draws the
+// first block layout and resets the simulator (sim indices: blocks 0 ... 24, left wall 25, right
+// wall 26, ceiling 27, back wall 28, slab 29, ball 30, paddle 31). A ball mesh that cannot be read
+// throws the reader's GenericException* before anything is built. `events` may be null.
+void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events = nullptr);
+
+// Takes every body out of the view and destroys the scene, so that it can be built again.
+void Destroy_Scene();
+
+// Draws a new random set of standing blocks: per row one colour from three draws, then one draw
+// per column (below one half: the block stands), eight draws a row whatever the outcome.
+void New_Block_Layout();
+
+// The simulator's callbacks: a touched block lights up (fade 3), touching the slab asks for a
+// reset; a block whose contact ends leaves the simulation and starts fading.
+void On_Collision_Start(Collision* c, void* user);
+void On_Collision_End(Collision* c, void* user);
+
+// One tick of the play timer: steps the simulation by a tick period times the time scale, sets
+// the paddle's velocity from the view's paddle speed, then either resets (after the slab was
+// touched) or redraws, fades hit blocks and, when none is left, draws a new layout and takes the
+// ball away for a second. Re-arms itself.
+void Play_Tick(void* user);
+
+// The one-shot timer a second after the grid was cleared: the ball comes back, the simulation
+// starts over.
+void Restore_Ball(void* user);

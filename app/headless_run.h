@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdio>
+
+#include "math/vector3d.h"
+
+// The demo without a window: the scene and its game rules driven by the play timer on a simulated
+// clock, tick by tick at the timer's period, as fast as the machine allows. Every game event is
+// printed as one line, then a summary.
+
+struct HeadlessOptions {
+    double seconds = 0.0;    // simulated time to run: ticks of the play timer until it is covered
+    bool autopilot = false;  // the paddle follows the ball; otherwise it stays where it starts
+};
+
+struct HeadlessSummary {
+    long ticks = 0;
+    double simulated_seconds = 0.0;  // the simulator's steps added up
+    double wall_seconds = 0.0;
+    int blocks_cleared = 0;
+    int layouts = 0;  // the first one included
+    int resets = 0;   // by the ball touching the "Reset" slab
+    int balls_restored = 0;
+    int ball_escapes = 0;  // ticks ending with the ball outside the room and off the slab's column
+};
+
+// The number of play-timer ticks that cover `seconds`, counting the timer at its nominal 60 a
+// second (its period in single precision is a hair longer).
+long Ticks_For(double seconds);
+
+// Whether a ball centred at `p` is where it may be: inside the room, or below the walls' lower
+// edges above the slab that catches it.
+bool Ball_Within_Bounds(const Vector3d& p);
+
+// Builds the scene (reading the ball's mesh from the working directory), runs it and writes the
+// event lines and the summary line to `out`. Throws the mesh reader's GenericException* when the
+// ball cannot be read.
+HeadlessSummary Run_Headless(const HeadlessOptions& options, std::FILE* out);

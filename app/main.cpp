@@ -1,0 +1,131 @@
+// The demo's entry point: reads the command line, then either runs the game without a window or
+// opens the main window with the scene and hands over to the toolkit's event loop.
+#include <FL/Fl.H>
+#include <FL/Fl_Light_Button.H>
+#include <FL/Fl_Value_Slider.H>
+#include <FL/Fl_Window.H>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/autopilot.h"
+#include "app/demo_scene.h"
+#include "app/headless_run.h"
+#include "app/main_window.h"
+#include "app/options.h"
+#include "app/scene_random.h"
+#include "app/window_scene_view.h"
+#include "geometry/generic_exception.h"
+
+namespace {
+
+constexpr char kProgram[] = "tovrel-demo";
+constexpr int kBadCommandLine = 2;
+constexpr int kFailed = 1;
+
+void Quit(void*) {
+    // Hiding every window lets the event loop return, so the program ends as if closed.
+    while (Fl_Window* window = Fl::first_window()) {
+        window->hide();
+    }
+}
+
+int Run_Window(const Options& options, std::vector<char*>& toolkit_args) {
+    Seed_Random(1234);
+    Build_Main_Window();
+    static WindowSceneView view(*g_pRenderWindow, *g_pObjectBrowser);
+    static AutopilotView autopilot(view);
+    static ToolkitTimers timers;
+    Build_Scene(options.autopilot ? static_cast<SceneView*>(&autopilot) : &view, &timers);
+
+    if (options.capture) {
+        g_pCaptureButton->value(1);
+        g_pCaptureButton->do_callback();
+        g_pFrameSkipSlider->value(options.frame_skip);
+        g_pFrameSkipSlider->do_callback();
+    }
+    g_pMainWindow->show(static_cast<int>(toolkit_args.size()), toolkit_args.data());
+    if (options.play) {
+        Play_Callback(nullptr, nullptr);
+    }
+    if (options.quit_after > 0.0) {
+        Fl::add_timeout(options.quit_after, Quit, nullptr);
+    }
+    return Fl::run();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Progress and game events appear as they happen, also when the output goes to a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    Options options;
+    // argv[0] and the toolkit's own options, for the main window to take when it is shown.
+    std::vector<char*> toolkit_args{argv[0]};
+    for (int i = 1; i < argc;) {
+        std::string error;
+        int used = Parse_Own_Option(argc, argv, i, options, error);
+        if (!error.empty()) {
+            std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+            return kBadCommandLine;
+        }
+        if (used == 0) {
+            const int first = i;
+            used = Fl::arg(argc, argv, i);
+            if (used == 0) {
+                std::fprintf(stderr,
+                             "%s: \"%s\" is neither an option of ours nor of the toolkit, or its "
+                             "value is missing or bad; see --help\n",
+                             kProgram, argv[first]);
+                return kBadCommandLine;
+            }
+            toolkit_args.insert(toolkit_args.end(), argv + first, argv + first + used);
+            continue;
+        }
+        i += used;
+    }
+
+    if (options.help) {
+        std::fputs((Usage(kProgram) + Fl::help).c_str(), stdout);
+        std::fputc('\n', stdout);
+        return 0;
+    }
+    const std::string conflict = Check_Options(options);
+    if (!conflict.empty()) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, conflict.c_str());
+        return kBadCommandLine;
+    }
+
+    try {
+        if (options.headless > 0.0) {
+            HeadlessOptions headless;
+            headless.seconds = options.headless;
+            headless.autopilot = options.autopilot;
+            const HeadlessSummary summary = Run_Headless(headless, stdout);
+            return summary.ball_escapes == 0 ? 0 : kFailed;
+        }
+        const char* display = std::getenv("DISPLAY");
+        if (display == nullptr || *display == '\0') {
+            std::fprintf(stderr,
+                         "%s: no display to open a window on (DISPLAY is not set); give one with "
+                         "-display, or run without a window with --headless SECONDS\n",
+                         kProgram);
+            return kFailed;
+        }
+        return Run_Window(options, toolkit_args);
+    } catch (GenericException* fault) {
+        std::string text = fault->Message();
+        if (!fault->Detail().empty()) {
+            text += ": " + fault->Detail();
+        }
+        delete fault;
+        std::fprintf(stderr, "%s: %s\n", kProgram, text.c_str());
+        return kFailed;
+    } catch (const std::exception& fault) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, fault.what());
+        return kFailed;
+    }
+}

@@ -1,0 +1,174 @@
+#include "app/main_window.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Light_Button.H>
+#include <FL/Fl_Repeat_Button.H>
+#include <FL/Fl_Select_Browser.H>
+#include <FL/Fl_Value_Slider.H>
+#include <FL/Fl_Window.H>
+
+#include <cstdlib>
+#include <vector>
+
+#include "app/demo_scene.h"
+#include "app/object_data_window.h"
+#include "render/render_window.h"
+
+Fl_Window* g_pMainWindow = nullptr;
+RenderWindow* g_pRenderWindow = nullptr;
+Fl_Select_Browser* g_pObjectBrowser = nullptr;
+Fl_Light_Button* g_pCaptureButton = nullptr;
+Fl_Value_Slider* g_pFrameSkipSlider = nullptr;
+Fl_Light_Button* g_pGravityButton = nullptr;
+bool g_bPlaying = false;
+
+namespace {
+
+constexpr double kSliderStep = 0.01;
+constexpr double kMinTimeScale = 0.01;
+constexpr double kMaxTimeScale = 2.0;
+constexpr double kMaxFrameSkip = 60.0;
+constexpr int kParameterWindowSize = 200;
+
+// Every parameter window opened; each stays, shown or hidden, until the program ends.
+std::vector<ObjectDataWindow*> g_ParameterWindows;
+
+template <typename Button>
+Button* Add_Button(int x, int y, int w, const char* label, char key, Fl_Callback* callback) {
+    auto* button = new Button(x, y, w, 22, label);
+    button->shortcut(key);
+    button->callback(callback, nullptr);
+    return button;
+}
+
+Fl_Value_Slider* Add_Slider(int x, int y, int w, const char* label, double value, double low,
+                            double high, double step) {
+    auto* slider = new Fl_Value_Slider(x, y, w, 22, label);
+    slider->type(FL_HOR_NICE_SLIDER);
+    slider->value(value);
+    slider->range(low, high);
+    slider->step(step);
+    slider->selection_color(FL_YELLOW);
+    slider->align(FL_ALIGN_RIGHT);
+    return slider;
+}
+
+// The view ends the program on q while it has the keyboard focus, but a button takes the focus
+// when it is clicked or its shortcut is pressed; q then reaches no widget, and comes here.
+int Quit_Key_Handler(int event) {
+    if (event == FL_SHORTCUT && Fl::event_key() == 'q') {
+        std::exit(0);
+    }
+    return 0;
+}
+
+void Frame(int x, int y, int w, int h) {
+    auto* box = new Fl_Box(x, y, w, h);
+    box->box(FL_ENGRAVED_FRAME);
+}
+
+}  // namespace
+
+void Build_Main_Window() {
+    Fl::visual(FL_DOUBLE | FL_DEPTH);
+    g_pMainWindow = new Fl_Window(1024, 800, "Tovrel Demo");
+
+    g_pRenderWindow = new RenderWindow(5, 5, 909, 720, "RenderWindow");
+    g_pMainWindow->resizable(g_pRenderWindow);
+
+    g_pObjectBrowser = new Fl_Select_Browser(919, 5, 100, 300, "Objects");
+    g_pObjectBrowser->callback(Object_Browser_Callback);
+
+    Add_Button<Fl_Button>(15, 740, 60, "&Reset", 'r', Reset_Callback);
+    Add_Button<Fl_Button>(80, 740, 60, "&Play", 'p', Play_Callback);
+    Add_Button<Fl_Button>(145, 740, 60, "&Stop", 's', Stop_Callback);
+    Add_Button<Fl_Repeat_Button>(210, 740, 60, "S&tep", 't', Step_Callback);
+
+    auto* time_scale = Add_Slider(15, 768, 300, "Time Scale", g_dTimeScale, kMinTimeScale,
+                                  kMaxTimeScale, kSliderStep);
+    time_scale->callback(Time_Scale_Callback, nullptr);
+
+    g_pCaptureButton =
+        Add_Button<Fl_Light_Button>(425, 740, 120, "&Image Capture", 'i', Image_Capture_Callback);
+    g_pCaptureButton->value(0);
+    g_pFrameSkipSlider = Add_Slider(425, 768, 200, "Frame Skipping", 0.0, 0.0, kMaxFrameSkip, 1.0);
+    g_pFrameSkipSlider->callback(Skip_Slider_Callback);
+
+    Frame(10, 735, 390, 60);   // around the playback controls and the time scale
+    Frame(420, 735, 320, 60);  // around the capture controls
+
+    g_pGravityButton =
+        Add_Button<Fl_Light_Button>(920, 500, 100, "&Gravity", 'g', Gravity_Callback);
+    g_pGravityButton->value(1);
+
+    g_pMainWindow->end();
+    Fl::add_handler(Quit_Key_Handler);
+}
+
+void Reset_Callback(Fl_Widget*, void*) {
+    g_pSimulator->Reset();
+    g_pRenderWindow->redraw();
+}
+
+void Play_Callback(Fl_Widget* widget, void* user) {
+    if (g_bPlaying) {
+        Stop_Callback(widget, user);
+        return;
+    }
+    g_bPlaying = true;
+    if (Fl::has_timeout(Play_Tick, nullptr)) {
+        return;
+    }
+    Fl::add_timeout(g_fTickPeriod, Play_Tick, nullptr);
+    g_pRenderWindow->Set_Redraw_On_Drag(false);  // each tick redraws anyway
+}
+
+void Stop_Callback(Fl_Widget*, void*) {
+    Fl::remove_timeout(Play_Tick, nullptr);
+    g_bPlaying = false;
+    g_pRenderWindow->Set_Redraw_On_Drag(true);
+}
+
+void Step_Callback(Fl_Widget*, void*) {
+    if (!g_pSimulator->Step(g_fTickPeriod * g_dTimeScale)) {
+        std::abort();
+    }
+    g_pRenderWindow->redraw();
+}
+
+void Time_Scale_Callback(Fl_Widget* widget, void*) {
+    g_dTimeScale = static_cast<Fl_Value_Slider*>(widget)->value();
+}
+
+void Skip_Slider_Callback(Fl_Widget* widget, void*) {
+    g_pRenderWindow->Set_Frame_Skip(
+        static_cast<int>(static_cast<Fl_Value_Slider*>(widget)->value()));
+}
+
+void Image_Capture_Callback(Fl_Widget* widget, void*) {
+    g_pRenderWindow->Set_Capture(static_cast<Fl_Light_Button*>(widget)->value() == 1);
+}
+
+void Gravity_Callback(Fl_Widget* widget, void*) {
+    const bool on = static_cast<Fl_Light_Button*>(widget)->value() == 1;
+    g_pSimulator->gravity = on ? g_vGravity : g_vNoGravity;
+}
+
+void Object_Browser_Callback(Fl_Widget* widget, void*) {
+    auto* browser = static_cast<Fl_Select_Browser*>(widget);
+    const int line = browser->value();
+    if (line == 0) {
+        return;
+    }
+    auto* body = static_cast<SimObject*>(browser->data(line));
+    auto* window = new ObjectDataWindow(kParameterWindowSize, kParameterWindowSize, body);
+    window->m_pfnChanged = Object_Changed_Callback;
+    g_ParameterWindows.push_back(window);
+    window->show();
+}
+
+void Object_Changed_Callback(SimObject*) {
+    g_pSimulator->Reset();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+class Fl_Light_Button;
+class Fl_Select_Browser;
+class Fl_Value_Slider;
+class Fl_Widget;
+class Fl_Window;
+class RenderWindow;
+class SimObject;
+
+// The main window "Tovrel Demo": the 3-D view, the "Objects" list of editable bodies, the
+// playback buttons (Reset, Play, Stop, Step), the time scale, image capture with its frame
+// skipping, and the gravity toggle. Play arms the repeating play timer whose ticks run the game;
+// each button also answers to the key of its underlined letter. Every callback runs on the
+// toolkit's thread.
+
+extern Fl_Window* g_pMainWindow;
+extern RenderWindow* g_pRenderWindow;
+extern Fl_Select_Browser* g_pObjectBrowser;
+extern Fl_Light_Button* g_pCaptureButton;
+extern Fl_Value_Slider* g_pFrameSkipSlider;
+extern Fl_Light_Button* g_pGravityButton;
+extern bool g_bPlaying;  // the Play toggle's state
+
+// Creates the main window and every control (not shown yet). The scene is built separately,
+// with the view and the list wrapped in a WindowSceneView.
+void Build_Main_Window();
+
+void Reset_Callback(Fl_Widget* widget, void* user);
+// A toggle: starts the play timer, or stops it when it runs.
+void Play_Callback(Fl_Widget* widget, void* user);
+void Stop_Callback(Fl_Widget* widget, void* user);
+// One tick's worth of simulation without the game rules, then a redraw.
+void Step_Callback(Fl_Widget* widget, void* user);
+void Time_Scale_Callback(Fl_Widget* widget, void* user);
+void Skip_Slider_Callback(Fl_Widget* widget, void* user);
+void Image_Capture_Callback(Fl_Widget* widget, void* user);
+void Gravity_Callback(Fl_Widget* widget, void* user);
+// Opens a further parameter window for the body of the selected line.
+void Object_Browser_Callback(Fl_Widget* widget, void* user);
+// A body's parameter changed: the scene starts over so that it applies from the beginning.
+void Object_Changed_Callback(SimObject* body);

@@ -1,0 +1,136 @@
+#include "app/options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The frame skipping slider's range.
+constexpr int kMaxFrameSkip = 60;
+// Longer runs are surely a typing slip; capping also keeps tick counts well inside a long.
+constexpr double kMaxSeconds = 1e9;
+
+// The option's name, and its value after "=" if there is one.
+struct Word {
+    std::string name;
+    const char* value = nullptr;
+};
+
+Word Split(const char* word) {
+    const char* equals = std::strchr(word, '=');
+    if (equals == nullptr) {
+        return {word, nullptr};
+    }
+    return {std::string(word, equals), equals + 1};
+}
+
+bool Read_Seconds(const char* text, double& seconds) {
+    errno = 0;
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || errno != 0 || !std::isfinite(value) || value <= 0.0 ||
+        value > kMaxSeconds) {
+        return false;
+    }
+    seconds = value;
+    return true;
+}
+
+bool Read_Frame_Skip(const char* text, int& frames) {
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno != 0 || value < 0 || value > kMaxFrameSkip) {
+        return false;
+    }
+    frames = static_cast<int>(value);
+    return true;
+}
+
+// An option that needs a number of seconds, given after "=" or as the next word.
+int Seconds_Option(int argc, char** argv, int i, const Word& word, double& seconds,
+                   std::string& error) {
+    const char* value = word.value;
+    int used = 1;
+    if (value == nullptr) {
+        if (i + 1 >= argc) {
+            error = word.name + " needs a number of seconds";
+            return used;
+        }
+        value = argv[i + 1];
+        used = 2;
+    }
+    if (!Read_Seconds(value, seconds)) {
+        error =
+            word.name + ": \"" + value + "\" is not a number of seconds (more than 0, at most 1e9)";
+    }
+    return used;
+}
+
+// An option that takes no value.
+int Flag_Option(const Word& word, bool& flag, std::string& error) {
+    if (word.value != nullptr) {
+        error = word.name + " takes no value, but was given \"" + word.value + "\"";
+    }
+    flag = true;
+    return 1;
+}
+
+}  // namespace
+
+int Parse_Own_Option(int argc, char** argv, int i, Options& options, std::string& error) {
+    const Word word = Split(argv[i]);
+    if (word.name == "--help" || word.name == "-h") {
+        return Flag_Option(word, options.help, error);
+    }
+    if (word.name == "--play") {
+        return Flag_Option(word, options.play, error);
+    }
+    if (word.name == "--autopilot") {
+        return Flag_Option(word, options.autopilot, error);
+    }
+    if (word.name == "--capture") {
+        options.capture = true;
+        options.frame_skip = 0;
+        if (word.value != nullptr && !Read_Frame_Skip(word.value, options.frame_skip)) {
+            error = "--capture: \"" + std::string(word.value) +
+                    "\" is not a frame skipping from 0 to 60";
+        }
+        return 1;
+    }
+    if (word.name == "--quit-after") {
+        return Seconds_Option(argc, argv, i, word, options.quit_after, error);
+    }
+    if (word.name == "--headless") {
+        return Seconds_Option(argc, argv, i, word, options.headless, error);
+    }
+    return 0;
+}
+
+std::string Check_Options(const Options& options) {
+    if (options.headless > 0.0 && (options.capture || options.quit_after > 0.0)) {
+        return "--headless runs without a window, so --capture and --quit-after cannot go with it";
+    }
+    return {};
+}
+
+std::string Usage(const char* program) {
+    return std::string("Usage: ") + program +
+           " [options]\n"
+           "A cartoon-physics breakout game: steer the paddle with Left and Right.\n"
+           "Keys: p Play, s Stop, t Step, r Reset, i Image Capture, g Gravity, q quit.\n"
+           "\n"
+           "Options:\n"
+           "  --play                start playing at once\n"
+           "  --capture[=N]         image capture on from the start, writing every Nth frame\n"
+           "                        (0 to 60, default 0: every frame) to images/\n"
+           "  --quit-after SECONDS  end the program after that much wall-clock time\n"
+           "  --autopilot           the paddle follows the ball by itself\n"
+           "  --headless SECONDS    no window: run the game for that much simulated time as\n"
+           "                        fast as possible, printing its events and a summary\n"
+           "  -h, --help            this text\n"
+           "\n"
+           "The toolkit's standard options still work:\n";
+}

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Takes docs/screenshot.png: the demo's main window as a user sees it right after start-up (the
+# room, the first layout of blocks, the paddle, the toon-shaded ball and every control at its first
+# value), shown in a private X server (Xvfb, Mesa's software OpenGL) and grabbed from the screen.
+#   tools/demo_screenshot.sh [output.png]
+# Needs the Debian packages xvfb, x11-apps (xwd), xdotool and imagemagick (convert); builds
+# build/release.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+output=$(realpath -m "${1:-$here/docs/screenshot.png}")
+tree="$here/build/release"
+
+cmake -S "$here" -B "$tree" -DCMAKE_BUILD_TYPE=Release -DTOVREL_TESTS=OFF >/dev/null
+cmake --build "$tree" -j 2 --target tovrel-demo >/dev/null
+
+work=$(mktemp -d)
+server=""
+demo=""
+cleanup() {
+    set +e
+    for pid in $demo $server; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display itself and writes its number once it accepts connections.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+server=$!
+exec 3>&-
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+[ -s "$work/display" ] || { echo "demo_screenshot: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+
+# The demo runs inside data/, where it finds its mesh and its environment map.
+(cd "$here/data" && exec "$tree/app/tovrel-demo") >"$work/demo.log" 2>&1 &
+demo=$!
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tovrel Demo$' | head -n1)
+[ -n "$window" ] || { cat "$work/demo.log" >&2; echo "demo_screenshot: no window" >&2; exit 1; }
+
+# The first frame is up once the toon map has been set up and the back wall's green shows in the
+# middle of the view.
+drawn=""
+for _ in $(seq 300); do
+    if grep -q '^Enabling environment mapping' "$work/demo.log" &&
+        xwd -silent -id "$window" | convert xwd:- -crop 1x1+459+436 -depth 8 txt:- |
+        grep -Eq 'srgb\(0,[0-9]{2,3},0\)'; then
+        drawn=yes
+        break
+    fi
+    kill -0 "$demo" 2>/dev/null || break
+    sleep 0.1
+done
+[ -n "$drawn" ] || { cat "$work/demo.log" >&2; echo "demo_screenshot: the scene was never drawn" >&2; exit 1; }
+
+mkdir -p "$(dirname "$output")"
+xwd -silent -id "$window" | convert xwd:- "png:$output"
+echo "demo_screenshot: wrote $output"
