@@ -7,40 +7,15 @@
 # build/release.
 set -euo pipefail
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/screenshot_common.sh"
 output=$(realpath -m "${1:-$here/docs/screenshot.png}")
-tree="$here/build/release"
 
-cmake -S "$here" -B "$tree" -DCMAKE_BUILD_TYPE=Release -DTOVREL_TESTS=OFF >/dev/null
-cmake --build "$tree" -j 2 --target tovrel-demo >/dev/null
-
-work=$(mktemp -d)
-server=""
-demo=""
-cleanup() {
-    set +e
-    for pid in $demo $server; do
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Xvfb picks a free display itself and writes its number once it accepts connections.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-server=$!
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { echo "demo_screenshot: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+build_target tovrel-demo
+start_display 1280x1024x24
 
 # The demo runs inside data/, where it finds its mesh and its environment map.
 (cd "$here/data" && exec "$tree/app/tovrel-demo") >"$work/demo.log" 2>&1 &
+track $!
 demo=$!
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tovrel Demo$' | head -n1)
 [ -n "$window" ] || { cat "$work/demo.log" >&2; echo "demo_screenshot: no window" >&2; exit 1; }

@@ -6,40 +6,15 @@
 # build/release.
 set -euo pipefail
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/screenshot_common.sh"
 output=$(realpath -m "${1:-$here/docs/render-test.png}")
-tree="$here/build/release"
 
-cmake -S "$here" -B "$tree" -DCMAKE_BUILD_TYPE=Release -DTOVREL_TESTS=OFF >/dev/null
-cmake --build "$tree" -j 2 --target render_test_scene >/dev/null
-
-work=$(mktemp -d)
-server=""
-scene=""
-cleanup() {
-    set +e
-    for pid in $scene $server; do
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Xvfb picks a free display itself and writes its number once it accepts connections.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-server=$!
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { echo "render_screenshot: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+build_target render_test_scene
+start_display 1024x768x24
 
 # The scene runs inside data/, where the demo finds its mesh and its environment map.
 (cd "$here/data" && exec "$tree/tools/render_test_scene" 60) >"$work/scene.log" 2>&1 &
+track $!
 scene=$!
 for _ in $(seq 300); do
     grep -q '^drawn$' "$work/scene.log" && break

@@ -1,0 +1,42 @@
+# Sourced by the screenshot scripts. Sets `here` (the repository) and `tree` (build/release), a
+# scratch folder `work`, and offers:
+#   build_target TARGET    configure build/release and build TARGET in it
+#   start_display GEOMETRY a private X server (Xvfb, Mesa's software OpenGL) of that screen size,
+#                          which becomes DISPLAY
+#   track PID              stop that process when the script exits
+# On exit everything tracked is stopped, newest first, and the scratch folder is removed.
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+tree="$here/build/release"
+work=$(mktemp -d)
+tracked=""
+
+cleanup() {
+    set +e
+    for pid in $tracked; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+track() { tracked="$1 $tracked"; }
+
+build_target() {
+    cmake -S "$here" -B "$tree" -DCMAKE_BUILD_TYPE=Release -DTOVREL_TESTS=OFF >/dev/null
+    cmake --build "$tree" -j 2 --target "$1" >/dev/null
+}
+
+# Xvfb picks a free display itself and writes its number once it accepts connections.
+start_display() {
+    exec 3>"$work/display"
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp >/dev/null 2>&1 &
+    track $!
+    exec 3>&-
+    for _ in $(seq 100); do
+        [ -s "$work/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$work/display" ] || { echo "$(basename "$0"): Xvfb did not start" >&2; exit 1; }
+    export DISPLAY=":$(head -n1 "$work/display")"
+}
