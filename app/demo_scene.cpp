@@ -1,5 +1,7 @@
 #include "app/demo_scene.h"
 
+#include <cmath>
+
 #include "app/scene_random.h"
 
 const Vector3d g_vGravity(0.0, 0.0, -9.8);
@@ -197,4 +199,13 @@ void New_Block_Layout() {
     if (g_pEvents != nullptr) {
         g_pEvents->New_Layout(g_nBlocksLeft);
     }
+}
+
+bool Ball_Within_Bounds(const Vector3d& p) {
+    if (p.z <= kWallBottomZ || p.y < -kWallHalfDepth) {
+        // Below the walls, or out through the open front: it can only fall onto the slab.
+        return std::fabs(p.x) <= kSlabHalfWidth && std::fabs(p.y) <= kSlabHalfDepth &&
+               p.z > kSlabTopZ;
+    }
+    return std::fabs(p.x) < kWallFaceX && p.z < kCeilingFaceZ && p.y < kBackFaceY;
 }

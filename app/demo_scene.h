@@ -92,6 +92,11 @@ void Destroy_Scene();
 // per column (below one half: the block stands), eight draws a row whatever the outcome.
 void New_Block_Layout();
 
+// Whether a ball centred at `p` is where it can be: inside the room, or below the walls' lower
+// edges or out through the open front, above the slab that catches it. Anywhere else the
+// simulation has lost it.
+bool Ball_Within_Bounds(const Vector3d& p);
+
 // The simulator's callbacks: a touched block lights up (fade 3), touching the slab asks for a
 // reset; a block whose contact ends leaves the simulation and starts fading.
 void On_Collision_Start(Collision* c, void* user);
@@ -99,8 +104,8 @@ void On_Collision_End(Collision* c, void* user);
 
 // One tick of the play timer: steps the simulation by a tick period times the time scale, sets
 // the paddle's velocity from the view's paddle speed, then either resets (after the slab was
-// touched) or redraws, fades hit blocks and, when none is left, draws a new layout and takes the
-// ball away for a second. Re-arms itself.
+// touched, or when the ball was lost out of the room some other way) or redraws, fades hit blocks
+// and, when none is left, draws a new layout and takes the ball away for a second. Re-arms itself.
 void Play_Tick(void* user);
 
 // The one-shot timer a second after the grid was cleared: the ball comes back, the simulation

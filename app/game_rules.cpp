@@ -1,4 +1,5 @@
 // The game's rules: what the simulator's contact callbacks and the play timer do to the scene.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -24,6 +25,12 @@ bool Is_Named(const SimObject* body, const char* name) {
 // The block behind a body the game knows by its name "Block".
 Block* As_Block(SimObject* body) {
     return Is_Named(body, "Block") ? dynamic_cast<Block*>(body) : nullptr;
+}
+
+// Whether the ball is in the simulation: it is not while it waits to be served again.
+bool Ball_In_Play() {
+    const auto& active = g_pSimulator->active_objects;
+    return std::find(active.begin(), active.end(), g_pBall.get()) != active.end();
 }
 
 }  // namespace
@@ -59,12 +66,22 @@ void Play_Tick(void* /*user*/) {
     g_pView->Update_Paddle_Speed();
     g_pPaddle->Set_Velocity(Paddle::Velocity_For_Speed(g_pView->Get_Paddle_Speed()));
 
-    if (g_bResetRequested) {
+    // The ball leaves the room only onto the slab. Should the simulation lose it some other way
+    // (squeezed between the paddle and a wall, which the paddle passes through, it can be pushed
+    // out through the wall), the scene starts over just the same rather than the game waiting for
+    // ever on a ball that falls past the slab.
+    const bool ball_lost = Ball_In_Play() && !Ball_Within_Bounds(g_pBall->state.position);
+    if (ball_lost && g_pEvents != nullptr) {
+        g_pEvents->Ball_Lost(g_pBall->state.position);
+    }
+
+    if (g_bResetRequested || ball_lost) {
         // Neither redraw nor fading this tick: the scene starts over.
+        const bool by_slab = g_bResetRequested && !ball_lost;
         g_bResetRequested = false;
         g_pSimulator->Reset();
         g_pView->Set_Light_Position(kLightPosition);
-        if (g_pEvents != nullptr) {
+        if (by_slab && g_pEvents != nullptr) {
             g_pEvents->Reset_By_Slab();
         }
     } else {

@@ -21,16 +21,12 @@ struct HeadlessSummary {
     int layouts = 0;  // the first one included
     int resets = 0;   // by the ball touching the "Reset" slab
     int balls_restored = 0;
-    int ball_escapes = 0;  // ticks ending with the ball outside the room and off the slab's column
+    int balls_lost = 0;  // out of the room other than onto the slab, each starting the scene over
 };
 
 // The number of play-timer ticks that cover `seconds`, counting the timer at its nominal 60 a
 // second (its period in single precision is a hair longer).
 long Ticks_For(double seconds);
-
-// Whether a ball centred at `p` is where it may be: inside the room, or below the walls' lower
-// edges above the slab that catches it.
-bool Ball_Within_Bounds(const Vector3d& p);
 
 // Builds the scene (reading the ball's mesh from the working directory), runs it and writes the
 // event lines and the summary line to `out`. Throws the mesh reader's GenericException* when the

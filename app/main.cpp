@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
             headless.seconds = options.headless;
             headless.autopilot = options.autopilot;
             const HeadlessSummary summary = Run_Headless(headless, stdout);
-            return summary.ball_escapes == 0 ? 0 : kFailed;
+            return summary.balls_lost == 0 ? 0 : kFailed;
         }
         const char* display = std::getenv("DISPLAY");
         if (display == nullptr || *display == '\0') {

@@ -44,6 +44,7 @@ public:
 };
 
 class Block;
+struct Vector3d;
 
 // What happens in the game, for whoever wants to follow it (the run without a window prints it).
 // Every operation does nothing unless overridden.
@@ -56,5 +57,7 @@ public:
     virtual void New_Layout(int /*blocks*/) {}
     virtual void Reset_By_Slab() {}
     virtual void Reset_By_Autopilot() {}  // the ball had come to rest
+    // The ball left the room other than onto the slab, ending at `where`: the scene starts over.
+    virtual void Ball_Lost(const Vector3d& /*where*/) {}
     virtual void Ball_Restored() {}
 };

@@ -137,6 +137,29 @@ TEST_F(GameRules, TheSlabResetsTheSimulationInTheTickNotInsideTheStep) {
     EXPECT_EQ(view.redraws_requested, redraws + 1);
 }
 
+TEST_F(GameRules, ABallLostOutsideTheRoomStartsTheSceneOverToo) {
+    // Beyond the right wall, above its lower edge: nowhere the ball can get to but by a glitch
+    // (a ball squeezed between the paddle and a wall gets pushed through it).
+    g_pBall->state.position = {7.5, 0.0, 5.0};
+    g_pBall->state.velocity = {0.0, 0.0, 0.0};
+    const int redraws = view.redraws_requested;
+    Tick();
+    EXPECT_EQ(events.lost, 1);
+    EXPECT_EQ(events.slab_resets, 0);
+    EXPECT_EQ(g_pSimulator->time, 0.0);
+    EXPECT_EQ(g_pBall->state.position.x, -4.0);
+    EXPECT_EQ(view.redraws_requested, redraws);
+    EXPECT_EQ(view.light_positions_set, 1);
+
+    // Waiting to be served, the ball is out of play, wherever it was left.
+    Clear_Grid_Except();
+    Tick();
+    ASSERT_FALSE(Is_Active(g_pBall.get()));
+    g_pBall->state.position = {7.5, 0.0, 5.0};
+    Tick();
+    EXPECT_EQ(events.lost, 1);
+}
+
 TEST_F(GameRules, ThePaddleMovesAtAboutThreeAndAHalfUnitsASecondPerSpeedStep) {
     g_pSimulator->Deactivate_Object(g_pBall.get());  // no reset by the slab meanwhile
     view.paddle_speed = 1;

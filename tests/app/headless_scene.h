@@ -22,6 +22,7 @@ public:
     void Reset_By_Slab() override { ++slab_resets; }
     void Reset_By_Autopilot() override { ++autopilot_resets; }
     void Ball_Restored() override { ++restores; }
+    void Ball_Lost(const Vector3d&) override { ++lost; }
 
     std::vector<int> hits;
     std::vector<int> removed;
@@ -29,6 +30,7 @@ public:
     int slab_resets = 0;
     int autopilot_resets = 0;
     int restores = 0;
+    int lost = 0;
 };
 
 // The demo's scene built as the program builds it, seeded with 1234, but without a window: a

@@ -144,7 +144,7 @@ TEST(Headless, PrintsOneLinePerEventAndASummaryThatAddsThemUp) {
     EXPECT_EQ(Count(text, "new layout of "), summary.layouts);
     EXPECT_EQ(Count(text, "ball restored"), summary.balls_restored);
     EXPECT_EQ(Count(text, "  reset"), summary.resets);
-    EXPECT_EQ(summary.ball_escapes, 0);
+    EXPECT_EQ(summary.balls_lost, 0);
     // The first line is the first layout, drawn before the clock starts.
     EXPECT_EQ(text.rfind("     0.000 s  tick       0  new layout of ", 0), 0u)
         << text.substr(0, 80);

@@ -409,6 +409,6 @@ TEST(DemoOptions, HeadlessPrintsTheGamesEventsAndASummary) {
     EXPECT_EQ(out.rfind("     0.000 s  tick       0  new layout of ", 0), 0u) << out;
     EXPECT_NE(out.find(" hit (row "), std::string::npos);
     EXPECT_NE(out.find("headless: 1800 ticks, 30.000 s simulated in "), std::string::npos) << out;
-    EXPECT_NE(out.find(", 0 ticks with the ball out of the room\n"), std::string::npos);
+    EXPECT_NE(out.find(", 0 balls lost outside the room\n"), std::string::npos);
     EXPECT_EQ(demo.Errors(), "");
 }
