@@ -116,6 +116,17 @@ protected:
         return picture;
     }
 
+    // Steps once with t and keeps the picture of that first step in `one_step`, then steps twice
+    // more, so that the scene is somewhere else when a test goes back to its start.
+    void Step_Once_Then_Twice(Picture& one_step) {
+        const Picture start = Now();
+        Key("t");
+        ASSERT_TRUE(Wait_For_Change(start));
+        ASSERT_TRUE(Wait_Until_Still(one_step));
+        Key("t t");
+        ASSERT_TRUE(Wait_For_Change(one_step));
+    }
+
     // Waits until the view shows something other than `before`.
     ::testing::AssertionResult Wait_For_Change(const Picture& before) {
         if (!Poll([&] { return View_Differences(Now(), before) > 0; })) {
@@ -210,15 +221,10 @@ TEST_F(Demo, OpensOnTheFirstLayoutOfSeed1234WithEveryControlAtItsFirstValue) {
 
 TEST_F(Demo, PlayStopStepAndResetAnswerToTheirKeys) {
     ASSERT_NO_FATAL_FAILURE(Start());
-    const Picture start = Now();
 
     // t: one tick's step, and nothing more.
-    Key("t");
-    ASSERT_TRUE(Wait_For_Change(start));
     Picture one_step;
-    ASSERT_TRUE(Wait_Until_Still(one_step));
-    Key("t t");
-    ASSERT_TRUE(Wait_For_Change(one_step));
+    ASSERT_NO_FATAL_FAILURE(Step_Once_Then_Twice(one_step));
     Picture three_steps;
     ASSERT_TRUE(Wait_Until_Still(three_steps));
 
@@ -307,13 +313,8 @@ TEST_F(Demo, TheBallInTheListOpensItsParameterWindowWhoseSlidersStartTheSceneOve
     EXPECT_NE(geometry.find("Geometry: 200x185"), std::string::npos) << geometry;
     ASSERT_TRUE(Xdotool("windowmove --sync " + ball + " 1070 300"));  // clear of the view
 
-    const Picture start = Now();
-    Key("t");
-    ASSERT_TRUE(Wait_For_Change(start));
     Picture one_step;
-    ASSERT_TRUE(Wait_Until_Still(one_step));
-    Key("t t");
-    ASSERT_TRUE(Wait_For_Change(one_step));
+    ASSERT_NO_FATAL_FAILURE(Step_Once_Then_Twice(one_step));
 
     // Restitution to its left end: the body takes it and the scene starts over (without a redraw
     // of its own); the next step shows the first step again, as restitution plays no part in it.
