@@ -2,9 +2,7 @@
 
 #include <string>
 
-// A private X server for the window and OpenGL tests, so that they need no display of their own
-// (CI has none). The first call starts Xvfb, which picks a free display number itself and so
-// keeps parallel test processes apart, and points DISPLAY at it; the server is stopped when the
-// process that started it exits. Returns an empty string when the display is up, else what
-// went wrong.
+// A private X server for the window and OpenGL tests. The first call starts Xvfb on a free display
+// and points DISPLAY at it; it lives exactly as long as the test program, whatever windows and demo
+// processes come and go, however the program ends. Returns "" when it is up, else what went wrong.
 std::string Start_Test_Display();
