@@ -1,0 +1,204 @@
+// The view in a real window on the test display: its drawing, camera, keys and frame capture.
+#include "render/render_window.h"
+
+#include <FL/Fl.H>
+#include <FL/gl.h>
+#include <GL/glu.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "bodies/cube.h"
+#include "bodies/poly_object.h"
+#include "render/paddle_speed.h"
+#include "support/approx.h"
+#include "support/gl_window.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kWidth = 400;
+constexpr int kHeight = 320;
+
+// Notes in `log` when it is drawn, and its shadow with the plane and the light it was given.
+struct Spy : RenderObject {
+    explicit Spy(const char* name_) : name(name_) {}
+    void Draw() override { log.push_back(name); }
+    void Draw_Shadow(const float plane[4], const float light[4]) override {
+        log.push_back(name + " shadow");
+        shadow.assign(plane, plane + 4);
+        shadow.insert(shadow.end(), light, light + 4);
+    }
+    inline static std::vector<std::string> log;
+    std::string name;
+    std::vector<float> shadow;
+};
+
+// The view, reading back each frame, its camera and its light before the buffers are swapped. Each
+// test shows it in a fresh working directory, without "textures" or "images".
+struct ProbedWindow : RenderWindow {
+    ProbedWindow() : RenderWindow(0, 0, kWidth, kHeight, "view") {}
+    void draw() override {
+        RenderWindow::draw();
+        pixels.resize(4 * kWidth * kHeight);
+        glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        glGetDoublev(GL_MODELVIEW_MATRIX, camera.m);
+        glGetLightfv(GL_LIGHT0, GL_POSITION, light);
+    }
+    bool Draw_Frame() {
+        const int before = Frame_Count();
+        redraw();
+        return Run_Until([&] { return Frame_Count() > before; });
+    }
+    // The pixel showing p to the starting camera, 30 in front of (0, 0, 5), 45 degrees across.
+    std::vector<int> At(const Vector3d& p) const {
+        const double per_unit = kWidth / ((p.y + 30) * std::tan(M_PI / 8) * 2);
+        const int x = kWidth / 2 + p.x * per_unit, y = kHeight / 2 + (p.z - 5) * per_unit;
+        return {pixels[4 * (y * kWidth + x)], pixels[4 * (y * kWidth + x) + 1],
+                pixels[4 * (y * kWidth + x) + 2]};
+    }
+    std::vector<unsigned char> pixels;
+    Matrix4d camera;  // column by column, as OpenGL keeps it
+    float light[4] = {};
+};
+
+class View : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(dir_);
+        fs::current_path(dir_);
+        ASSERT_TRUE(Show_And_Wait(view_));
+        ASSERT_TRUE(Run_Until([&] { return view_.Frame_Count() == 1; }));
+    }
+    void TearDown() override {
+        fs::current_path(home_);
+        fs::remove_all(dir_);
+    }
+
+    const fs::path home_ = fs::current_path();
+    const fs::path dir_ = fs::temp_directory_path() / ("tovrel-view-" + std::to_string(getpid()));
+    ProbedWindow view_;
+};
+
+}  // namespace
+
+TEST_F(View, ShowsEachBodyWhereTheCameraSeesItNewestFirstThenTheShadowsOntoTheFloor) {
+    Cube wall("Wall");
+    wall.state.position = {-6, 0, 5};
+    wall.state.scale = {.5, 1, 4};
+    wall.Set_Color(0, 1, 0);
+    std::ofstream("mesh.poly")  // an orange tetrahedron, facing the camera
+        << "4  -1 -1 -1  1 -1 -1  0 -1 1  0 1 0  1  0 -1 0  1  1 .5 0  4  3 3 3 3\n"
+           "0 0 0  1 0 0  2 0 0  0 0 0  3 0 0  1 0 0  1 0 0  3 0 0  2 0 0  2 0 0  3 0 0  0 0 0\n";
+    PolyObject mesh("mesh.poly", "Mesh", Vector3d(1, 1, 1), Vector3d(4, 0, 5));
+    Spy a("a"), b("b"), c("c");
+    b.casts_shadow = c.casts_shadow = true;
+    for (RenderObject* body : std::initializer_list<RenderObject*>{&wall, &mesh, &a, &b, &c, &a}) {
+        view_.Add_Render_Object(body);
+    }
+    ASSERT_TRUE(view_.Draw_Frame());
+    EXPECT_EQ(Spy::log, (std::vector<std::string>{"a", "c", "b", "a", "c shadow", "b shadow"}));
+    EXPECT_EQ(b.shadow, (std::vector<float>{0, 0, 1, 0, -1, -2, 2, 0}));  // floor, light
+    const std::vector<int> green = view_.At({-6, -1, 5});
+    EXPECT_TRUE(green[1] > 40 && green[0] == 0 && green[2] == 0) << "the lit wall";
+    EXPECT_EQ(view_.At({4, -1, 4.8}),
+              (std::vector<int>{255, 128, 0}));                     // unlit, white stand-in map
+    EXPECT_EQ(view_.At({-3, 0, 5}), (std::vector<int>{0, 0, 26}));  // cleared to dark blue
+    // The point light (0, -2, 7) in the camera's frame: 28 in front of it, 2 up.
+    EXPECT_TRUE(Near({view_.light[0], view_.light[1], view_.light[2]}, {0, 2, -28}, 1e-5));
+    view_.Remove_Render_Object(&a);  // every entry of it
+    Spy::log.clear();
+    ASSERT_TRUE(view_.Draw_Frame());
+    EXPECT_EQ(Spy::log, (std::vector<std::string>{"c", "b", "c shadow", "b shadow"}));
+}
+
+TEST_F(View, CameraFollowsEachDragFromWhereTheButtonWentDownAndQAloneIsItsKey) {
+    const double d = M_PI / 180, c = 30 * std::cos(89 * d), s = 30 * std::sin(89 * d),
+                 h = 30 / M_SQRT2;
+    // Button and mouse motion from (200, 160); then the eye and the target. Across the width is a
+    // full turn about z, down the height a full turn up, to 89 degrees at most; a middle drag moves
+    // the target by the distance across the width; a right drag zooms by 40 down the height, to 1.
+    // clang-format off
+    const std::tuple<int, int, int, Vector3d, Vector3d> rows[] = {
+        {1, 100, 0, {-30, 0, 5}, {0, 0, 5}}, {1, 400, 0, {-30, 0, 5}, {0, 0, 5}},
+        {1, -100, 0, {0, -30, 5}, {0, 0, 5}}, {2, 40, 32, {-3, -30, 8}, {-3, 0, 8}},
+        {3, 0, 80, {-3, -40, 8}, {-3, 0, 8}}, {2, 40, 0, {-7, -40, 8}, {-7, 0, 8}},
+        {3, 0, -320, {-7, -1, 8}, {-7, 0, 8}}, {4, 200, 200, {-7, -1, 8}, {-7, 0, 8}},
+        {3, 0, 232, {-7, -30, 8}, {-7, 0, 8}}, {1, 0, 40, {-7, -h, 8 + h}, {-7, 0, 8}},
+        {1, 0, 100, {-7, -c, 8 + s}, {-7, 0, 8}}, {1, 0, -320, {-7, -c, 8 - s}, {-7, 0, 8}}};
+    // clang-format on
+    for (const auto& [button, dx, dy, eye, target] : rows) {
+        Fl::e_keysym = FL_Button + button;
+        const int events[] = {FL_PUSH, FL_DRAG, FL_DRAG, FL_RELEASE}, halves[] = {0, 1, 2, 2};
+        for (int i = 0; i < 4; ++i) {
+            Fl::e_x = 200 + dx * halves[i] / 2;
+            Fl::e_y = 160 + dy * halves[i] / 2;
+            view_.handle(events[i]);  // measured from the press each time, not added up
+        }
+        ASSERT_TRUE(view_.Draw_Frame());
+        glLoadIdentity();  // GLU's own look-at as the oracle
+        gluLookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, 0, 0, 1);
+        Matrix4d oracle;
+        glGetDoublev(GL_MODELVIEW_MATRIX, oracle.m);
+        EXPECT_TRUE(Near(view_.camera, oracle, 1e-4)) << button << " by " << dx << ", " << dy;
+    }
+    Fl::e_keysym = 'r';  // every other key goes on to the other widgets' shortcuts
+    EXPECT_TRUE(view_.handle(FL_FOCUS) && view_.handle(FL_KEYBOARD) == 0);
+    Fl::e_keysym = 'q';
+    EXPECT_EXIT(view_.handle(FL_KEYBOARD), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(View, PaddleSpeedFollowsTheArrowKeysHeldDownAtEachTick) {
+    // One key: up to 5 its way, or braking harder; none: towards rest, not past it; both: nothing.
+    // clang-format off
+    const struct { float speed; const char* keys; float next; } rows[] = {
+        {2.4f, "LR", 2.4f}, {-5, "LR", -5}, {0, "R", .8f}, {.8f, "R", 1.6f}, {4.5f, "R", 5},
+        {5, "R", 5}, {0, "L", -.8f}, {-4.9f, "L", -5}, {2, "L", .8f}, {.5f, "L", -.7f},
+        {-2, "R", -.8f}, {-.4f, "R", .8f}, {3, "", 1.8f}, {1, "", 0}, {-3, "", -1.8f},
+        {-.5f, "", 0}};
+    // clang-format on
+    for (const auto& r : rows) {
+        const bool left = std::strchr(r.keys, 'L'), right = std::strchr(r.keys, 'R');
+        EXPECT_FLOAT_EQ(Next_Paddle_Speed(r.speed, left, right), r.next) << r.speed << r.keys;
+    }
+    // The view reads the keys from the X server, and the speed truncated: 0.8 reads as 0.
+    ASSERT_EQ(std::system("xdotool keydown Right"), 0) << "is xdotool installed?";
+    view_.Update_Paddle_Speed();
+    const int after_one_tick = view_.Get_Paddle_Speed();
+    view_.Update_Paddle_Speed();
+    ASSERT_EQ(std::system("xdotool keyup Right"), 0);
+    EXPECT_TRUE(after_one_tick == 0 && view_.Get_Paddle_Speed() == 1);  // 1.6
+}
+
+TEST_F(View, CapturesEachDueFrameToANumberedFileOfTheFrameAndReportsThoseItCannotWrite) {
+    view_.Set_Capture(true);  // without "images", each due frame is reported and skipped
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(view_.Draw_Frame());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Couldn't write TGA image: cannot open file\n");
+    fs::create_directory("images");
+    // Capture on or off, frame skip, frames drawn by then, frames captured.
+    // clang-format off
+    const std::tuple<bool, int, int, std::vector<int>> rows[] = {
+        {true, 0, 4, {3, 4}}, {true, 3, 10, {7, 10}}, {true, 1, 12, {11, 12}}, {false, 0, 15, {}},
+        {true, 5, 22, {17, 22}}};
+    // clang-format on
+    for (const auto& [on, skip, frames, captured] : rows) {
+        view_.Set_Capture(on);
+        view_.Set_Frame_Skip(skip);
+        ::testing::internal::CaptureStdout();
+        while (view_.Frame_Count() < frames && view_.Draw_Frame()) {
+        }
+        std::string expected;
+        for (int frame : captured) {
+            char file[32];
+            std::snprintf(file, sizeof file, "images/img%05d.tga", frame);
+            expected += "Writing frame #" + std::to_string(frame) + " to file " + file + "...\n";
+            EXPECT_EQ(fs::file_size(file), 18 + 21 + 4 * kWidth * kHeight) << file;
+        }
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), expected);
+    }
+}
