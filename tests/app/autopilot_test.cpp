@@ -1,91 +1,75 @@
-// The attract mode: where it expects the ball to come down, how it steers towards that, and that
-// it plays the game well enough to clear blocks.
-#include <gtest/gtest.h>
-
+// The attract mode: where it expects the ball to come down and how it steers there, and a soak
+// of ten simulated minutes of it with the game's bookkeeping checked after every tick.
 #include <cmath>
 
 #include "app/autopilot.h"
-#include "headless_scene.h"
+#include "scene_fixture.h"
 
-namespace {
-
-const Vector3d kGravity(0.0, 0.0, -9.8);
-
-}  // namespace
-
-TEST(LandingX, FollowsTheFlightDownToThePaddlesTop) {
-    // From 5 above the catch height (0.4 + 0.3) at rest: t = sqrt(2 * 5 / 9.8) = 1.0102 s.
-    EXPECT_NEAR(Landing_X({0.0, 0.0, 5.7}, {1.0, 0.0, 0.0}, kGravity), 1.0102, 1e-4);
-    // Thrown up at 9.8: 1 s up, then 5.9 / 4.9 ... down, the later root of the same parabola:
-    // t = (9.8 + sqrt(96.04 + 98)) / 9.8 = 2.4215 s.
-    EXPECT_NEAR(Landing_X({0.0, 0.0, 5.7}, {1.0, 0.0, 9.8}, kGravity), 2.4215, 1e-4);
-    // Without gravity, straight on down; rising, never.
-    EXPECT_NEAR(Landing_X({0.0, 0.0, 5.7}, {2.0, 0.0, -5.0}, Vector3d()), 2.0, 1e-6);
-    EXPECT_EQ(Landing_X({0.5, 0.0, 5.7}, {2.0, 0.0, 5.0}, Vector3d()), 0.5);
-    // Already at or below the paddle: where it is.
-    EXPECT_EQ(Landing_X({3.0, 0.0, 0.2}, {2.0, 0.0, -5.0}, kGravity), 3.0);
-}
-
-TEST(LandingX, BouncesOffTheSideWallsOnTheWay) {
-    // The centre turns back at 5.9 - 0.3 = 5.6: 5 + 2 * 1.0102 = 7.0204 comes back to 4.1796.
-    EXPECT_NEAR(Landing_X({5.0, 0.0, 5.7}, {2.0, 0.0, 0.0}, kGravity), 4.1796, 1e-4);
-    EXPECT_NEAR(Landing_X({-5.0, 0.0, 5.7}, {-2.0, 0.0, 0.0}, kGravity), -4.1796, 1e-4);
-    // Across the room and back: from -5 it travels 20.204, 10.6 to the turn at 5.6 and 9.604 back.
-    EXPECT_NEAR(Landing_X({-5.0, 0.0, 5.7}, {20.0, 0.0, 0.0}, kGravity), -4.004, 1e-3);
-}
-
-TEST(AutopilotSpeed, StepsTowardsTheTargetWithinTheKeysRange) {
-    EXPECT_EQ(Autopilot_Speed(0.0, 0.0), 0);
-    EXPECT_EQ(Autopilot_Speed(0.2, 0.0), 0);  // 0.4 steps round to none
-    EXPECT_EQ(Autopilot_Speed(0.3, 0.0), 1);  // 0.6
-    EXPECT_EQ(Autopilot_Speed(-1.0, 0.0), -2);
-    EXPECT_EQ(Autopilot_Speed(4.0, -4.0), 5);  // 16 steps, held to the keys' 5
-    EXPECT_EQ(Autopilot_Speed(-4.0, 4.0), -5);
-    // Never into a wall: the paddle (half width 1.5) stops 4.4 from the middle.
-    EXPECT_EQ(Autopilot_Speed(5.6, 4.4), 0);
-    EXPECT_EQ(Autopilot_Speed(-5.6, -4.4), 0);
-    EXPECT_EQ(Autopilot_Speed(std::nan(""), 0.0), 0);
+TEST(Autopilot, AimsWhereTheBallComesDownToThePaddleAndNeverIntoAWall) {
+    // From 5 above the catch height (0.4 + 0.3) at rest the ball falls for sqrt(10 / 9.8) =
+    // 1.01015 s; thrown up at 9.8 it flies (9.8 + sqrt(9.8^2 + 98)) / 9.8 = 2.42141 s. Its centre
+    // turns back 5.9 - 0.3 = 5.6 from the middle.
+    const Vector3d g(0, 0, -9.8);
+    const struct {
+        Vector3d position, velocity, gravity;
+        double x;
+    } landings[] = {
+        {{0, 0, 5.7}, {1, 0, 0}, g, 1.01015},   {{0, 0, 5.7}, {1, 0, 9.8}, g, 2.42141},
+        {{0, 0, 5.7}, {2, 0, -5}, {}, 2.0},     {{0.5, 0, 5.7}, {2, 0, 5}, {}, 0.5},
+        {{3, 0, 0.2}, {2, 0, -5}, g, 3.0},      {{5, 0, 5.7}, {2, 0, 0}, g, 4.1797},
+        {{-5, 0, 5.7}, {-2, 0, 0}, g, -4.1797}, {{-5, 0, 5.7}, {20, 0, 0}, g, -4.00305}};
+    for (const auto& c : landings) {
+        EXPECT_NEAR(Landing_X(c.position, c.velocity, c.gravity), c.x, 1e-4)
+            << "landing at " << c.x;
+    }
+    // Two speed steps a unit, rounded, at most the keys' 5; the paddle (half width 1.5) keeps
+    // within 4.4 of the middle.
+    const double speeds[][3] = {{0, 0, 0},     {0.2, 0, 0},     {0.3, 0, 1},
+                                {-1, 0, -2},   {4, -4, 5},      {-4, 4, -5},
+                                {5.6, 4.4, 0}, {-5.6, -4.4, 0}, {NAN, 0, 0}};
+    for (const auto& c : speeds) {
+        EXPECT_EQ(Autopilot_Speed(c[0], c[1]), c[2]) << "towards " << c[0] << " from " << c[1];
+    }
 }
 
 namespace {
 
-class Autopilot : public HeadlessScene {
+class AttractMode : public SceneTest {
 protected:
-    SceneView* Scene_View() override { return &autopilot; }
+    SceneView* View() override { return &autopilot; }
     AutopilotView autopilot{view};
 };
 
 }  // namespace
 
-TEST_F(Autopilot, PassesTheScenesRequestsOnToTheViewItWraps) {
-    EXPECT_EQ(view.Times_Shown(g_pBall.get()), 1);
-    EXPECT_EQ(view.listed_bodies.size(), 1u);
-    Tick();
-    EXPECT_EQ(view.redraws_requested, 1);
-}
-
-TEST_F(Autopilot, MovesUnderTheServeAndCatchesIt) {
-    // From (-4, 5) at (7, -7) the ball comes down near x = -0.75, left of the paddle's middle.
-    int ticks = 0;
-    while (g_pBall->state.velocity.z < 0.0 && ticks < 120) {
-        Tick();
-        ++ticks;
-    }
-    EXPECT_LT(ticks, 120);
-    EXPECT_GT(g_pBall->state.position.z, 0.0) << "the ball went past the paddle";
-    EXPECT_EQ(events.slab_resets, 0);
-    EXPECT_LT(g_pPaddle->state.position.x, 0.0);
-}
-
-TEST_F(Autopilot, PressesResetASecondAfterTheBallCameToRest) {
+TEST_F(AttractMode, PressesResetASecondAfterTheBallCameToRest) {
     g_pBall->state.mode = SimMode::Resting;
-    g_pBall->state.velocity = Vector3d();
     for (int tick = 1; tick < 60; ++tick) {
         autopilot.Update_Paddle_Speed();
     }
     EXPECT_EQ(events.autopilot_resets, 0);
     autopilot.Update_Paddle_Speed();
-    EXPECT_EQ(events.autopilot_resets, 1);
-    EXPECT_EQ(g_pBall->state.mode, SimMode::Free);
-    EXPECT_EQ(g_pSimulator->time, 0.0);
+    EXPECT_TRUE(events.autopilot_resets == 1 && g_pBall->state.mode == SimMode::Free);
+}
+
+TEST_F(AttractMode, TenMinutesKeepTheGameInOrderAndNeverLoseTheBall) {
+    for (int tick = 1; tick <= 10 * 60 * 60; ++tick) {
+        Tick();
+        // A block is shown once while in the game, and simulated while standing; the ball is
+        // shown while simulated; a serve is due while it waits.
+        int shown = 0;
+        for (const auto& block : g_apBlocks) {
+            const int times = view.Times_Shown(block.get());
+            shown += times;
+            ASSERT_TRUE(times < 2 && Is_Active(block.get()) == (times == 1 && !block->fading))
+                << "block " << block->grid_index << ", tick " << tick;
+        }
+        ASSERT_EQ(shown, g_nBlocksLeft) << "tick " << tick;
+        ASSERT_EQ(view.Times_Shown(g_pBall.get()), Is_Active(g_pBall.get()) ? 1 : 0) << tick;
+        ASSERT_EQ(events.layouts - 1 - events.restores, timers.Has_Timeout(Restore_Ball)) << tick;
+    }
+    // Blocks go, layouts are cleared, the ball is served again and seldom falls.
+    EXPECT_TRUE(events.removed > 50 && events.restores >= 3 && events.slab_resets < 10);
+    EXPECT_EQ(events.lost, 0);
+    EXPECT_EQ(view.redraws_requested + events.slab_resets, 10 * 60 * 60);  // a tick does either
 }

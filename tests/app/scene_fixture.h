@@ -1,0 +1,71 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/demo_scene.h"
+#include "app/headless_view.h"
+#include "app/scene_random.h"
+
+// Counts the game's events.
+struct EventLog : GameEvents {
+    void Block_Hit(const Block&) override { ++hits; }
+    void Block_Removed(const Block&, int) override { ++removed; }
+    void New_Layout(int) override { ++layouts; }
+    void Reset_By_Slab() override { ++slab_resets; }
+    void Reset_By_Autopilot() override { ++autopilot_resets; }
+    void Ball_Restored() override { ++restores; }
+    void Ball_Lost(const Vector3d&) override { ++lost; }
+    int hits = 0, removed = 0, layouts = 0, slab_resets = 0, autopilot_resets = 0, restores = 0,
+        lost = 0;
+};
+
+// The demo's scene built as the program builds it, seeded with 1234, the ball's mesh read from
+// the repository's data folder. By default it has no window: a recording view, and the play
+// timer armed on a simulated clock. A fixture may show it elsewhere by overriding View and Timers.
+class SceneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = std::filesystem::current_path();
+        std::filesystem::current_path(std::filesystem::path(TOVREL_SOURCE_DIR) / "data");
+        Seed_Random(1234);
+        Build_Scene(View(), Timers(), &events);
+    }
+    void TearDown() override {
+        Destroy_Scene();
+        std::filesystem::current_path(previous_);
+    }
+    virtual SceneView* View() { return &view; }
+    virtual SceneTimers* Timers() {
+        timers.Add_Timeout(g_fTickPeriod, Play_Tick, nullptr);
+        return &timers;
+    }
+    // Runs the simulated clock up to and through the next play tick, which always re-arms.
+    void Tick() {
+        while (timers.Run_Next() != Play_Tick) {
+        }
+    }
+    // Takes every block out of the game, as if the ball had cleared it, except `keep`.
+    void Clear_Grid_Except(int keep = -1) {
+        g_nBlocksLeft = keep >= 0 ? 1 : 0;
+        for (auto& block : g_apBlocks) {
+            if (block->grid_index != keep) {
+                g_pSimulator->Deactivate_Object(block.get());
+                view.Remove_Render_Object(block.get());
+            }
+        }
+    }
+    static bool Is_Active(const SimObject* body) {
+        const auto& active = g_pSimulator->active_objects;
+        return std::find(active.begin(), active.end(), body) != active.end();
+    }
+
+    HeadlessView view;
+    SimulatedTimers timers;
+    EventLog events;
+
+private:
+    std::filesystem::path previous_;
+};
