@@ -9,32 +9,26 @@
 #include "app/headless_view.h"
 #include "app/scene_random.h"
 
-// Counts the game's events.
 struct EventLog : GameEvents {
-    void Block_Removed(const Block&, int) override { ++removed; }
     void New_Layout(int) override { ++layouts; }
     void Reset_By_Slab() override { ++slab_resets; }
     void Ball_Restored() override { ++restores; }
     void Ball_Lost(const Vector3d&) override { ++lost; }
-    int removed = 0, layouts = 0, slab_resets = 0, restores = 0, lost = 0;
+    int layouts = 0, slab_resets = 0, restores = 0, lost = 0;
 };
 
-// The demo's scene built as the program builds it, seeded with 1234, the ball's mesh read from
-// the repository's data folder. By default it has no window: a recording view, and the play
-// timer armed on a simulated clock. A fixture may show it elsewhere by overriding View and Timers.
-class SceneTest : public ::testing::Test {
-protected:
+// The demo's scene built as the program builds it, seeded with 1234, reading the ball's mesh
+// from the repository's data folder, with the play timer armed on a simulated clock and a
+// recording view, which a fixture may wrap by overriding View.
+struct SceneTest : ::testing::Test {
     void SetUp() override {
         std::filesystem::current_path(std::filesystem::path(TOVREL_SOURCE_DIR) / "data");
         Seed_Random(1234);
-        Build_Scene(View(), Timers(), &events);
+        Build_Scene(View(), &timers, &events);
+        timers.Add_Timeout(g_fTickPeriod, Play_Tick, nullptr);
     }
     void TearDown() override { Destroy_Scene(); }
     virtual SceneView* View() { return &view; }
-    virtual SceneTimers* Timers() {
-        timers.Add_Timeout(g_fTickPeriod, Play_Tick, nullptr);
-        return &timers;
-    }
     // Runs the simulated clock up to and through the next play tick, which always re-arms.
     void Tick() {
         while (timers.Run_Next() != Play_Tick) {
@@ -42,7 +36,7 @@ protected:
     }
     // Takes every block out of the game, as if the ball had cleared it, except `keep`.
     void Clear_Grid_Except(int keep = -1) {
-        g_nBlocksLeft = keep >= 0 ? 1 : 0;
+        g_nBlocksLeft = keep >= 0;
         for (auto& block : g_apBlocks) {
             if (block->grid_index != keep) {
                 g_pSimulator->Deactivate_Object(block.get());

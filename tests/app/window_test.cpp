@@ -1,5 +1,5 @@
-// The main window and a parameter window in this process on the test display, driven by real key
-// and pointer events (xdotool): the first values, what each key and slider does to the scene.
+// The main window in this process and the demo program itself on the test display, driven by real
+// key and pointer events (xdotool); the program judged by its captured frames and exit status.
 #include <gtest/gtest.h>
 // After the test framework: the X headers define None, a name the framework uses itself.
 #include <FL/Fl.H>
@@ -7,31 +7,85 @@
 #include <FL/Fl_Select_Browser.H>
 #include <FL/Fl_Value_Slider.H>
 #include <FL/x.H>
+#include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
+#include "app/demo_scene.h"
 #include "app/main_window.h"
 #include "app/object_data_window.h"
+#include "app/scene_random.h"
 #include "app/window_scene_view.h"
-#include "scene_fixture.h"
+#include "image/image_buffer.h"
 #include "support/gl_window.h"
 
-// The scene in the program's main window.
-struct MainWindow : SceneTest {
-    SceneView* View() override {
-        EXPECT_TRUE(Test_Display_Is_Up());
-        Build_Main_Window();
-        window_view = std::make_unique<WindowSceneView>(*g_pRenderWindow, *g_pObjectBrowser);
-        return window_view.get();
+namespace fs = std::filesystem;
+
+// Polls `done` for a minute, long enough for the sanitizer build on a loaded machine.
+bool Poll(const std::function<bool()>& done) {
+    bool held = false;
+    for (int i = 0; i < 600 && !(held = done()); ++i) {
+        usleep(100000);
     }
-    SceneTimers* Timers() override { return &toolkit_timers; }
-    std::unique_ptr<WindowSceneView> window_view;
-    ToolkitTimers toolkit_timers;
+    return held;
+}
+
+std::string Read(const fs::path& file) {
+    std::ifstream in(file);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A shell command line run in the background in a fresh folder holding the program's data and an
+// empty "images", writing "out", "err" and at its end "status" there; $DEMO runs the program
+// (killed after two minutes) without the leak checker's list of what it suppressed.
+struct Demo {
+    explicit Demo(const std::string& command) {
+        std::system(("cd " + dir.string() + " && ln -s " TOVREL_SOURCE_DIR "/data/objects " +
+                     TOVREL_SOURCE_DIR "/data/textures . && mkdir images && (export LSAN_OPTIONS=" +
+                     "$LSAN_OPTIONS:print_suppressions=0 DEMO='timeout -s KILL 120 " +
+                     TOVREL_DEMO_PROGRAM "'; " + command +
+                     " >out 2>err; echo $? >status) >/dev/null 2>&1 &")
+                        .c_str());
+    }
+    ~Demo() { fs::remove_all(dir); }
+    int Exit_Status() const {
+        return Poll([&] { return !Read(dir / "status").empty(); }) ? std::stoi(Read(dir / "status"))
+                                                                   : -1;
+    }
+    fs::path Frame(int n) const {
+        return dir / "images" / ("img" + std::to_string(100000 + n).substr(1) + ".tga");
+    }
+    const fs::path dir = mkdtemp(&(fs::temp_directory_path() / "tovrel-demo-XXXXXX").string()[0]);
 };
 
-TEST_F(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
+// Along x, the middle of the blue paddle in a captured frame of the view (909 x 720, rows from
+// the bottom), whose front face spans rows 164 to 183.
+double Paddle_X(const fs::path& frame) {
+    ImageBuffer image;
+    image.Load_TGA(frame.c_str());
+    double sum = 0.0, count = 0.0;
+    for (int i = 0; i < 40 * image.Get_Width(); ++i) {
+        const unsigned char* p = image.Get_Data() + 4 * (154 * image.Get_Width() + i);
+        const bool blue = p[2] > 150 && p[0] < 60 && p[1] < 60;
+        sum += blue * (i % image.Get_Width());
+        count += blue;
+    }
+    return count > 100 ? sum / count : -1.0;
+}
+
+TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
+    ASSERT_TRUE(Test_Display_Is_Up());
+    std::filesystem::current_path(std::filesystem::path(TOVREL_SOURCE_DIR) / "data");
+    Seed_Random(1234);
+    Build_Main_Window();
+    WindowSceneView view(*g_pRenderWindow, *g_pObjectBrowser);
+    ToolkitTimers timers;
+    Build_Scene(&view, &timers);
     ASSERT_TRUE(Show_And_Wait(*g_pMainWindow));
-    // Sends the events, then runs the toolkit until the simulator's clock reads `time`.
+    // Sends the events, then runs the toolkit until `done` holds.
     const auto send = [](const std::string& events, std::function<bool()> done) {
         return std::system(("timeout 60 xdotool " + events).c_str()) == 0 && Run_Until(done, 60);
     };
@@ -39,19 +93,14 @@ TEST_F(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
         return [time] { return std::fabs(g_pSimulator->time - time) < 1e-12; };
     };
     auto* time_scale = static_cast<Fl_Value_Slider*>(g_pMainWindow->child(6));
-    char shown[2][16];
-    time_scale->format(shown[0]);
-    g_pFrameSkipSlider->format(shown[1]);
-    EXPECT_EQ(std::string(time_scale->label()) + " " + shown[0] + ", skip " + shown[1] + ", " +
-                  g_pObjectBrowser->text(g_pObjectBrowser->size()),
-              "Time Scale 1.00, skip 0, Ball");
+    EXPECT_EQ(std::string(time_scale->label()) + g_pObjectBrowser->text(1), "Time ScaleBall");
+    EXPECT_TRUE(time_scale->value() == 1.0 && g_pFrameSkipSlider->value() == 0.0);
     EXPECT_TRUE(g_pCaptureButton->value() == 0 && g_pGravityButton->value() == 1);
     EXPECT_FALSE(g_bPlaying || Fl::has_timeout(Play_Tick));
 
-    const double tick = g_fTickPeriod;
     const auto stopped = [] { return !g_bPlaying && !Fl::has_timeout(Play_Tick); };
-    ASSERT_TRUE(
-        send("windowfocus --sync " + std::to_string(fl_xid(g_pMainWindow)) + " key t", at(tick)));
+    ASSERT_TRUE(send("windowfocus --sync " + std::to_string(fl_xid(g_pMainWindow)) + " key t",
+                     at(g_fTickPeriod)));
     ASSERT_TRUE(send("key r", at(0.0)));
     ASSERT_TRUE(send("key p", [] { return g_bPlaying && g_pSimulator->time > 0.1; }));
     ASSERT_TRUE(send("key p", stopped));  // a second press stops, a third plays again
@@ -67,13 +116,13 @@ TEST_F(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     for (double scale : {0.01, 2.0}) {
         time_scale->value(scale);
         time_scale->do_callback();
-        ASSERT_TRUE(send("key t", at(tick * (scale == 2.0 ? 2.01 : 0.01))));
+        ASSERT_TRUE(send("key t", at(g_fTickPeriod * (scale == 2.0 ? 2.01 : 0.01))));
     }
     EXPECT_EQ(g_apBlocks[0]->fade, 1.0f);
 
-    // Each selection of the ball opens a further window of its parameters, whose sliders write
-    // into it and start the scene over: Restitution clicked at its left end, Stretch Rate both
-    // rates. Max stretch 1 puts the first slider at its left end.
+    // Each selection of the ball opens a further window of its parameters, each slider at the
+    // ball's value (max stretch 1 at its left end); a click on Stretch Rate sets both rates and
+    // starts the scene over.
     g_pBall->max_stretch = 1.0;
     g_pObjectBrowser->select(1);
     g_pObjectBrowser->do_callback();
@@ -82,14 +131,65 @@ TEST_F(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     ASSERT_TRUE(window != nullptr && dynamic_cast<ObjectDataWindow*>(Fl::next_window(window)));
     ASSERT_TRUE(Show_And_Wait(*window));
     EXPECT_EQ(std::string(window->label()) + " " + std::to_string(window->h()), "Ball 185");
-    const auto slider = [&](int i) { return static_cast<Fl_Value_Slider*>(window->child(i)); };
-    EXPECT_TRUE(slider(0)->value() == slider(0)->minimum() && slider(2)->value() == 0.45);
+    const auto* first = static_cast<Fl_Value_Slider*>(window->child(0));
+    EXPECT_EQ(std::string(first->label()) + " " + std::to_string(first->value() - first->minimum()),
+              "Max Stretch 0.000000");
     ASSERT_TRUE(
-        send("mousemove --window " + std::to_string(fl_xid(window)) + " 46 150 click 1", at(0.0)));
-    EXPECT_LT(g_pBall->restitution, 0.1);
-    Step_Callback(nullptr, nullptr);
-    slider(1)->value(0.5);
-    slider(1)->do_callback();
-    EXPECT_TRUE(at(0.0)() && g_pBall->stretch_rate == 0.5 && g_pBall->squash_rate == 0.5);
-    Stop_Callback(nullptr, nullptr);
+        send("mousemove --window " + std::to_string(fl_xid(window)) + " 46 60 click 1", at(0.0)));
+    EXPECT_TRUE(g_pBall->stretch_rate < 0.1 && g_pBall->squash_rate == g_pBall->stretch_rate);
+}
+
+TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) {
+    ASSERT_TRUE(Test_Display_Is_Up());
+    fl_open_display();  // a client of our own keeps the display up between the runs
+    const Demo demo("$DEMO --capture=10");
+    ASSERT_EQ(std::system("timeout 60 xdotool search --sync --onlyvisible --name '^Tovrel Demo$' "
+                          "windowfocus --sync key p"),
+              0);
+    ASSERT_TRUE(Poll([&] { return fs::exists(demo.Frame(30)); })) << Read(demo.dir / "err");
+    EXPECT_FALSE(fs::exists(demo.Frame(11)) || fs::exists(demo.Frame(29)));  // every tenth only
+    EXPECT_NEAR(Paddle_X(demo.Frame(10)), 454.0, 3.0);
+    // Held Right, the paddle goes right (a frame is whole once the next is begun); q ends the
+    // program though the Play button has the keyboard focus.
+    ASSERT_EQ(std::system("timeout 60 xdotool keydown Right"), 0);
+    int frame = 20;
+    EXPECT_TRUE(Poll([&] {
+        return fs::exists(demo.Frame(frame + 20)) && Paddle_X(demo.Frame(frame += 10)) > 494.0;
+    })) << "frame "
+        << frame;
+    ASSERT_EQ(std::system("timeout 60 xdotool keyup Right key q"), 0);
+    EXPECT_EQ(demo.Exit_Status(), 0);
+    EXPECT_EQ(Read(demo.dir / "err"), "");
+
+    // The command line.
+    const std::string seconds = " is not a number of seconds (more than 0, at most 1e9)\n";
+    const std::string skipping = " is not a frame skipping from 0 to 60\n";
+    const struct {
+        std::string command;
+        int status;
+        std::string printed;  // after "tovrel-demo: " when it fails
+    } cases[] = {
+        {"$DEMO --help", 0, "--capture[=N]         image capture on from the start"},
+        {"$DEMO --play --capture=60 --quit-after 0.5", 0, ""},
+        {"$DEMO --headless=60 --autopilot", 0, "headless: 3600 ticks, 60.000 s simulated in "},
+        {"$DEMO --quit-after=0", 2, "--quit-after: \"0\"" + seconds},
+        {"$DEMO --headless 1e300", 2, "--headless: \"1e300\"" + seconds},
+        {"$DEMO --headless 12s", 2, "--headless: \"12s\"" + seconds},
+        {"$DEMO --headless", 2, "--headless needs a number of seconds\n"},
+        {"$DEMO --capture=61", 2, "--capture: \"61\"" + skipping},
+        {"$DEMO --play=yes", 2, "--play takes no value, but was given \"yes\"\n"},
+        {"$DEMO --bounce", 2, "\"--bounce\" is neither an option of ours nor of the toolkit"},
+        {"$DEMO -geometry huge", 2, "\"-geometry\" is neither an option of ours nor of the"},
+        {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture and"},
+        {"rm objects; $DEMO", 1, "PolyObject::PolyObject: Cannot open file: objects/sphere.poly: "},
+        {"DISPLAY= $DEMO", 1, "no display to open a window on (DISPLAY is not set)"},
+    };
+    for (const auto& c : cases) {
+        const Demo demo(c.command);
+        EXPECT_EQ(demo.Exit_Status(), c.status) << c.command;
+        const std::string printed = Read(demo.dir / "out") + Read(demo.dir / "err");
+        EXPECT_NE(printed.find((c.status > 0 ? "tovrel-demo: " : "") + c.printed),
+                  std::string::npos)
+            << c.command << " printed " << printed;
+    }
 }
