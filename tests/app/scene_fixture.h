@@ -17,9 +17,8 @@ struct EventLog : GameEvents {
     int layouts = 0, slab_resets = 0, restores = 0, lost = 0;
 };
 
-// The demo's scene built as the program builds it, seeded with 1234, reading the ball's mesh
-// from the repository's data folder, with the play timer armed on a simulated clock and a
-// recording view, which a fixture may wrap by overriding View.
+// The demo's scene as the program builds it, seeded with 1234, with the play timer armed on a
+// simulated clock and a recording view, which a fixture may wrap by overriding View.
 struct SceneTest : ::testing::Test {
     void SetUp() override {
         std::filesystem::current_path(std::filesystem::path(TOVREL_SOURCE_DIR) / "data");

@@ -17,7 +17,6 @@
 #include "app/demo_scene.h"
 #include "app/main_window.h"
 #include "app/object_data_window.h"
-#include "app/scene_random.h"
 #include "app/window_scene_view.h"
 #include "image/image_buffer.h"
 #include "support/gl_window.h"
@@ -78,25 +77,22 @@ double Paddle_X(const fs::path& frame) {
 
 TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     ASSERT_TRUE(Test_Display_Is_Up());
-    std::filesystem::current_path(std::filesystem::path(TOVREL_SOURCE_DIR) / "data");
-    Seed_Random(1234);
+    fs::current_path(fs::path(TOVREL_SOURCE_DIR) / "data");
     Build_Main_Window();
     WindowSceneView view(*g_pRenderWindow, *g_pObjectBrowser);
     ToolkitTimers timers;
     Build_Scene(&view, &timers);
     ASSERT_TRUE(Show_And_Wait(*g_pMainWindow));
-    // Sends the events, then runs the toolkit until `done` holds.
     const auto send = [](const std::string& events, std::function<bool()> done) {
         return std::system(("timeout 60 xdotool " + events).c_str()) == 0 && Run_Until(done, 60);
     };
     const auto at = [](double time) {
         return [time] { return std::fabs(g_pSimulator->time - time) < 1e-12; };
     };
-    auto* time_scale = static_cast<Fl_Value_Slider*>(g_pMainWindow->child(6));
-    EXPECT_EQ(std::string(time_scale->label()) + g_pObjectBrowser->text(1), "Time ScaleBall");
-    EXPECT_TRUE(time_scale->value() == 1.0 && g_pFrameSkipSlider->value() == 0.0);
-    EXPECT_TRUE(g_pCaptureButton->value() == 0 && g_pGravityButton->value() == 1);
-    EXPECT_FALSE(g_bPlaying || Fl::has_timeout(Play_Tick));
+    auto* scale = static_cast<Fl_Value_Slider*>(g_pMainWindow->child(6));
+    EXPECT_EQ(std::string(scale->label()) + g_pObjectBrowser->text(1), "Time ScaleBall");
+    EXPECT_TRUE(scale->value() == 1 && !g_pFrameSkipSlider->value() && g_pGravityButton->value());
+    EXPECT_FALSE(g_bPlaying || Fl::has_timeout(Play_Tick) || g_pCaptureButton->value());
 
     const auto stopped = [] { return !g_bPlaying && !Fl::has_timeout(Play_Tick); };
     ASSERT_TRUE(send("windowfocus --sync " + std::to_string(fl_xid(g_pMainWindow)) + " key t",
@@ -113,10 +109,10 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     ASSERT_TRUE(send("key i r", [] { return g_pCaptureButton->value() == 0; }));
     // The time scale sets the step: 1/6000 s at 0.01, 1/30 s more at 2. Step runs no game rule.
     g_apBlocks[0]->fading = true;
-    for (double scale : {0.01, 2.0}) {
-        time_scale->value(scale);
-        time_scale->do_callback();
-        ASSERT_TRUE(send("key t", at(g_fTickPeriod * (scale == 2.0 ? 2.01 : 0.01))));
+    for (double factor : {0.01, 2.0}) {
+        scale->value(factor);
+        scale->do_callback();
+        ASSERT_TRUE(send("key t", at(g_fTickPeriod * (factor == 2.0 ? 2.01 : 0.01))));
     }
     EXPECT_EQ(g_apBlocks[0]->fade, 1.0f);
 
@@ -132,8 +128,7 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     ASSERT_TRUE(Show_And_Wait(*window));
     EXPECT_EQ(std::string(window->label()) + " " + std::to_string(window->h()), "Ball 185");
     const auto* first = static_cast<Fl_Value_Slider*>(window->child(0));
-    EXPECT_EQ(std::string(first->label()) + " " + std::to_string(first->value() - first->minimum()),
-              "Max Stretch 0.000000");
+    EXPECT_EQ(first->value(), first->minimum()) << first->label();
     ASSERT_TRUE(
         send("mousemove --window " + std::to_string(fl_xid(window)) + " 46 60 click 1", at(0.0)));
     EXPECT_TRUE(g_pBall->stretch_rate < 0.1 && g_pBall->squash_rate == g_pBall->stretch_rate);
@@ -173,7 +168,6 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         {"$DEMO --play --capture=60 --quit-after 0.5", 0, ""},
         {"$DEMO --headless=60 --autopilot", 0, "headless: 3600 ticks, 60.000 s simulated in "},
         {"$DEMO --quit-after=0", 2, "--quit-after: \"0\"" + seconds},
-        {"$DEMO --headless 1e300", 2, "--headless: \"1e300\"" + seconds},
         {"$DEMO --headless 12s", 2, "--headless: \"12s\"" + seconds},
         {"$DEMO --headless", 2, "--headless needs a number of seconds\n"},
         {"$DEMO --capture=61", 2, "--capture: \"61\"" + skipping},
