@@ -150,13 +150,11 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
     int frame = 20;
     EXPECT_TRUE(Poll([&] {
         return fs::exists(demo.Frame(frame + 20)) && Paddle_X(demo.Frame(frame += 10)) > 494.0;
-    })) << "frame "
-        << frame;
+    })) << frame;
     ASSERT_EQ(std::system("timeout 60 xdotool keyup Right key q"), 0);
     EXPECT_EQ(demo.Exit_Status(), 0);
     EXPECT_EQ(Read(demo.dir / "err"), "");
 
-    // The command line.
     const std::string seconds = " is not a number of seconds (more than 0, at most 1e9)\n";
     const std::string skipping = " is not a frame skipping from 0 to 60\n";
     const struct {
@@ -169,6 +167,8 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         {"$DEMO --headless=60 --autopilot", 0, "headless: 3600 ticks, 60.000 s simulated in "},
         {"$DEMO --quit-after=0", 2, "--quit-after: \"0\"" + seconds},
         {"$DEMO --headless 12s", 2, "--headless: \"12s\"" + seconds},
+        {"$DEMO --headless nan", 2, "--headless: \"nan\"" + seconds},
+        {"$DEMO --headless 1e300", 2, "--headless: \"1e300\"" + seconds},
         {"$DEMO --headless", 2, "--headless needs a number of seconds\n"},
         {"$DEMO --capture=61", 2, "--capture: \"61\"" + skipping},
         {"$DEMO --play=yes", 2, "--play takes no value, but was given \"yes\"\n"},
