@@ -6,18 +6,29 @@
 #include "support/random.h"
 
 TEST(Vector3d, SetLengthNearZeroAndVanishing) {
-    const struct { Vector3d v; double length; Vector3d expected; } lengths[] = {
+    const struct {
+        Vector3d v;
+        double length;
+        Vector3d expected;
+    } lengths[] = {
         {{0, 0, 0}, 1, {0, 0, 0}}, {{3, 0, 4}, 1, {0.6, 0, 0.8}}, {{3, 0, 4}, 2, {1.2, 0, 1.6}}};
     for (auto row : lengths) {
         row.v.Set_Length(row.length);
         EXPECT_TRUE(Near(row.v, row.expected, 1e-15)) << "length " << row.length;
     }
-    const struct { Vector3d v; bool near_zero, vanishes; } bounds[] = {
-        {{1e-14, -1e-14, 0}, true, true}, {{1e-13, 0, 0}, false, false}, {{0, -1e-13, 0}, false, false},
-        {{0, 5e-14, -1e-13}, false, false}, {{5e-14, 5e-14, 5e-14}, true, true},
+    const struct {
+        Vector3d v;
+        bool near_zero, vanishes;
+    } bounds[] = {
+        {{1e-14, -1e-14, 0}, true, true},
+        {{1e-13, 0, 0}, false, false},
+        {{0, -1e-13, 0}, false, false},
+        {{0, 5e-14, -1e-13}, false, false},
+        {{5e-14, 5e-14, 5e-14}, true, true},
         {{9e-14, 9e-14, 9e-14}, true, false}};  // near zero, but of squared length 2.43e-26
     for (const auto& row : bounds) {
-        SCOPED_TRACE(::testing::Message() << "(" << row.v.x << ", " << row.v.y << ", " << row.v.z << ")");
+        SCOPED_TRACE(::testing::Message()
+                     << "(" << row.v.x << ", " << row.v.y << ", " << row.v.z << ")");
         EXPECT_EQ(row.v.Is_Near_Zero(), row.near_zero);
         EXPECT_EQ(row.v.Vanishes(), row.vanishes);
     }
@@ -65,6 +76,7 @@ TEST(Rotation, TurnsAndProjectiveProductsAgreeAcrossSeparateComputations) {
             b.m[k] = random.Uniform(k < 12 ? -1.0 : -0.02, k < 12 ? 1.0 : 0.02);
         }
         const Vector3d near = 0.4 * v;
-        EXPECT_TRUE(Near((a * b).Transform_Point(near), a.Transform_Point(b.Transform_Point(near)), 1e-11));
+        EXPECT_TRUE(
+            Near((a * b).Transform_Point(near), a.Transform_Point(b.Transform_Point(near)), 1e-11));
     }
 }

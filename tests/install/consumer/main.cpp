@@ -7,7 +7,8 @@
 #include <cstdio>
 
 int main() {
-    const double corners[] = {1, 1, 1, -1, 1, 1, -1, -1, 1, 1, -1, 1, 1, 1, -1, -1, 1, -1, -1, -1, -1, 1, -1, -1};
+    const double corners[] = {1, 1, 1,  -1, 1, 1,  -1, -1, 1,  1, -1, 1,
+                              1, 1, -1, -1, 1, -1, -1, -1, -1, 1, -1, -1};
     const int sizes[] = {4, 4, 4, 4, 4, 4};
     const int loops[] = {0, 1, 2, 3, 7, 6, 5, 4, 0, 3, 7, 4, 2, 1, 5, 6, 0, 4, 5, 1, 3, 2, 6, 7};
     Polyhedron first(8, corners, 6, sizes, loops), second(8, corners, 6, sizes, loops);
@@ -17,8 +18,8 @@ int main() {
     Vector3d p1, p2, normal;
     const double d = VClip(first, Matrix4d(), f1, p1, second, place_second, f2, p2, normal);
     std::printf("distance %.15g, normal (%g, %g, %g)\n", d, normal.x, normal.y, normal.z);
-    return std::fabs(d - 1) < 1e-12 && std::fabs(normal.x - 1) < 1e-12 && std::fabs(p1.x - 1) < 1e-12 &&
-                   std::fabs(p2.x - 2) < 1e-12
+    return std::fabs(d - 1) < 1e-12 && std::fabs(normal.x - 1) < 1e-12 &&
+                   std::fabs(p1.x - 1) < 1e-12 && std::fabs(p2.x - 2) < 1e-12
                ? 0
                : 1;
 }
