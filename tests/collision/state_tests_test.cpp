@@ -70,6 +70,9 @@ const struct {
     {"edge leaving through a side", At({0.5, 0.2, 1.5}), "X Z", kTop, kMove, "", "+-+ +++"},
     {"edge beyond one side, within its ends", At({2, -0.5, 2}), "o Y", kTop, kMove, "", "+-+ +++"},
     {"edge beyond two sides: their corner", At({1.5, 1.5, 2}), "o Y", kTop, kMove, "", "+++"},
+    // Beyond the side x = 1 and, at its tail, beyond y = -1, the distance to +-+ falls by 0.05.
+    {"a side's end plane leads the walk on", At({1.5, -1.5, 1.5}, -5.71), "o Y", kTop, kMove, "",
+     "+-+"},
 };
 
 }  // namespace

@@ -53,6 +53,8 @@ TEST(PolyMesh, BadFilesFailNamingTheFileAndTheFault) {
         {"real for a count", "4.5", "should be an integer"},
         {"count beyond int", "99999999999", "should be an integer"},
         {"negative count", "-1", "the vertex count is -1, below 0"},
+        {"no normal count", "4 0 0 0 1 0 0 0 1 0 0 0 1", "the file ends where the normal count"},
+        {"no face count", "4 0 0 0 1 0 0 0 1 0 0 0 1 0 0", "the file ends where the face count"},
         {"count beyond the data", "2000000000 1 2 3", "the file ends where vertex 1"},
         {"glued token", "4 0 0 0 1 0 0 0 1 0 0 0 1x", "\"1x\" where vertex 3"},
         {"infinity", "4 0 0 inf", "finite real number"},
