@@ -1,11 +1,10 @@
-// Whole queries worked out by hand on unit boxes and the tetrahedron (corners named as in
-// features.h), and the two broken invariants that end the program.
+// Whole queries worked out by hand on unit boxes (corners at +-1, numbered and faced as in
+// support/shapes.h) and the unit tetrahedron, and the two broken invariants that end the program.
 #include "collision/vclip.h"
 
 #include <gtest/gtest.h>
 
 #include "collision/body_pair_query.h"
-#include "collision/features.h"
 #include "collision/final_routines.h"
 #include "support/approx.h"
 #include "support/shapes.h"
@@ -78,13 +77,12 @@ TEST(VClip, StartsFromTheFirstVerticesOrTheSlotsAndExchangesRolesForTheNormal) {
     // Final pairs met the other way round are computed with the bodies exchanged and the normal
     // turned back to point from body 1 to body 2: the +x face and the corner -++ moved to (2, 1,
     // 1); the top face and the edge o-Z through it at (0.2, 0.3, 1), half a unit deep.
-    const Answer r =
-        Walk(*a, Matrix4d(), Find(*a, "+++ +-+ ++-"), *b, Moved(3, 0, 0), Find(*b, "-++"));
+    const Answer r = Walk(*a, Matrix4d(), &a->faces[2], *b, Moved(3, 0, 0), &b->vertices[1]);
     EXPECT_TRUE(r.tests == 1 && r.distance == 1.0);
     EXPECT_TRUE(Near(r.point1, {1, 1, 1}) && Near(r.point2, {2, 1, 1}) &&
                 Near(r.normal, {1, 0, 0}));
-    const Answer s = Walk(*a, Matrix4d(), Find(*a, "+++ -++ +-+"), *tetrahedron,
-                          Moved(0.2, 0.3, 0.5), Find(*tetrahedron, "o Z"));
+    const Answer s = Walk(*a, Matrix4d(), &a->faces[0], *tetrahedron, Moved(0.2, 0.3, 0.5),
+                          &tetrahedron->edges[3]);
     EXPECT_NEAR(s.distance, -0.5, 1e-15);
     EXPECT_TRUE(Near(s.point1, {0.2, 0.3, 1}) && Near(s.point2, s.point1) &&
                 Near(s.normal, {0, 0, 1}));
@@ -92,14 +90,14 @@ TEST(VClip, StartsFromTheFirstVerticesOrTheSlotsAndExchangesRolesForTheNormal) {
 
 TEST(VClip, CoincidentCornersAndParallelEdges) {
     auto a = Make_Box(), b = Make_Box();
-    const Answer q = Walk(*a, Matrix4d(), Find(*a, "+++"), *b, Moved(2, 2, 2), Find(*b, "---"));
+    const Answer q = Walk(*a, Matrix4d(), &a->vertices[0], *b, Moved(2, 2, 2), &b->vertices[6]);
     EXPECT_TRUE(q.distance == 0.0 && Near(q.normal, {0, 0, 0}, 0.0) && Near(q.point1, {1, 1, 1}));
     // Turned 45 degrees about z, the boxes' upright edges stay exactly upright, the first's at
     // x = sqrt(2), the second's one unit further and half a unit higher.
     const Matrix4d turn = Quaternion::From_Axis_Angle(45.0, {0, 0, 1}).To_Matrix();
     const Matrix4d further = Moved(2 * std::sqrt(2.0) + 1, 0, 0.5, turn);
-    PolyEdge& e1 = *static_cast<PolyEdge*>(Find(*a, "+-+ +--"));
-    PolyEdge& e2 = *static_cast<PolyEdge*>(Find(*b, "-++ -+-"));
+    PolyEdge& e1 = a->edges[9];
+    PolyEdge& e2 = b->edges[11];
     Vector3d p1, p2, normal;
     EXPECT_NEAR(
         Edge_Edge_Final(e1, {turn, ++a->stamp}, e2, {further, ++b->stamp}, {p1, p2, normal}), 1.0,

@@ -30,6 +30,7 @@ TEST(Quaternion, QuarterTurnsComposeRightFirstAndDegenerateOnesGiveNoTurn) {
     const Quaternion b = Quaternion::From_Axis_Angle(90.0, {1, 0, 0});
     EXPECT_NEAR(a.w, std::sqrt(0.5), 1e-15);
     EXPECT_TRUE(Near({a.x, a.y, a.z}, {0, 0, std::sqrt(0.5)}, 1e-15));
+    EXPECT_TRUE(Near(a.Rotate({1, 0, 0}), {0, 1, 0}, 1e-15));
     EXPECT_TRUE(Near((a * b).Rotate({0, 1, 0}), {0, 0, 1}, 1e-15));   // b: +y to +z, a keeps +z
     EXPECT_TRUE(Near((b * a).Rotate({0, 1, 0}), {-1, 0, 0}, 1e-15));  // a: +y to -x, b keeps -x
     const Matrix4d degenerate = Quaternion(0, 0, 0, 0).To_Matrix();
