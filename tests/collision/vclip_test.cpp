@@ -88,7 +88,7 @@ TEST(VClip, StartsFromTheFirstVerticesOrTheSlotsAndExchangesRolesForTheNormal) {
                 Near(s.normal, {0, 0, 1}));
 }
 
-TEST(VClip, CoincidentCornersAndParallelEdges) {
+TEST(VClip, CoincidentCornersParallelEdgesAndAnEdgeInAFacesPlane) {
     auto a = Make_Box(), b = Make_Box();
     const Answer q = Walk(*a, Matrix4d(), &a->vertices[0], *b, Moved(2, 2, 2), &b->vertices[6]);
     EXPECT_TRUE(q.distance == 0.0 && Near(q.normal, {0, 0, 0}, 0.0) && Near(q.point1, {1, 1, 1}));
@@ -104,6 +104,13 @@ TEST(VClip, CoincidentCornersAndParallelEdges) {
         1e-12);
     EXPECT_TRUE(Near(p1, e1.head->world) && Near(p2, p1 + Vector3d(1, 0, 0)) &&
                 Near(normal, {1, 0, 0}));
+    // The edge o-X at (-0.5, 0, 1) lies in the top face's plane: no single crossing, so its tail.
+    auto tetrahedron = Tetrahedron_Tables().Build();
+    const Matrix4d lying = Moved(-0.5, 0, 1), rest;
+    EXPECT_EQ(Edge_Face_Final(tetrahedron->edges[0], {lying, 1}, a->faces[0], {rest, ++a->stamp},
+                              {p1, p2, normal}),
+              0.0);
+    EXPECT_TRUE(Near(p1, {0.5, 0, 1}) && Near(p2, p1));  // edge 0 runs from X to o
 }
 
 TEST(VClipDeathTest, BrokenInvariantsEndTheProgramWithTheirMessage) {
