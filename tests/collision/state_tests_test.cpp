@@ -1,273 +1,136 @@
-// The state tests one by one, on the unit box (corners at +-1) and the unit tetrahedron (corners
-// (0,0,0), (1,0,0), (0,1,0), (0,0,1)) moved about: which neighbour replaces a feature, in which
-// order the planes are tried, and when a pair is final.
+// One state test at a time, the tetrahedron placed about the unit box at rest, each row worked out
+// by hand from the planes of the features involved (named as Find explains). Where
+// two or more planes are violated, the figures make the order of the planes decide the row.
 #include "collision/state_tests.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
+#include <sstream>
 
-#include "collision/feature_lookup.h"
 #include "math/quaternion.h"
 #include "support/shapes.h"
 
 namespace {
 
-Matrix4d Scaled_Translation(double s, double x, double y, double z) {
-    Matrix4d m = Matrix4d::Scale(s, s, s);
-    m.Set_Translation({x, y, z});
+// A feature named by its body-space corners: o, X, Y, Z are the tetrahedron's (0, 0, 0), (1, 0, 0),
+// (0, 1, 0), (0, 0, 1); "+-+" is the box corner (1, -1, 1). One corner names a vertex, two an
+// edge, three the face through them.
+inline Feature* Find(Polyhedron& poly, const std::string& names) {
+    std::istringstream in(names);
+    std::vector<Vector3d> named;
+    for (std::string c; in >> c;) {
+        auto at = [&c](int i) {
+            return c.size() == 1 ? (c == std::string(1, "XYZ"[i]) ? 1.0 : 0.0)
+                   : c[i] == '+' ? 1.0
+                                 : -1.0;
+        };
+        named.emplace_back(at(0), at(1), at(2));
+    }
+    auto all_named = [&named](Feature* feature, std::vector<PolyVertex*> corners) {
+        size_t hits = 0;
+        for (const PolyVertex* v : corners) {
+            hits += std::count_if(named.begin(), named.end(), [v](const Vector3d& p) {
+                return (p - v->position).Length() == 0;
+            });
+        }
+        return hits == named.size() && (named.size() > 2 || corners.size() == named.size())
+                   ? feature
+                   : nullptr;
+    };
+    Feature* found = nullptr;
+    for (PolyVertex& v : poly.vertices)
+        found = found ? found : all_named(&v, {&v});
+    for (PolyEdge& e : poly.edges)
+        found = found ? found : all_named(&e, {e.head, e.tail});
+    for (PolyFace& f : poly.faces)
+        found = found ? found : all_named(&f, f.vertices);
+    return found;
+}
+
+constexpr StepResult kMove = StepResult::Continue, kApart = StepResult::Disjoint,
+                     kTouch = StepResult::Penetrating;
+const char *kUpright = "++- +++", *kTop = "+++ -++ --+", *kPlusX = "+++ +-+ +--",
+           *kMinusX = "-++ --+ ---";
+
+Matrix4d At(Vector3d p, double degrees = 0, Vector3d axis = {0, 0, 1}, double scale = 1) {
+    Matrix4d m = Quaternion::From_Axis_Angle(degrees, axis).To_Matrix() *
+                 Matrix4d::Scale(scale, scale, scale);
+    m.Set_Translation(p);
     return m;
 }
 
-// The unit box's faces by their outward direction.
-PolyFace* Box_Face(Polyhedron& box, const Vector3d& outward) {
-    for (PolyFace& f : box.faces) {
-        Vector3d sum;
-        for (const PolyVertex* v : f.vertices) {
-            sum += v->position;
-        }
-        if (Dot(sum, outward) == 4.0) {
-            return &f;
-        }
-    }
-    return nullptr;
-}
+const struct {
+    const char* name;
+    Matrix4d tetrahedron;
+    const char *a, *b;  // the tetrahedron's feature, the box's
+    StepResult result;
+    const char *next_a, *next_b;  // where the slots end up; "" unchanged
+} kSteps[] = {
+    {"coincident corners", At({1, 1, 1}), "o", "+++", kTouch, "", ""},
+    {"corners in each other's regions", At({1.5, 1.5, 1.5}), "o", "+++", kApart, "", ""},
+    // +++ lies 0.5 beyond o's plane towards Y, 2 beyond that towards X; o lists Z, Y, X.
+    {"first vertex, first violated link", At({-1, 0.5, 2}), "o", "+++", kMove, "o Y", ""},
+    // o lies 0.5 beyond +++'s plane towards -++, 1 beyond that towards +-+; +++ lists ++-, -++,
+    // +-+.
+    {"second vertex, first violated link", At({0.5, 0, 2}, 180), "o", "+++", kMove, "", "+++ -++"},
+    {"head plane before both face planes", At({0.5, 0.5, 3}), "o", kUpright, kMove, "", "+++"},
+    {"tail plane before both face planes", At({0.5, 0.5, -3}), "o", kUpright, kMove, "", "++-"},
+    {"left face plane (by 0.5) before right (3)", At({-2, 0.5, 0}), "o", kUpright, kMove, "",
+     kPlusX},
+    {"vertex in the edge's region", At({2, 2, 0}), "o", kUpright, kApart, "", ""},
+    {"edge wholly outside a vertex plane", At({2, 2, 0}, 90, {1, 0, 0}), "o", kUpright, kMove,
+     "o Z", ""},
+    {"vertex on the edge", At({1, 1, 0}), "o", kUpright, kTouch, "", ""},
+    {"most violated side (2, the second)", At({2, 3, 2}), "o", kTop, kMove, "", "+++ -++"},
+    {"earlier side on a tie", At({2, 2, 2}), "o", kTop, kMove, "", "+-+ +++"},
+    {"on the face's plane inside its region", At({0.25, 0.5, 1}), "o", kTop, kTouch, "", ""},
+    {"above the face, no neighbour closer", At({0, 0, 3}), "o", kTop, kApart, "", ""},
+    {"a neighbour nearer the plane above", At({0, 0, 3}, 180, {1, 0, 0}), "o", kTop, kMove, "o Z",
+     ""},
+    {"a neighbour nearer the plane below", At({0.5, 0.2, 0.1}, 180), "o", kMinusX, kMove, "o X",
+     ""},
+    {"least deep face of a local minimum", At({0.5, 0.2, 0.1}, 0, {}, 0.01), "o", kMinusX, kTouch,
+     "", kPlusX},
+    {"a face above a local minimum", At({1.5, 0.2, 0.1}, 0, {}, 0.01), "o", kMinusX, kMove, "",
+     kPlusX},
+    {"wholly beyond the tail plane and both faces", At({-3, 0, -5}), "o X", kUpright, kMove, "",
+     "++-"},
+    {"wholly beside one face", At({3, -0.5, 0}), "o X", kUpright, kMove, "", kPlusX},
+    {"wholly beside both faces: the left", At({-3, 0, 0}), "o X", kUpright, kMove, "", kPlusX},
+    {"through a derivative check's vertex", At({0.5, 1, 0.5}), "X Z", kUpright, kTouch, "", ""},
+    {"crossing edges one apart", At({0, 0.5, 2}), "o Y", "+++ -++", kApart, "", ""},
+    {"first clip moves on, second not run", At({0, 0.5, 2}), "o Y", "+-- ---", kMove, "",
+     "++- -+- ---"},
+    {"edge through the face", At({0.2, 0.3, 0.5}), "o Z", kTop, kTouch, "", ""},
+    {"edge above the face: its lower end", At({-0.5, 0.2, 1.5}), "X Z", kTop, kMove, "X", ""},
+    {"edge leaving through a side", At({0.5, 0.2, 1.5}), "X Z", kTop, kMove, "", "+-+ +++"},
+    {"edge beyond one side, within its ends", At({2, -0.5, 2}), "o Y", kTop, kMove, "", "+-+ +++"},
+    {"edge beyond two sides: their corner", At({1.5, 1.5, 2}), "o Y", kTop, kMove, "", "+++"},
+    // Beyond the side x = 1 and, at its tail, beyond y = -1, the distance to +-+ falls by 0.05.
+    {"a side's end plane leads the walk on", At({1.5, -1.5, 1.5}, -5.71), "o Y", kTop, kMove, "",
+     "+-+"},
+};
 
 }  // namespace
 
-TEST(VertexVertexTest, CoincidentVerticesPenetrateAndSeparateOnesAreFinal) {
-    PlacedPolyhedron a(Box_Tables(), Matrix4d());
-    PlacedPolyhedron b(Box_Tables(), Translation(2, 2, 2));
-    Feature* va = Vertex_At(*a.polyhedron, {1, 1, 1});
-    Feature* vb = Vertex_At(*b.polyhedron, {-1, -1, -1});
-    const Feature* first = va;
-    const Feature* second = vb;
-    EXPECT_EQ(Vertex_Vertex_Test(va, a.New_Query(), vb, b.New_Query()), StepResult::Penetrating);
-    EXPECT_EQ(va, first);
-    EXPECT_EQ(vb, second);
-
-    b.transform = Translation(2.5, 2.5, 2.5);
-    EXPECT_EQ(Vertex_Vertex_Test(va, a.New_Query(), vb, b.New_Query()), StepResult::Disjoint);
-}
-
-TEST(VertexVertexTest, FirstViolatedLinkOfTheFirstVertexWins) {
-    // The other vertex, at (0, 0, 5), lies on the edge side of the planes at (1, 1, 1) towards
-    // (-1, 1, 1) and towards (1, -1, 1), not of the one towards (1, 1, -1).
-    PlacedPolyhedron a(Box_Tables(), Matrix4d());
-    PlacedPolyhedron b(Tetrahedron_Tables(), Translation(0, 0, 5));
-    PolyVertex* corner = Vertex_At(*a.polyhedron, {1, 1, 1});
-    Feature* va = corner;
-    Feature* vb = Vertex_At(*b.polyhedron, {0, 0, 0});
-    PolyEdge* expected = nullptr;
-    for (FeatureLink* l = corner->links; l != nullptr && expected == nullptr; l = l->next) {
-        if (l->edge->Other_End(corner)->position.z == 1.0) {
-            expected = l->edge;
-        }
+TEST(StateTests, EachStepWorkedOutByHand) {
+    for (const auto& step : kSteps) {
+        SCOPED_TRACE(step.name);
+        auto tetrahedron = Tetrahedron_Tables().Build(), box = Make_Box();
+        Feature *fa = Find(*tetrahedron, step.a), *fb = Find(*box, step.b);
+        ASSERT_TRUE(fa != nullptr && fb != nullptr);
+        Feature *next_a = *step.next_a ? Find(*tetrahedron, step.next_a) : fa,
+                *next_b = *step.next_b ? Find(*box, step.next_b) : fb;
+        const Matrix4d rest;
+        const WalkSide a{step.tetrahedron, 1}, b{rest, 1};  // stamp 1 is new to new polyhedra
+        const int kinds = 3 * static_cast<int>(fa->kind) + static_cast<int>(fb->kind);
+        EXPECT_EQ(kinds == 0   ? Vertex_Vertex_Test(fa, a, fb, b)
+                  : kinds == 1 ? Vertex_Edge_Test(fa, a, fb, b)
+                  : kinds == 2 ? Vertex_Face_Test(fa, a, fb, b, box->faces)
+                  : kinds == 4 ? Edge_Edge_Test(fa, a, fb, b)
+                               : Edge_Face_Test(fa, a, fb, b),
+                  step.result);
+        EXPECT_TRUE(fa == next_a && fb == next_b);
     }
-    EXPECT_EQ(Vertex_Vertex_Test(va, a.New_Query(), vb, b.New_Query()), StepResult::Continue);
-    EXPECT_EQ(va, expected);
-}
-
-TEST(VertexEdgeTest, PlanesAreTriedHeadTailLeftRight) {
-    PlacedPolyhedron box(Box_Tables(), Matrix4d());
-    PolyEdge* edge = Edge_Between(*box.polyhedron, {1, 1, -1}, {1, 1, 1});
-    PlacedPolyhedron tetra(Tetrahedron_Tables(), Matrix4d());
-    Feature* v = Vertex_At(*tetra.polyhedron, {0, 0, 0});
-
-    // Beyond the head and beside both faces: the head plane comes first.
-    const double beyond_head = edge->head->position.z * 3.0;
-    tetra.transform = Translation(3, 3, beyond_head);
-    Feature* e = edge;
-    EXPECT_EQ(Vertex_Edge_Test(v, tetra.New_Query(), e, box.New_Query()), StepResult::Continue);
-    EXPECT_EQ(e, edge->head);
-
-    // Between the ends, beside both faces (x > 1 side and y > 1 side, in the faces' own
-    // regions): the left face's plane comes before the right's.
-    tetra.transform = Translation(3, 0.5, 0);
-    e = edge;
-    EXPECT_EQ(Vertex_Edge_Test(v, tetra.New_Query(), e, box.New_Query()), StepResult::Continue);
-    EXPECT_EQ(e, edge->left_face);
-
-    // In the edge's region: final, and apart.
-    tetra.transform = Translation(2, 2, 0);
-    e = edge;
-    EXPECT_EQ(Vertex_Edge_Test(v, tetra.New_Query(), e, box.New_Query()), StepResult::Disjoint);
-    EXPECT_EQ(e, edge);
-}
-
-TEST(VertexFaceTest, TheMostViolatedSideWinsAndTheEarlierOnATie) {
-    PlacedPolyhedron box(Box_Tables(), Matrix4d());
-    PolyFace* top = Box_Face(*box.polyhedron, {0, 0, 1});
-    PlacedPolyhedron tetra(Tetrahedron_Tables(), Matrix4d());
-    Feature* v = Vertex_At(*tetra.polyhedron, {0, 0, 0});
-
-    // Beyond the side at x = 1 by 2 and the side at y = 1 by 1: the x side.
-    tetra.transform = Translation(3, 2, 2);
-    Feature* f = top;
-    EXPECT_EQ(Vertex_Face_Test(v, tetra.New_Query(), f, box.New_Query(), box.polyhedron->faces),
-              StepResult::Continue);
-    EXPECT_EQ(f, Edge_Between(*box.polyhedron, {1, 1, 1}, {1, -1, 1}));
-
-    // Beyond both by the same amount: whichever of the two comes first in the face's ring.
-    tetra.transform = Translation(2, 2, 2);
-    f = top;
-    EXPECT_EQ(Vertex_Face_Test(v, tetra.New_Query(), f, box.New_Query(), box.polyhedron->faces),
-              StepResult::Continue);
-    const PolyEdge* x_side = Edge_Between(*box.polyhedron, {1, 1, 1}, {1, -1, 1});
-    const PolyEdge* y_side = Edge_Between(*box.polyhedron, {1, 1, 1}, {-1, 1, 1});
-    const FeatureLink* l = top->sides;
-    while (l->edge != x_side && l->edge != y_side) {
-        l = l->next;
-    }
-    EXPECT_EQ(f, l->edge);
-}
-
-TEST(VertexFaceTest, VertexOnTheFacesPlaneInsideItsRegionTouches) {
-    PlacedPolyhedron box(Box_Tables(), Matrix4d());
-    PlacedPolyhedron tetra(Tetrahedron_Tables(), Translation(0.25, 0.5, 1));
-    Feature* v = Vertex_At(*tetra.polyhedron, {0, 0, 0});
-    Feature* f = Box_Face(*box.polyhedron, {0, 0, 1});
-    EXPECT_EQ(Vertex_Face_Test(v, tetra.New_Query(), f, box.New_Query(), box.polyhedron->faces),
-              StepResult::Penetrating);
-}
-
-TEST(VertexFaceTest, AnEdgeLeadingCloserReplacesTheVertex) {
-    // Corner (0,0,0) 2 above the top face, its neighbour (0,0,1) 3 above, (1,0,0) and (0,1,0)
-    // 2 above too: none closer. Turned upside down, (0,0,-1) is 1 above: that edge wins.
-    PlacedPolyhedron box(Box_Tables(), Matrix4d());
-    Matrix4d flipped = Matrix4d::Scale(1, -1, -1);
-    flipped.Set_Translation({0, 0, 3});
-    PlacedPolyhedron tetra(Tetrahedron_Tables(), Translation(0, 0, 3));
-    PolyVertex* corner = Vertex_At(*tetra.polyhedron, {0, 0, 0});
-    Feature* v = corner;
-    Feature* f = Box_Face(*box.polyhedron, {0, 0, 1});
-    EXPECT_EQ(Vertex_Face_Test(v, tetra.New_Query(), f, box.New_Query(), box.polyhedron->faces),
-              StepResult::Disjoint);
-    tetra.transform = flipped;
-    EXPECT_EQ(Vertex_Face_Test(v, tetra.New_Query(), f, box.New_Query(), box.polyhedron->faces),
-              StepResult::Continue);
-    EXPECT_EQ(v, Edge_Between(*tetra.polyhedron, {0, 0, 0}, {0, 0, 1}));
-}
-
-TEST(VertexFaceTest, ALocalMinimumBelowAFaceLooksForTheLeastDeepFace) {
-    // A tiny tetrahedron's corner at (0.5, 0.2, 0.1), inside the box, tested against the -x face
-    // (1.5 deep): the face heights are -0.9 (+z), -1.1 (-z), -0.5 (+x), -1.5 (-x), -0.8 (+y),
-    // -1.2 (-y). All negative: the least deep, +x, and contact.
-    PlacedPolyhedron box(Box_Tables(), Matrix4d());
-    PlacedPolyhedron tetra(Tetrahedron_Tables(), Scaled_Translation(0.01, 0.5, 0.2, 0.1));
-    Feature* v = Vertex_At(*tetra.polyhedron, {0, 0, 0});
-    Feature* f = Box_Face(*box.polyhedron, {-1, 0, 0});
-    EXPECT_EQ(Vertex_Face_Test(v, tetra.New_Query(), f, box.New_Query(), box.polyhedron->faces),
-              StepResult::Penetrating);
-    EXPECT_EQ(f, Box_Face(*box.polyhedron, {1, 0, 0}));
-
-    // The same corner at (1.5, 0.2, 0.1) lies 0.5 above the +x face: the search moves there.
-    tetra.transform = Scaled_Translation(0.01, 1.5, 0.2, 0.1);
-    f = Box_Face(*box.polyhedron, {-1, 0, 0});
-    EXPECT_EQ(Vertex_Face_Test(v, tetra.New_Query(), f, box.New_Query(), box.polyhedron->faces),
-              StepResult::Continue);
-    EXPECT_EQ(f, Box_Face(*box.polyhedron, {1, 0, 0}));
-}
-
-TEST(EdgeClip, AnEdgeThroughTheVertexOfADerivativeCheckTouches) {
-    // The tetrahedron's edge (1,0,0)-(0,0,1), moved by (0.5, 1, 0.5), runs from (1.5, 1, 0.5) to
-    // (0.5, 1, 1.5) and crosses the upright box edge's top plane exactly at its corner (1, 1, 1).
-    PlacedPolyhedron box(Box_Tables(), Matrix4d());
-    PlacedPolyhedron tetra(Tetrahedron_Tables(), Translation(0.5, 1, 0.5));
-    PolyEdge* upright = Edge_Between(*box.polyhedron, {1, 1, -1}, {1, 1, 1});
-    Feature* e = upright;
-    PolyEdge& c = *Edge_Between(*tetra.polyhedron, {1, 0, 0}, {0, 0, 1});
-    EXPECT_EQ(Edge_Clip(e, box.New_Query(), tetra.New_Query().Refreshed(c)),
-              StepResult::Penetrating);
-    EXPECT_EQ(e, upright);
-}
-
-TEST(EdgeClip, AnEdgeWhollyBeyondAnEndPlaneMovesToThatEnd) {
-    PlacedPolyhedron box(Box_Tables(), Matrix4d());
-    PolyEdge* upright = Edge_Between(*box.polyhedron, {1, 1, -1}, {1, 1, 1});
-    // Far beyond the tail, though also beside both faces: the end planes come first.
-    PlacedPolyhedron tetra(Tetrahedron_Tables(), Translation(3, 3, upright->tail->position.z * 5));
-    PolyEdge& c = *Edge_Between(*tetra.polyhedron, {0, 0, 0}, {1, 0, 0});
-    Feature* e = upright;
-    EXPECT_EQ(Edge_Clip(e, box.New_Query(), tetra.New_Query().Refreshed(c)), StepResult::Continue);
-    EXPECT_EQ(e, upright->tail);
-}
-
-TEST(EdgeClip, AnEdgeWhollyBesideOneFaceMovesToThatFace) {
-    // From (3, -0.5, 0) to (4, -0.5, 0): beside the +x face of the upright edge at (1, 1), inside
-    // its end planes and on the edge's side of the +y face's plane.
-    PlacedPolyhedron box(Box_Tables(), Matrix4d());
-    PlacedPolyhedron tetra(Tetrahedron_Tables(), Translation(3, -0.5, 0));
-    PolyEdge* upright = Edge_Between(*box.polyhedron, {1, 1, -1}, {1, 1, 1});
-    PolyEdge& c = *Edge_Between(*tetra.polyhedron, {0, 0, 0}, {1, 0, 0});
-    Feature* e = upright;
-    EXPECT_EQ(Edge_Clip(e, box.New_Query(), tetra.New_Query().Refreshed(c)), StepResult::Continue);
-    EXPECT_EQ(e, Box_Face(*box.polyhedron, {1, 0, 0}));
-}
-
-TEST(EdgeEdgeTest, FinalOnlyWhenBothClipsAre) {
-    // Box edges crossing at right angles one unit apart: the first box turned 45 degrees about x
-    // has its top edge along x at height sqrt(2); the second, turned about y and raised by
-    // 2 sqrt(2) + 1, has its bottom edge along y at height sqrt(2) + 1.
-    PlacedPolyhedron a(Box_Tables(), Quaternion::From_Axis_Angle(45.0, {1, 0, 0}).To_Matrix());
-    Matrix4d mb = Quaternion::From_Axis_Angle(45.0, {0, 1, 0}).To_Matrix();
-    mb.Set_Translation({0, 0, 2.0 * std::sqrt(2.0) + 1.0});
-    PlacedPolyhedron b(Box_Tables(), mb);
-    PolyEdge* top = Edge_Between(*a.polyhedron, {1, 1, 1}, {-1, 1, 1});
-    PolyEdge* bottom = Edge_Between(*b.polyhedron, {1, 1, -1}, {1, -1, -1});
-    ASSERT_NE(top, nullptr);
-    ASSERT_NE(bottom, nullptr);
-    Feature* e1 = top;
-    Feature* e2 = bottom;
-    EXPECT_EQ(Edge_Edge_Test(e1, a.New_Query(), e2, b.New_Query()), StepResult::Disjoint);
-    EXPECT_EQ(e1, top);
-    EXPECT_EQ(e2, bottom);
-
-    // Against an edge of the second box far from the first edge's region, the first clip moves
-    // the second edge and the first edge is left alone.
-    Feature* far = Edge_Between(*b.polyhedron, {-1, 1, 1}, {-1, -1, 1});
-    e2 = far;
-    EXPECT_EQ(Edge_Edge_Test(e1, a.New_Query(), e2, b.New_Query()), StepResult::Continue);
-    EXPECT_EQ(e1, top);
-    EXPECT_NE(e2, far);
-}
-
-TEST(EdgeFaceTest, AnEdgeCrossingTheFaceInsideItsRegionPenetrates) {
-    PlacedPolyhedron tetra(Tetrahedron_Tables(), Translation(0.2, 0.3, 0.5));
-    PlacedPolyhedron box(Box_Tables(), Matrix4d());
-    Feature* e = Edge_Between(*tetra.polyhedron, {0, 0, 0}, {0, 0, 1});
-    Feature* f = Box_Face(*box.polyhedron, {0, 0, 1});
-    EXPECT_EQ(Edge_Face_Test(e, tetra.New_Query(), f, box.New_Query()), StepResult::Penetrating);
-}
-
-TEST(EdgeFaceTest, AnEdgeAboveTheFaceMovesOnAndIsNeverFinal) {
-    // Slanted edge (1,0,0)-(0,0,1) above the top face, wholly inside its region.
-    PlacedPolyhedron tetra(Tetrahedron_Tables(), Translation(-0.5, 0.2, 1.5));
-    PlacedPolyhedron box(Box_Tables(), Matrix4d());
-    PolyEdge* slanted = Edge_Between(*tetra.polyhedron, {1, 0, 0}, {0, 0, 1});
-    PolyFace* top = Box_Face(*box.polyhedron, {0, 0, 1});
-    Feature* e = slanted;
-    Feature* f = top;
-    EXPECT_EQ(Edge_Face_Test(e, tetra.New_Query(), f, box.New_Query()), StepResult::Continue);
-    // The lower end, (0.5, 0.2, 1.5), is the closer: the edge gives way to it.
-    EXPECT_EQ(f, top);
-    EXPECT_EQ(e, Vertex_At(*tetra.polyhedron, {1, 0, 0}));
-
-    // Leaving the region through the side x = 1 on its way down: the face gives way to that side.
-    tetra.transform = Translation(0.5, 0.2, 1.5);
-    e = slanted;
-    EXPECT_EQ(Edge_Face_Test(e, tetra.New_Query(), f, box.New_Query()), StepResult::Continue);
-    EXPECT_EQ(e, slanted);
-    EXPECT_EQ(f, Edge_Between(*box.polyhedron, {1, 1, 1}, {1, -1, 1}));
-}
-
-TEST(EdgeFaceTest, AnEdgeOffACornerEndsTheBoundaryWalkAtThatCorner) {
-    // Above the corner (1, 1, 1), beyond both of its sides: the walk steps from one side to the
-    // other and back, and stops at the corner they share.
-    PlacedPolyhedron tetra(Tetrahedron_Tables(), Translation(1.5, 1.5, 2));
-    PlacedPolyhedron box(Box_Tables(), Matrix4d());
-    Feature* e = Edge_Between(*tetra.polyhedron, {0, 0, 0}, {0, 1, 0});
-    Feature* f = Box_Face(*box.polyhedron, {0, 0, 1});
-    EXPECT_EQ(Edge_Face_Test(e, tetra.New_Query(), f, box.New_Query()), StepResult::Continue);
-    EXPECT_EQ(f, Vertex_At(*box.polyhedron, {1, 1, 1}));
 }

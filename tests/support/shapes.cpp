@@ -3,9 +3,8 @@
 #include <cmath>
 
 std::unique_ptr<Polyhedron> ShapeTables::Build() const {
-    return std::make_unique<Polyhedron>(static_cast<int>(coordinates.size() / 3), coordinates.data(),
-                                        static_cast<int>(face_sizes.size()), face_sizes.data(),
-                                        face_indices.data());
+    return std::make_unique<Polyhedron>(coordinates.size() / 3, coordinates.data(),
+                                        face_sizes.size(), face_sizes.data(), face_indices.data());
 }
 
 ShapeTables Box_Tables() {
@@ -15,37 +14,28 @@ ShapeTables Box_Tables() {
 }
 
 ShapeTables Tetrahedron_Tables() {
-    return {{0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1}, {3, 3, 3, 3}, {0, 2, 1, 0, 1, 3, 0, 3, 2, 1, 2, 3}};
+    return {
+        {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1}, {3, 3, 3, 3}, {0, 2, 1, 0, 1, 3, 0, 3, 2, 1, 2, 3}};
 }
 
 ShapeTables Paddle_Tables() {
-    const double a = static_cast<double>(0.8f);  // single-precision constants, widened
-    const double b = static_cast<double>(0.7f);
-    return {{1,    a,  1, -1,    a,  1, -1,    -a, 1, 1,     -a, 1,  //
-             1,    a,  -1, -1,   a,  -1, -1,   -a, -1, 1,    -a, -1,  //
-             0.5,  0.5, 4, -0.5, 0.5, 4, -0.5, -0.5, 4, 0.5, -0.5, 4,  //
-             0.85, b,  3, -0.85, b,  3, -0.85, -b, 3, 0.85,  -b, 3},
+    const double a = static_cast<double>(0.8f), b = static_cast<double>(0.7f);  // widened floats
+    return {{1, a,   1,    -1, a,    1, -1, -a,    1,   1,   -a,    1,    1,   a,    -1,   -1,
+             a, -1,  -1,   -a, -1,   1, -a, -1,    0.5, 0.5, 4,     -0.5, 0.5, 4,    -0.5, -0.5,
+             4, 0.5, -0.5, 4,  0.85, b, 3,  -0.85, b,   3,   -0.85, -b,   3,   0.85, -b,   3},
             std::vector<int>(14, 4),
-            {8, 9, 10, 11, 7, 6, 5, 4, 0, 3, 7, 4, 2, 1, 5, 6, 1, 2, 14, 13, 12, 15, 3, 0,
-             13, 14, 10, 9, 8, 11, 15, 12, 11, 10, 14, 15, 15, 14, 2, 3, 3, 2, 6, 7,
-             9, 8, 12, 13, 13, 12, 0, 1, 1, 0, 4, 5}};
+            {8,  9,  10, 11, 7, 6,  5,  4,  0,  3,  7,  4,  2,  1,  5,  6,  1,  2,  14,
+             13, 12, 15, 3,  0, 13, 14, 10, 9,  8,  11, 15, 12, 11, 10, 14, 15, 15, 14,
+             2,  3,  3,  2,  6, 7,  9,  8,  12, 13, 13, 12, 0,  1,  1,  0,  4,  5}};
 }
 
 ShapeTables Prism_Tables(int sides) {
-    ShapeTables t;
-    for (double z : {1.0, -1.0}) {
-        for (int i = 0; i < sides; ++i) {
-            const double angle = 2.0 * M_PI * i / sides;
-            t.coordinates.insert(t.coordinates.end(), {std::cos(angle), std::sin(angle), z});
-        }
-    }
-    t.face_sizes.push_back(sides);  // top, counter-clockwise seen from +z
-    for (int i = 0; i < sides; ++i) {
-        t.face_indices.push_back(i);
-    }
-    t.face_sizes.push_back(sides);  // bottom, counter-clockwise seen from -z
-    for (int i = sides - 1; i >= 0; --i) {
-        t.face_indices.push_back(sides + i);
+    ShapeTables t{{}, {sides, sides}, {}};  // vertex i on the top ring (z = 1), sides + i below it
+    for (int k = 0; k < 2 * sides; ++k) {
+        const double angle = 2.0 * M_PI * k / sides, z = k < sides ? 1.0 : -1.0;
+        t.coordinates.insert(t.coordinates.end(), {std::cos(angle), std::sin(angle), z});
+        // The top, then the bottom, each counter-clockwise seen from outside.
+        t.face_indices.push_back(k < sides ? k : 3 * sides - 1 - k);
     }
     for (int i = 0; i < sides; ++i) {
         const int j = (i + 1) % sides;

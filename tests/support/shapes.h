@@ -19,4 +19,6 @@ ShapeTables Tetrahedron_Tables();  // (0,0,0), (1,0,0), (0,1,0), (0,0,1)
 ShapeTables Paddle_Tables();       // the 16-vertex box with a tapered nose, 14 quadrilaterals
 ShapeTables Prism_Tables(int sides);  // a regular n-gon prism of radius 1 and half-height 1
 
-inline std::unique_ptr<Polyhedron> Make_Box() { return Box_Tables().Build(); }
+inline std::unique_ptr<Polyhedron> Make_Box() {
+    return Box_Tables().Build();
+}
