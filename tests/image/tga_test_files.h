@@ -47,14 +47,14 @@ inline std::string Tga_File(const TgaPicture& p) {
 }
 
 inline std::string Test_Folder() {  // made on first use, removed when the process ends
-    static const std::string folder = [] {
-        const std::string path =
-            ::testing::TempDir() + "tovrel-image-" + std::to_string(getpid()) + "/";
-        std::filesystem::create_directories(path);
+    static const std::string* const folder = [] {  // never destroyed: the clean-up at exit reads it
+        auto* path = new std::string(::testing::TempDir() + "tovrel-image-" +
+                                     std::to_string(getpid()) + "/");
+        std::filesystem::create_directories(*path);
         std::atexit([] { std::filesystem::remove_all(Test_Folder()); });
         return path;
     }();
-    return folder;
+    return *folder;
 }
 
 inline std::string Write_File(const std::string& name, const std::string& bytes) {
