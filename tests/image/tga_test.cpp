@@ -134,14 +134,14 @@ TEST(TgaErrors, EveryCodeHasItsMessage) {
 
 TEST(TgaWriter, WritesTheHeaderTheIdAndBgrPixelsBottomRowFirst) {
     const std::string path = Test_Folder() + "written.tga";
-    const Bytes rgba = {10, 20, 30, 255, 200, 150, 100, 255, 100, 50, 0, 128};  // R, G, B, A
-    ASSERT_EQ(tga_save_file(path.c_str(), 3, 1, rgba.data(), 4), 1);
+    const Bytes rgba = {10, 20, 30, 255, 200, 150, 100, 255, 100, 50, 0, 128, 200, 50, 0, 100};
+    ASSERT_EQ(tga_save_file(path.c_str(), 4, 1, rgba.data(), 4), 1);
     const std::string four = Read_File(path);
-    EXPECT_EQ(four.substr(0, 18), std::string("\x15\0\2\0\0\0\0\0\0\0\0\0\3\0\1\0\x20\x08", 18));
+    EXPECT_EQ(four.substr(0, 18), std::string("\x15\0\2\0\0\0\0\0\0\0\0\0\4\0\1\0\x20\x08", 18));
     EXPECT_EQ(four.substr(18, 21), "written by tovrel tga");
-    // Colours divided by alpha: 100 / 128 * 255 = 199.2, 50 / 128 * 255 = 99.6.
+    // Divided by alpha: 100 / 128 * 255 = 199.2, 50 / 128 * 255 = 99.6, 200 / 100 over 1: 255.
     EXPECT_EQ(Bytes(four.begin() + 39, four.end()),
-              Bytes({30, 20, 10, 255, 100, 150, 200, 255, 0, 99, 199, 128}));
+              Bytes({30, 20, 10, 255, 100, 150, 200, 255, 0, 99, 199, 128, 0, 127, 255, 100}));
     // Bad arguments, a missing folder and a full disk (a write that fills the stream's buffer, or
     // the last flush) fail with their codes and leave no file behind.
     const std::vector<uint8_t> many(4000 * 4, 9);
