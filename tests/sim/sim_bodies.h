@@ -11,9 +11,8 @@
 #include "sim/tovrel.h"
 #include "support/shapes.h"
 
-// The simulator tests' one fixture. A body without drawing: a box, the unit box scaled by its state
-// to half-size `size`, or, given a radius, a ball of the demo's sphere mesh; either with the
-// cartoon parameters of the demo's ball. A world holds bodies and a journal of the callbacks.
+// The simulator tests' one fixture. A body without drawing, a box (the unit box scaled to half-size
+// `size`) or a ball of the demo's sphere mesh, with the demo ball's cartoon parameters; a world.
 struct SimBody : SimObject {
     SimBody(const char* name, SimMode mode, const Vector3d& at, const Vector3d& velocity = {},
             const Vector3d& size = {1, 1, 1}, double r = 0)
@@ -52,8 +51,7 @@ struct World {
         events += sign + std::string(c.body_a->name) + "/" + c.body_b->name + " ";
         journal.push_back(bodies[0]->state);
     }
-    // Steps of dt until the journal holds `moments` entries or the clock passes `limit`.
-    void Run_Until(size_t moments, double dt, double limit) {
+    void Run_Until(size_t moments, double dt, double limit) {  // journal entries, or the clock
         while (journal.size() < moments && sim.time < limit) {
             ASSERT_TRUE(sim.Step(dt));
         }
