@@ -1,59 +1,65 @@
 #pragma once
 
-#include <cmath>
+#include <gtest/gtest.h>
+
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "geometry/poly_mesh.h"
 #include "sim/sim_object.h"
+#include "sim/tovrel.h"
 #include "support/shapes.h"
 
-// Plain simulated bodies for simulator tests, without any drawing: boxes sized by their state's
-// scale, and balls made from the demo's sphere mesh.
-
-inline SimState Posed(SimMode mode, const Vector3d& position, const Vector3d& velocity = {},
-                      const Vector3d& scale = {1, 1, 1}) {
-    SimState s;
-    s.mode = mode;
-    s.position = position;
-    s.velocity = velocity;
-    s.scale = scale;
-    return s;
-}
-
-// A box of half-size `half_size` (the unit box scaled by its state).
-struct TestBox : SimObject {
-    TestBox(const char* name, const Vector3d& position, const Vector3d& half_size,
-            SimMode mode = SimMode::Fixed)
+// The simulator tests' one fixture. A body without drawing, a box (the unit box scaled to half-size
+// `size`) or a ball of the demo's sphere mesh, with the demo ball's cartoon parameters; a world.
+struct SimBody : SimObject {
+    SimBody(const char* name, SimMode mode, const Vector3d& at, const Vector3d& velocity = {},
+            const Vector3d& size = {1, 1, 1}, double r = 0)
         : SimObject(name) {
-        polyhedron = Make_Box();
+        const char* const mesh = TOVREL_SOURCE_DIR "/data/objects/sphere.poly";
+        polyhedron = r == 0 ? Make_Box() : Load_Poly_Mesh(mesh, {r, r, r}, {}).polyhedron;
         Compute_Half_Extent();
-        initial_state = state = Posed(mode, position, {}, half_size);
+        initial_state.mode = mode, initial_state.position = at, initial_state.velocity = velocity;
+        initial_state.scale = size;
+        state = new_state = initial_state;
+        max_squash = 0.45, max_stretch = 1.9, stretch_rate = 0.25, squash_rate = 1.0;
     }
 };
 
-// The cartoon parameters of the demo's ball.
-struct CartoonParameters {
-    double max_squash = 0.45;
-    double max_stretch = 1.9;
-    double stretch_rate = 0.25;
-    double squash_rate = 1.0;
-    double restitution = 1.0;
-};
-
-// A free ball of the given radius: the demo's sphere mesh, scaled.
-struct TestBall : SimObject {
-    TestBall(double radius, const Vector3d& position, const Vector3d& velocity,
-             const CartoonParameters& p = CartoonParameters())
-        : SimObject("Ball") {
-        polyhedron = Load_Poly_Mesh(TOVREL_SOURCE_DIR "/data/objects/sphere.poly",
-                                    {radius, radius, radius}, {})
-                         .polyhedron;
-        Compute_Half_Extent();
-        initial_state = state = Posed(SimMode::Free, position, velocity);
-        max_squash = p.max_squash;
-        max_stretch = p.max_stretch;
-        stretch_rate = p.stretch_rate;
-        squash_rate = p.squash_rate;
-        restitution = p.restitution;
+struct World {
+    explicit World(const Vector3d& gravity = {0, 0, -9.8}) {
+        sim.gravity = gravity;
+        sim.on_collision = [](Collision* c, void* w) { static_cast<World*>(w)->Note("+", *c); };
+        sim.on_separation = [](Collision* c, void* w) { static_cast<World*>(w)->Note("-", *c); };
+        sim.on_collision_user = sim.on_separation_user = this;
     }
+    SimBody& Add(bool active, const char* name, SimMode mode, const Vector3d& at,
+                 const Vector3d& velocity = {}, const Vector3d& size = {1, 1, 1}, double r = 0) {
+        bodies.push_back(std::make_unique<SimBody>(name, mode, at, velocity, size, r));
+        sim.Add_Object(bodies.back().get(), active);
+        return *bodies.back();
+    }
+    // A ball (body 0) above a floor whose top is z = 0 (body 1).
+    SimBody& Ball_Over_Floor(double r, const Vector3d& at, const Vector3d& velocity,
+                             SimMode floor = SimMode::Fixed) {
+        SimBody& ball = Add(true, "Ball", SimMode::Free, at, velocity, {1, 1, 1}, r);
+        Add(true, "Floor", floor, {0, 0, -1}, {}, {20, 20, 1});
+        return ball;
+    }
+    void Note(const char* sign, const Collision& c) {
+        events += sign + std::string(c.body_a->name) + "/" + c.body_b->name + " ";
+        journal.push_back(bodies[0]->state);
+    }
+    void Run_Until(size_t moments, double dt, double limit) {  // journal entries, or the clock
+        while (journal.size() < moments && sim.time < limit) {
+            ASSERT_TRUE(sim.Step(dt));
+        }
+    }
+    Collision& Record(int i, int j) { return *sim.pair_table->At(i, j); }
+
+    Tovrel sim;
+    std::vector<std::unique_ptr<SimBody>> bodies;
+    std::string events;             // "+A/B " when a contact became primary, "-A/B " when it ended
+    std::vector<SimState> journal;  // body 0's committed state, of the callback's time
 };
