@@ -26,18 +26,20 @@ struct Room {
         const Vector3d wall_at[] = {{-6, 0, 5.5}, {6, 0, 5.5},   {0, 0, 11.6},
                                     {0, 0, -0.5}, {0, 1.1, 5.5}, {0, -1.1, 5.5}};
         for (int i = 0; i < 6; ++i) {
-            bodies.push_back(std::make_unique<TestBox>("Wall", wall_at[i], half_walls[i]));
+            bodies.push_back(std::make_unique<SimBody>("Wall", SimMode::Fixed, wall_at[i],
+                                                       Vector3d(), half_walls[i]));
         }
         // A square grid filling the demo's block area, x in [-4.5, 4.5] and z in [6, 10].
         const int side = static_cast<int>(std::lround(std::sqrt(blocks)));
         for (int r = 0; r < side; ++r) {
             for (int c = 0; c < side; ++c) {
                 const Vector3d at(-4.5 + 9.0 * (c + 0.5) / side, 0, 6 + 4.0 * (r + 0.5) / side);
-                bodies.push_back(
-                    std::make_unique<TestBox>("Block", at, Vector3d(4.0 / side, 0.5, 1.8 / side)));
+                bodies.push_back(std::make_unique<SimBody>("Block", SimMode::Fixed, at, Vector3d(),
+                                                           Vector3d(4.0 / side, 0.5, 1.8 / side)));
             }
         }
-        bodies.push_back(std::make_unique<TestBall>(0.3, Vector3d(-4, 0, 5), Vector3d(7, 0, -7)));
+        bodies.push_back(std::make_unique<SimBody>("Ball", SimMode::Free, Vector3d(-4, 0, 5),
+                                                   Vector3d(7, 0, -7), Vector3d(1, 1, 1), 0.3));
         sim.gravity = Vector3d(0, 0, -9.8);
         for (auto& body : bodies) {
             sim.Add_Object(body.get(), true);
