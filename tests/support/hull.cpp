@@ -1,6 +1,5 @@
 #include "support/hull.h"
 
-#include <algorithm>
 #include <stdexcept>
 
 extern "C" {
@@ -9,25 +8,21 @@ extern "C" {
 
 ShapeTables Hull_Tables(std::vector<double> coordinates) {
     ShapeTables tables{std::move(coordinates), {}, {}};
-    qhT context;
-    qhT* qh = &context;
+    qhT context, *qh = &context;
     qh_zero(qh, stderr);
     char options[] = "qhull Qt";  // triangulated output
-    const int point_count = static_cast<int>(tables.coordinates.size() / 3);
-    if (qh_new_qhull(qh, 3, point_count, tables.coordinates.data(), False, options, nullptr,
-                     stderr) != 0) {
+    if (qh_new_qhull(qh, 3, static_cast<int>(tables.coordinates.size() / 3),
+                     tables.coordinates.data(), False, options, nullptr, stderr) != 0) {
         throw std::runtime_error("qhull failed");
     }
     facetT* facet;
-    FORALLfacets {
-        setT* vertices = qh_facet3vertex(qh, facet);  // clockwise seen from outside
-        vertexT *vertex, **vertexp;
-        FOREACHvertex_(vertices) {
-            tables.face_indices.push_back(qh_pointid(qh, vertex->point));
+    FORALLfacets {  // triangles, their corners listed clockwise seen from outside
+        setT* corners = qh_facet3vertex(qh, facet);
+        for (int k = 2; k >= 0; --k) {
+            tables.face_indices.push_back(qh_pointid(qh, SETelemt_(corners, k, vertexT)->point));
         }
-        tables.face_sizes.push_back(qh_setsize(qh, vertices));
-        std::reverse(tables.face_indices.end() - tables.face_sizes.back(), tables.face_indices.end());
-        qh_settempfree(qh, &vertices);
+        tables.face_sizes.push_back(3);
+        qh_settempfree(qh, &corners);
     }
     qh_freeqhull(qh, !qh_ALL);
     int still_long = 0, total_long = 0;

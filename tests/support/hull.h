@@ -1,7 +1,5 @@
 #pragma once
 
-#include <vector>
-
 #include "support/random.h"
 #include "support/shapes.h"
 
