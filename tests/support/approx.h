@@ -21,8 +21,7 @@ inline testing::AssertionResult Near(const Vector3d& a, const Vector3d& b, doubl
 inline testing::AssertionResult Same_Rotation(const Quaternion& a, const Quaternion& b,
                                               double within = 1e-12) {
     const double s = a.w * b.w + a.x * b.x + a.y * b.y + a.z * b.z < 0.0 ? -1.0 : 1.0;
-    if (std::fabs(a.w - s * b.w) > within) {
-        return testing::AssertionFailure() << "w " << a.w << " differs from " << s * b.w;
-    }
-    return Near({a.x, a.y, a.z}, s * Vector3d(b.x, b.y, b.z), within);
+    return std::fabs(a.w - s * b.w) > within
+               ? testing::AssertionFailure() << "w " << a.w << " differs from " << s * b.w
+               : Near({a.x, a.y, a.z}, s * Vector3d(b.x, b.y, b.z), within);
 }

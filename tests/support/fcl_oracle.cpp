@@ -22,9 +22,7 @@ std::shared_ptr<fcl::Convexd> Fcl_Convex(const ShapeTables& tables, const Matrix
 
 double Fcl_Distance(const fcl::Convexd& a, const fcl::Transform3d& ta, const fcl::Convexd& b,
                     const fcl::Transform3d& tb) {
-    fcl::DistanceRequestd request;
-    request.gjk_solver_type = fcl::GST_INDEP;
-    request.distance_tolerance = 1e-12;  // far below the 1e-7 agreement the cross-checks ask for
+    const fcl::DistanceRequestd request(false, false, 0.0, 0.0, 1e-12, fcl::GST_INDEP);
     fcl::DistanceResultd result;
     return fcl::distance(&a, ta, &b, tb, request, result);
 }

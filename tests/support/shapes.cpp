@@ -1,7 +1,5 @@
 #include "support/shapes.h"
 
-#include <cmath>
-
 std::unique_ptr<Polyhedron> ShapeTables::Build() const {
     return std::make_unique<Polyhedron>(coordinates.size() / 3, coordinates.data(),
                                         face_sizes.size(), face_sizes.data(), face_indices.data());
@@ -27,20 +25,4 @@ ShapeTables Paddle_Tables() {
             {8,  9,  10, 11, 7, 6,  5,  4,  0,  3,  7,  4,  2,  1,  5,  6,  1,  2,  14,
              13, 12, 15, 3,  0, 13, 14, 10, 9,  8,  11, 15, 12, 11, 10, 14, 15, 15, 14,
              2,  3,  3,  2,  6, 7,  9,  8,  12, 13, 13, 12, 0,  1,  1,  0,  4,  5}};
-}
-
-ShapeTables Prism_Tables(int sides) {
-    ShapeTables t{{}, {sides, sides}, {}};  // vertex i on the top ring (z = 1), sides + i below it
-    for (int k = 0; k < 2 * sides; ++k) {
-        const double angle = 2.0 * M_PI * k / sides, z = k < sides ? 1.0 : -1.0;
-        t.coordinates.insert(t.coordinates.end(), {std::cos(angle), std::sin(angle), z});
-        // The top, then the bottom, each counter-clockwise seen from outside.
-        t.face_indices.push_back(k < sides ? k : 3 * sides - 1 - k);
-    }
-    for (int i = 0; i < sides; ++i) {
-        const int j = (i + 1) % sides;
-        t.face_sizes.push_back(4);
-        t.face_indices.insert(t.face_indices.end(), {i, sides + i, sides + j, j});
-    }
-    return t;
 }

@@ -17,7 +17,6 @@ struct ShapeTables {
 ShapeTables Box_Tables();          // corners (+-1, +-1, +-1), the six faces +z, -z, +x, -x, +y, -y
 ShapeTables Tetrahedron_Tables();  // (0,0,0), (1,0,0), (0,1,0), (0,0,1)
 ShapeTables Paddle_Tables();       // the 16-vertex box with a tapered nose, 14 quadrilaterals
-ShapeTables Prism_Tables(int sides);  // a regular n-gon prism of radius 1 and half-height 1
 
 inline std::unique_ptr<Polyhedron> Make_Box() {
     return Box_Tables().Build();
