@@ -149,8 +149,8 @@ double VClip(Polyhedron& poly1, const Matrix4d& transform1, Feature*& f1, Vector
              Polyhedron& poly2, const Matrix4d& transform2, Feature*& f2, Vector3d& point2,
              Vector3d& normal) {
     ++vclip_call_count;
-    const WalkSide s1{transform1, ++poly1.stamp};
-    const WalkSide s2{transform2, ++poly2.stamp};
+    const WalkSide s1{transform1, poly1.Begin_Query(transform1)};
+    const WalkSide s2{transform2, poly2.Begin_Query(transform2)};
     const bool penetrating = Feature_Walk(poly1, s1, f1, poly2, s2, f2);
     const double d = std::fabs(Final_Distance(f1, s1, f2, s2, point1, point2, normal));
     return penetrating ? -d : d;
