@@ -1,0 +1,57 @@
+// Features within rounding of each other, and placements that give no distance at all: the walk
+// and the pair query answer contact, never end the program and never call such bodies apart.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "collision/body_pair_query.h"
+#include "collision/vclip.h"
+#include "support/shapes.h"
+
+// A small box resting its bottom edge across the top edge of a larger one, 2e-16 above it, the
+// stack tilted. From the lower box's top edge and the upper box's +x face, carried over from the
+// query before, the edge-edge and edge-face tests disagree by a rounding and hand the walk back
+// and forth between their two pairs: the walk ends that in contact.
+TEST(VClipTouching, EdgesCrossingWithinRoundingEndTheWalkInContact) {
+    auto lower = Make_Box(), upper = Make_Box();
+    Matrix4d ml, mu;  // their first three rows
+    // clang-format off
+    const double rows[24] = {
+        -0x1.f9645109807bap-2, -0x1.1f0cf7e58673fp-7, -0x1.460231f48eaf5p-4, 0, 0x1.f9f2ef412892p-5,
+        0x1.194297f8efb2p-2, -0x1.a720abb73c3eap-2, 0, 0x1.a17b98e76c29fp-5, -0x1.abbbdf8580d7ap-2,
+        -0x1.1485a1ed3230cp-2, 0, -0x1.164a37b6dee8fp-9, 0x1.25bdcc9891ed1p-7, -0x1.fde6428eb59fcp-9,
+        -0x1.7120b147fe338p-4, 0x1.fa2514e40e49fp-8, 0x1.04ba1693ba2f5p-8, 0x1.448df1611cf1fp-8,
+        -0x1.2168e098b0a41p-3, 0x1.885e421e34dfcp-8, -0x1.fff8a5bb86aeep-10, -0x1.fd144f1872d97p-8,
+        -0x1.672ba5dbc6d3ap-1};
+    // clang-format on
+    std::copy(rows, rows + 12, ml.m);
+    std::copy(rows + 12, rows + 24, mu.m);
+    Feature *top_edge = &lower->edges[1], *plus_x = &upper->faces[2];  // (1, 1, 1)-(-1, 1, 1); +x
+    Vector3d p1, p2, normal;
+    const unsigned long tests = vclip_state_test_count;
+    testing::internal::CaptureStderr();
+    EXPECT_LE(VClip(*lower, ml, top_edge, p1, *upper, mu, plus_x, p2, normal), 0.0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_LT(vclip_state_test_count - tests, 10u) << "the walk went round its loop";
+}
+
+// A NaN anywhere in a placement makes the distance NaN, which is no proof of a gap; a flattened
+// box (zero-length edges in the world) still has one, and gets it without a NaN.
+TEST(VClipTouching, APlacementWithoutADistanceIsContactAndNeverWritesNaN) {
+    auto a = Make_Box(), b = Make_Box();
+    ClosestFeatures record;
+    BodyPose pa, pb;
+    pb.position = {3, 0.2, 0.1};
+    ASSERT_FALSE(Query_Body_Pair(*a, pa, *b, pb, record));
+    pb.position.x = NAN;
+    EXPECT_TRUE(Query_Body_Pair(*a, pa, *b, pb, record));
+    EXPECT_EQ(record.distance, 1.0) << "the record keeps its last separation";
+    for (const Vector3d& scale : {Vector3d(0, 1, 1), Vector3d(1, 0, 1), Vector3d(0, 0, 0)}) {
+        pa.scale = scale;
+        pb.position = {3 + scale.x, 0.2, 0.1};  // 2 clear of the flattened box, reaching x = scale.x
+        ClosestFeatures flat;
+        EXPECT_FALSE(Query_Body_Pair(*a, pa, *b, pb, flat)) << scale.x << scale.y << scale.z;
+        EXPECT_NEAR(flat.distance, 2.0, 1e-12) << scale.x << scale.y << scale.z;
+        EXPECT_FALSE(std::isnan(flat.point_a.x + flat.point_b.y + flat.normal.z));
+    }
+}
