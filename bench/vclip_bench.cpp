@@ -1,10 +1,17 @@
-// The closest-feature walk against FCL's GJK distance on the same pairs of convex shapes. One
+// The closest-feature walk against two GJK solvers on the same pairs of convex shapes. One
 // body circles the other in small steps, turning as it goes, so each query finds the pair a
-// little moved from the last: the simulator's case. Three ways of answering each query:
+// little moved from the last: the simulator's case. Four ways of answering each query:
 //   Coherent  the walk from the features the previous query ended with
 //   Fresh     the walk from empty slots every time
-//   Gjk       FCL's GJK distance (independent solver)
+//   Bullet    Bullet's GJK, one detector kept for the whole run, so that each query starts from
+//             the separating axis of the last (its own way of using coherence)
+//   Gjk       FCL's GJK distance, which starts from scratch every time
 // The counter tests_per_query is the average number of state tests of the walk per query.
+#include <BulletCollision/CollisionShapes/btConvexHullShape.h>
+#include <BulletCollision/NarrowPhaseCollision/btGjkEpaPenetrationDepthSolver.h>
+#include <BulletCollision/NarrowPhaseCollision/btGjkPairDetector.h>
+#include <BulletCollision/NarrowPhaseCollision/btPointCollector.h>
+#include <BulletCollision/NarrowPhaseCollision/btVoronoiSimplexSolver.h>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -20,12 +27,13 @@
 
 namespace {
 
-// A shape with its size baked into its coordinates, for both the walk and FCL.
+// A shape with its size baked into its coordinates, for the walk and both GJK solvers.
 struct Shape {
     ShapeTables tables;
     std::unique_ptr<Polyhedron> polyhedron;
     std::shared_ptr<fcl::Convexd> convex;
-    double radius = 0.0;  // of the smallest origin-centred sphere around it
+    btConvexHullShape hull;  // without a margin: the bare polytope, as the others see it
+    double radius = 0.0;     // of the smallest origin-centred sphere around it
 
     explicit Shape(ShapeTables t) : tables(std::move(t)) {
         polyhedron = tables.Build();
@@ -34,7 +42,10 @@ struct Shape {
             const Vector3d p(tables.coordinates[i], tables.coordinates[i + 1],
                              tables.coordinates[i + 2]);
             radius = std::max(radius, p.Length());
+            hull.addPoint(btVector3(p.x, p.y, p.z), false);
         }
+        hull.recalcLocalAabb();
+        hull.setMargin(0.0);
     }
 };
 
@@ -67,6 +78,7 @@ constexpr int kPoses = 720;
 struct Orbit {
     std::vector<Matrix4d> transforms;
     std::vector<fcl::Transform3d> fcl_transforms;
+    std::vector<btTransform> bullet_transforms;
 
     Orbit(double radius) {
         Vector3d tilt(1, 2, 3);
@@ -87,6 +99,10 @@ struct Orbit {
                 }
             }
             fcl_transforms.push_back(t);
+            bullet_transforms.emplace_back(
+                btMatrix3x3(m(0, 0), m(0, 1), m(0, 2), m(1, 0), m(1, 1), m(1, 2), m(2, 0), m(2, 1),
+                            m(2, 2)),
+                btVector3(m(0, 3), m(1, 3), m(2, 3)));
         }
     }
 };
@@ -163,10 +179,30 @@ void Gjk(benchmark::State& state) {
     }
 }
 
+void Bullet(benchmark::State& state) {
+    Pair& pair = The_Pair(static_cast<int>(state.range(0)));
+    state.SetLabel(kPairNames[state.range(0)]);
+    btVoronoiSimplexSolver simplex;
+    btGjkEpaPenetrationDepthSolver penetration;
+    btGjkPairDetector detector(&pair.fixed.hull, &pair.moving.hull, &simplex, &penetration);
+    btDiscreteCollisionDetectorInterface::ClosestPointInput input;
+    input.m_transformA.setIdentity();
+    int pose = 0;
+    for (auto _ : state) {
+        input.m_transformB = pair.orbit.bullet_transforms[pose];
+        btPointCollector result;
+        detector.getClosestPoints(input, result, nullptr);
+        const double d = result.m_distance;
+        benchmark::DoNotOptimize(d);
+        pose = (pose + 1) % kPoses;
+    }
+}
+
 }  // namespace
 
 BENCHMARK(Coherent)->DenseRange(0, 3);
 BENCHMARK(Fresh)->DenseRange(0, 3);
+BENCHMARK(Bullet)->DenseRange(0, 3);
 BENCHMARK(Gjk)->DenseRange(0, 3);
 
 BENCHMARK_MAIN();

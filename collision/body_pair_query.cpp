@@ -19,7 +19,7 @@ bool Query_Body_Pair(Polyhedron& shape_a, const BodyPose& pose_a, Polyhedron& sh
     Vector3d normal;
     const double d = VClip(shape_a, transform_a, record.feature_a, point_a, shape_b, transform_b,
                            record.feature_b, point_b, normal);
-    if (d <= 0.0) {
+    if (!(d > 0.0)) {  // a NaN distance (degenerate placement) is no proof of a gap
         return true;
     }
     record.point_a = point_a;

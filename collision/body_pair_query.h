@@ -29,7 +29,8 @@ struct ClosestFeatures {
 };
 
 // Places both shapes by their poses and runs the closest-feature walk from the record's features.
-// Returns true when the bodies touch or interpenetrate (a distance of exactly 0 counts as contact),
+// Returns true when the bodies touch or interpenetrate (a distance of exactly 0 counts as contact,
+// and so does the NaN of a degenerate placement, such as a zero scale),
 // leaving the record's points, distance and normal as they were; otherwise stores them and returns
 // false. The features are updated either way.
 bool Query_Body_Pair(Polyhedron& shape_a, const BodyPose& pose_a, Polyhedron& shape_b,

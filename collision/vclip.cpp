@@ -67,7 +67,17 @@ bool Feature_Walk(Polyhedron& poly1, const WalkSide& s1, Feature*& f1, Polyhedro
     } else if (f2 == nullptr) {
         f2 = &poly2.vertices[0];
     }
+    // In exact arithmetic each step brings the features closer or proves contact, so the walk never
+    // holds a pair twice. Two features within rounding of each other (edges crossing at a gap of a
+    // few ulps) can make the tests of the two disagree and send the walk back and forth between
+    // them: coming back to the pair held two tests back means that they touch.
+    const Feature* before1 = nullptr;  // the pair held before the latest test
+    const Feature* before2 = nullptr;
     for (unsigned long tests = 1;; ++tests) {
+        const Feature* two_back1 = before1;
+        const Feature* two_back2 = before2;
+        before1 = f1;
+        before2 = f2;
         const StepResult result = State_Test(f1, s1, poly1, f2, s2, poly2);
         ++vclip_state_test_count;
         if (tests >= limit) {
@@ -76,6 +86,9 @@ bool Feature_Walk(Polyhedron& poly1, const WalkSide& s1, Feature*& f1, Polyhedro
         }
         if (result != StepResult::Continue) {
             return result == StepResult::Penetrating;
+        }
+        if (f1 == two_back1 && f2 == two_back2) {
+            return true;
         }
     }
 }
@@ -136,8 +149,8 @@ double VClip(Polyhedron& poly1, const Matrix4d& transform1, Feature*& f1, Vector
              Polyhedron& poly2, const Matrix4d& transform2, Feature*& f2, Vector3d& point2,
              Vector3d& normal) {
     ++vclip_call_count;
-    const WalkSide s1{transform1, ++poly1.stamp};
-    const WalkSide s2{transform2, ++poly2.stamp};
+    const WalkSide s1{transform1, poly1.Begin_Query(transform1)};
+    const WalkSide s2{transform2, poly2.Begin_Query(transform2)};
     const bool penetrating = Feature_Walk(poly1, s1, f1, poly2, s2, f2);
     const double d = std::fabs(Final_Distance(f1, s1, f2, s2, point1, point2, normal));
     return penetrating ? -d : d;

@@ -1,6 +1,7 @@
 #include "geometry/polyhedron.h"
 
 #include <cstdint>
+#include <cstring>
 #include <unordered_map>
 
 #include "geometry/generic_exception.h"
@@ -160,6 +161,15 @@ void Polyhedron::Append_To_Ring(PolyFace& face, FeatureLink* link) {
     link->next = face.sides;
     last->next = link;
     face.sides->prev = link;
+}
+
+unsigned Polyhedron::Begin_Query(const Matrix4d& transform) {
+    ++stamp;
+    if (placed_stamp_ == 0 || std::memcmp(transform.m, placed_by_.m, sizeof transform.m) != 0) {
+        placed_by_ = transform;
+        placed_stamp_ = stamp;
+    }
+    return placed_stamp_;
 }
 
 double Polyhedron::X_Half_Extent() const {

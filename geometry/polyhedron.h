@@ -126,8 +126,14 @@ public:
     std::vector<PolyVertex> vertices;
     std::vector<PolyEdge> edges;
     std::vector<PolyFace> faces;
-    // Raised once per collision query on this polyhedron; the stamp the caches are checked against.
+    // Raised once per collision query on this polyhedron.
     unsigned stamp = 0;
+
+    // Starts a collision query that places the polyhedron by `transform`: raises `stamp` and
+    // returns the stamp that the query's world values are to carry. A query placed bit for bit as
+    // the last one would compute every world value the same again (a fixed body, or one that did
+    // not move between two queries), so it gets that query's stamp and finds the caches current.
+    unsigned Begin_Query(const Matrix4d& transform);
 
 private:
     PolyEdge& Create_Edge(PolyFace& face, PolyVertex* tail, PolyVertex* head);
@@ -135,4 +141,6 @@ private:
     static void Append_To_Ring(PolyFace& face, FeatureLink* link);
 
     std::vector<FeatureLink> links_;  // storage of every list node of the vertices and faces
+    Matrix4d placed_by_;              // the transform of the last query
+    unsigned placed_stamp_ = 0;       // the stamp its world values carry; 0 before any query
 };

@@ -16,15 +16,6 @@ void Matrix4d::Set_Translation(const Vector3d& t) {
     (*this)(2, 3) = t.z;
 }
 
-Vector3d Matrix4d::Transform_Point(const Vector3d& p) const {
-    const Matrix4d& a = *this;
-    const double x = a(0, 0) * p.x + a(0, 1) * p.y + a(0, 2) * p.z + a(0, 3);
-    const double y = a(1, 0) * p.x + a(1, 1) * p.y + a(1, 2) * p.z + a(1, 3);
-    const double z = a(2, 0) * p.x + a(2, 1) * p.y + a(2, 2) * p.z + a(2, 3);
-    const double w = a(3, 0) * p.x + a(3, 1) * p.y + a(3, 2) * p.z + a(3, 3);
-    return {x / w, y / w, z / w};
-}
-
 Matrix4d operator*(const Matrix4d& a, const Matrix4d& b) {
     Matrix4d c;
     for (int r = 0; r < 4; ++r) {

@@ -1,12 +1,5 @@
 #include "math/vector3d.h"
 
-void Vector3d::Set_Length(double length) {
-    const double current = Length();
-    if (current != 0.0) {
-        *this *= length / current;
-    }
-}
-
 bool Vector3d::Is_Near_Zero() const {
     auto near_zero = [](double c) { return -kNearZero < c && c < kNearZero; };
     return near_zero(x) && near_zero(y) && near_zero(z);

@@ -16,7 +16,12 @@ struct Vector3d {
     double Squared_Length() const { return x * x + y * y + z * z; }
 
     // Scales the vector to length `length`; a vector of length exactly 0 is left as it is.
-    void Set_Length(double length);
+    void Set_Length(double length) {
+        const double current = Length();
+        if (current != 0.0) {
+            *this *= length / current;
+        }
+    }
 
     // True when every component lies strictly inside (-1e-13, 1e-13).
     bool Is_Near_Zero() const;
