@@ -127,7 +127,7 @@ void Flat_Contact(Collision& c) {
 // Moves X along unit direction `d` until it is within kPushOutPrecision of touching the other
 // body of `c`, and separated from it. With `only_if_penetrating`, a pair that does not touch is
 // left alone.
-void Push_Out(Collision& c, SimObject& x, const Vector3d& d, bool only_if_penetrating) {
+void Search_Out(Collision& c, SimObject& x, const Vector3d& d, bool only_if_penetrating) {
     const Vector3d origin = x.new_state.position;
     auto place = [&](double k) { x.new_state.position = origin + k * d; };
     auto touches = [&] { return Query_Pair(c); };
@@ -168,6 +168,21 @@ void Push_Out(Collision& c, SimObject& x, const Vector3d& d, bool only_if_penetr
         }
     }
     place(free);
+}
+
+// The search queries the pair at trial positions, up to 100 units away; what the contact goes by
+// (its normal, and its contact point as the pivot of the turn) stays that of the pair's last
+// separation before the contact, however far a search wanders.
+void Push_Out(Collision& c, SimObject& x, const Vector3d& d, bool only_if_penetrating) {
+    const Vector3d point_a = c.point_a;
+    const Vector3d point_b = c.point_b;
+    const double distance = c.distance;
+    const Vector3d normal = c.normal;
+    Search_Out(c, x, d, only_if_penetrating);
+    c.point_a = point_a;
+    c.point_b = point_b;
+    c.distance = distance;
+    c.normal = normal;
 }
 
 // If X has sunk into the other body of waiting contact `q`, moves it back out sideways, across the
