@@ -10,8 +10,6 @@ namespace {
 // The ball's centre stays within kBallTravel of x = 0, and is caught at the paddle's top.
 constexpr double kBallTravel = kWallFaceX - kBallRadius;
 constexpr double kCatchHeight = kPaddleTopZ + kBallRadius;
-// Kept this far from the middle the paddle never reaches a wall, where it would pin the ball.
-constexpr double kPaddleTravel = kWallFaceX - kPaddleHalfWidth;
 
 // Speed steps per unit of distance. One step moves the paddle 0.06 units a tick, so the gap
 // closes by about an eighth a tick at most and the paddle settles without swinging about.

@@ -153,6 +153,8 @@ void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events) {
 
     g_pPaddle = std::make_unique<Paddle>(
         "Paddle", Still_State(SimMode::Driven, Vector3d(), kPaddleScale), 1.0, 1.0, 1.0, 1.0, 1.0);
+    g_pPaddle->min_x = -kPaddleTravel;
+    g_pPaddle->max_x = kPaddleTravel;
     g_pView->Add_Render_Object(g_pPaddle.get());
     g_pSimulator->Add_Object(g_pPaddle.get(), true);
 

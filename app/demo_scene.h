@@ -48,6 +48,8 @@ constexpr double kBallRadius = static_cast<double>(0.3f);
 const Vector3d kPaddleScale(1.5, 1.5, 0.1);
 constexpr double kPaddleHalfWidth = 1.5;
 constexpr double kPaddleTopZ = 4 * 0.1;
+// How far the paddle's centre goes either way: steered into a side wall, it stops against it.
+constexpr double kPaddleTravel = kWallFaceX - kPaddleHalfWidth;
 
 constexpr int kGridRows = 5;
 constexpr int kGridColumns = 5;

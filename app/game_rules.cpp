@@ -66,10 +66,9 @@ void Play_Tick(void* /*user*/) {
     g_pView->Update_Paddle_Speed();
     g_pPaddle->Set_Velocity(Paddle::Velocity_For_Speed(g_pView->Get_Paddle_Speed()));
 
-    // The ball leaves the room only onto the slab. Should the simulation lose it some other way
-    // (squeezed between the paddle and a wall, which the paddle passes through, it can be pushed
-    // out through the wall), the scene starts over just the same rather than the game waiting for
-    // ever on a ball that falls past the slab.
+    // The ball leaves the room only onto the slab. Should the simulation ever lose it some other
+    // way (pushed out through a wall), the scene starts over just the same rather than the game
+    // waiting for ever on a ball that falls past the slab.
     const bool ball_lost = Ball_In_Play() && !Ball_Within_Bounds(g_pBall->state.position);
     if (ball_lost && g_pEvents != nullptr) {
         g_pEvents->Ball_Lost(g_pBall->state.position);

@@ -132,5 +132,10 @@ std::string Usage(const char* program) {
            "                        fast as possible, printing its events and a summary\n"
            "  -h, --help            this text\n"
            "\n"
+           "Exit status: 0 when the program ran as asked (window closed, q, --quit-after, a\n"
+           "--headless run completed, whatever happened in the game, or --help); 1 when it could\n"
+           "not run (no display, a missing or broken objects/sphere.poly); 2 for a bad command\n"
+           "line. A broken internal invariant aborts the program (134 in a shell).\n"
+           "\n"
            "The toolkit's standard options still work:\n";
 }

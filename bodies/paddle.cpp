@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 #include "bodies/subdivided_face.h"
 #include "render/pose.h"
 
@@ -92,4 +94,8 @@ void Paddle::Get_State_At(double t, const Vector3d&, SimState& out) {
     out.position = state.position + (t - state.time) * paddle_velocity;
     out.velocity = paddle_velocity;
     out.time = t;
+    if (out.position.x <= min_x || out.position.x >= max_x) {
+        out.position.x = std::clamp(out.position.x, min_x, max_x);
+        out.velocity.x = 0.0;
+    }
 }

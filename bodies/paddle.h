@@ -1,5 +1,7 @@
 #pragma once
 
+#include <limits>
+
 #include "bodies/cube.h"
 
 // The body the player steers: a box with a tapered nose along +z, drawn in blue, moving
@@ -18,10 +20,13 @@ public:
 
     void Draw() override;
 
-    // The committed state carried along at `paddle_velocity` from its time to t; gravity is unused.
+    // The committed state carried along at `paddle_velocity` from its time to t, its x kept
+    // within [min_x, max_x], where it stops as against a wall; gravity is unused.
     void Get_State_At(double t, const Vector3d& gravity, SimState& out) override;
 
     Vector3d paddle_velocity;  // world units per second
+    double min_x = -std::numeric_limits<double>::infinity();  // of the centre
+    double max_x = std::numeric_limits<double>::infinity();
 };
 
 // The paddle's collision shape: 16 vertices, 14 quadrilaterals (see paddle.cpp).

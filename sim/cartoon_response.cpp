@@ -20,9 +20,16 @@ constexpr double kPushOutPrecision = 0.001;
 // direction never leads to (or away from) the other body; the body then stays where it was.
 constexpr int kPushOutSteps = 1000;
 
-// The body that deforms: the free one of the pair.
+// The body that deforms: the free one of the pair (body A when both are), else the resting one.
+// A fixed or driven body goes on as its own motion says.
 SimObject& Deforming_Body(const Collision& c) {
-    return c.body_a->state.mode == SimMode::Free ? *c.body_a : *c.body_b;
+    if (c.body_a->state.mode == SimMode::Free) {
+        return *c.body_a;
+    }
+    if (c.body_b->state.mode == SimMode::Free) {
+        return *c.body_b;
+    }
+    return c.body_a->state.mode == SimMode::Resting ? *c.body_a : *c.body_b;
 }
 
 SimObject& Other_Body(const Collision& c, const SimObject& x) {
@@ -120,7 +127,7 @@ void Flat_Contact(Collision& c) {
 // Moves X along unit direction `d` until it is within kPushOutPrecision of touching the other
 // body of `c`, and separated from it. With `only_if_penetrating`, a pair that does not touch is
 // left alone.
-void Push_Out(Collision& c, SimObject& x, const Vector3d& d, bool only_if_penetrating) {
+void Search_Out(Collision& c, SimObject& x, const Vector3d& d, bool only_if_penetrating) {
     const Vector3d origin = x.new_state.position;
     auto place = [&](double k) { x.new_state.position = origin + k * d; };
     auto touches = [&] { return Query_Pair(c); };
@@ -163,6 +170,21 @@ void Push_Out(Collision& c, SimObject& x, const Vector3d& d, bool only_if_penetr
     place(free);
 }
 
+// The search queries the pair at trial positions, up to 100 units away; what the contact goes by
+// (its normal, and its contact point as the pivot of the turn) stays that of the pair's last
+// separation before the contact, however far a search wanders.
+void Push_Out(Collision& c, SimObject& x, const Vector3d& d, bool only_if_penetrating) {
+    const Vector3d point_a = c.point_a;
+    const Vector3d point_b = c.point_b;
+    const double distance = c.distance;
+    const Vector3d normal = c.normal;
+    Search_Out(c, x, d, only_if_penetrating);
+    c.point_a = point_a;
+    c.point_b = point_b;
+    c.distance = distance;
+    c.normal = normal;
+}
+
 // If X has sunk into the other body of waiting contact `q`, moves it back out sideways, across the
 // primary contact's direction `inward`, so that the primary contact is not disturbed.
 void Push_Out_Second_Contact(Collision& q, SimObject& x, const Vector3d& inward) {
@@ -176,28 +198,7 @@ void Push_Out_Second_Contact(Collision& q, SimObject& x, const Vector3d& inward)
     Push_Out(q, x, across, true);
 }
 
-}  // namespace
-
-void Start_Response(Collision& c, double t) {
-    c.start_time = t;
-    SimObject& x = Deforming_Body(c);
-    const SimObject& other = Other_Body(c, x);
-    const Vector3d n = Outward_Normal(c, x);
-    Vector3d approach = x.state.velocity;
-    if (other.state.mode == SimMode::Driven) {
-        approach -= other.state.velocity;
-    }
-    c.impact_speed = x.state.velocity.Length();
-    const bool moving_apart = Dot(approach, n) > 0.0;
-    if (c.impact_speed < kRestSpeed) {
-        Rest_Contact(c, moving_apart);
-        return;
-    }
-    if (moving_apart) {
-        Flat_Contact(c);
-        return;
-    }
-
+void Bounce(Collision& c, SimObject& x, const Vector3d& n) {
     c.resting = false;
     const Vector3d u = x.state.velocity * (1.0 / c.impact_speed);
     Set_Squash_Phase(c, x, false);
@@ -211,6 +212,65 @@ void Start_Response(Collision& c, double t) {
     // the incoming direction to the outgoing one.
     Set_Spin(c, u, Cross(n, u), 2.0 * Angle_To_Normal(u, n));
     c.end_time = c.release_time + c.squash_time + c.start_time;
+}
+
+// A resting body that a driven one runs into is no wall for the driven body: it wakes up and
+// bounces off it as off a wall that moves with the driven body, so the bounce is worked out in
+// the driven body's frame and the driven body's velocity added back. It leaves at least as fast
+// as the driven body moves along the normal, however slow the push.
+void Knock_Away(Collision& c, SimObject& x, const SimObject& driven, const Vector3d& n,
+                const Vector3d& approach) {
+    x.state.mode = SimMode::Free;
+    x.state.velocity = approach;
+    c.impact_speed = std::max(approach.Length(), kRestSpeed);
+    x.state.velocity.Set_Length(c.impact_speed);
+    Bounce(c, x, n);
+    x.state.velocity += driven.state.velocity;
+}
+
+}  // namespace
+
+// From body A towards body B, or straight up when they share a centre; the pivot of the turn is
+// midway between them.
+void Give_Direction_If_Unknown(Collision& c) {
+    if (!c.normal.Vanishes()) {
+        return;
+    }
+    const Vector3d& a = c.body_a->state.position;
+    const Vector3d& b = c.body_b->state.position;
+    c.normal = b - a;
+    if (c.normal.Vanishes()) {
+        c.normal = Vector3d(0.0, 0.0, 1.0);
+    }
+    c.normal.Set_Length(1.0);
+    c.point_a = c.point_b = 0.5 * (a + b);
+}
+
+void Start_Response(Collision& c, double t) {
+    c.start_time = t;
+    SimObject& x = Deforming_Body(c);
+    const SimObject& other = Other_Body(c, x);
+    const Vector3d n = Outward_Normal(c, x);
+    const bool driven = other.state.mode == SimMode::Driven;
+    Vector3d approach = x.state.velocity;
+    if (driven) {
+        approach -= other.state.velocity;
+    }
+    const bool moving_apart = Dot(approach, n) > 0.0;
+    if (driven && Dot(approach, n) < 0.0 && x.state.mode == SimMode::Resting) {
+        Knock_Away(c, x, other, n, approach);
+        return;
+    }
+    c.impact_speed = x.state.velocity.Length();
+    if (c.impact_speed < kRestSpeed) {
+        Rest_Contact(c, moving_apart);
+        return;
+    }
+    if (moving_apart) {
+        Flat_Contact(c);
+        return;
+    }
+    Bounce(c, x, n);
 }
 
 double Scale_At(const Collision& c, double tau) {

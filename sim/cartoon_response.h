@@ -5,7 +5,8 @@
 struct Collision;
 
 // What a contact does to its bodies. There are no impulses and no contact forces: when a contact
-// becomes primary, the body that deforms (the free one) gets a timetable. It squashes against the
+// becomes primary, the body that deforms (the free or resting one; a fixed or driven body is never
+// deformed, turned or moved by a contact) gets a timetable. It squashes against the
 // other body for `squash_time` seconds (its scale along the stretch axis falls from
 // `impact_stretch` to `squash_scale` along a quarter sine), then springs back for `release_time`
 // seconds (rising to `release_stretch` along a quarter cosine), turning about the contact point
@@ -13,8 +14,14 @@ struct Collision;
 //   bounce: the velocity is mirrored at the contact plane and scaled by the restitution;
 //   rest:   a slow impact (speed below 1); the body stops dead, squashes, recovers, and at the end
 //           of the contact comes to rest;
-//   flat:   the bodies already move apart; nothing deforms and the contact ends at once.
+//   flat:   the bodies already move apart; nothing deforms and the contact ends at once;
+//   knock:  a driven body runs into a resting one, which wakes up and bounces off it.
 // Angles handed to rotations are degrees.
+
+// Gives a new contact the direction its response and push-outs go by when the pair never was
+// found apart (or not since a Reset): the line between the bodies' centres. Other records keep
+// the normal of their last separated query.
+void Give_Direction_If_Unknown(Collision& c);
 
 // Sets the whole timetable of a contact that becomes primary at time t, and the deforming body's
 // new committed velocity and stretch flag.

@@ -44,6 +44,11 @@ void Tovrel::Deactivate_Object(SimObject* body) {
 }
 
 void Tovrel::Activate_Object(SimObject* body) {
+    const int i = body->sim_index;
+    if (i < 0 || i >= static_cast<int>(objects.size()) || objects[i] != body) {
+        std::fprintf(stderr, "Tovrel::Activate_Object: Object %s not in sim\n", body->name);
+        return;
+    }
     const bool active =
         std::any_of(active_objects.begin(), active_objects.end(),
                     [&](const SimObject* b) { return b->sim_index == body->sim_index; });
@@ -60,6 +65,13 @@ bool Tovrel::Reset() {
     contact_queue.Clear();
     if (!pair_table) {
         pair_table = std::make_unique<PairTable>(objects);
+    }
+    // The closest features carry over, to start the next queries beside their answers; the last
+    // separation does not describe the bodies put back, so no contact may go by its normal.
+    for (int i = 0; i < pair_table->Size(); ++i) {
+        for (int j = i + 1; j < pair_table->Size(); ++j) {
+            pair_table->At(i, j)->normal = Vector3d();
+        }
     }
     time = 0.0;
     return true;
@@ -148,6 +160,7 @@ int Tovrel::Advance_To_Event(double t, std::vector<Collision*>& found) {
 
 void Tovrel::Process_New_Collisions(const std::vector<Collision*>& found) {
     for (Collision* c : found) {
+        Give_Direction_If_Unknown(*c);
         c->secondary = false;
         contacts[Pair_Key(*c)] = c;
         if (c->body_a->Add_Collision(c)) {
@@ -181,17 +194,20 @@ void Tovrel::End_Contact() {
     contacts.erase(Pair_Key(*c));
     contact_queue.Pop();
 
-    // The newest waiting contact of either body takes over; body B's wins.
-    Collision* next = nullptr;
-    if (c->body_a->Remove_Collision(c)) {
-        next = c->body_a->collisions.front();
-    }
-    if (c->body_b->Remove_Collision(c)) {
-        next = c->body_b->collisions.front();
-    }
-    if (next != nullptr) {
-        next->secondary = false;
-        Make_Primary(next);
+    // Each body left with only waiting contacts would stay frozen: its newest one takes over. A
+    // body may already have a primary contact left (one that a partner promoted), and then needs
+    // none; so no record is ever queued twice.
+    for (SimObject* body : {c->body_a, c->body_b}) {
+        if (!body->Remove_Collision(c)) {
+            continue;
+        }
+        const bool has_primary = std::any_of(body->collisions.begin(), body->collisions.end(),
+                                             [](const Collision* k) { return !k->secondary; });
+        if (!has_primary) {
+            Collision* next = body->collisions.front();
+            next->secondary = false;
+            Make_Primary(next);
+        }
     }
 }
 

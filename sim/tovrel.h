@@ -29,6 +29,7 @@ public:
     Tovrel& operator=(const Tovrel&) = delete;
 
     void Add_Object(SimObject* body, bool make_active);
+    // A body that was never added is refused with a message.
     void Activate_Object(SimObject* body);
     void Deactivate_Object(SimObject* body);
 

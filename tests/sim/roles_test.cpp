@@ -1,0 +1,86 @@
+// Fixed and driven bodies keep their roles in a contact; a ball never hangs on waiting contacts.
+#include <gtest/gtest.h>
+
+#include "sim/collision.h"
+#include "sim_bodies.h"
+
+namespace {
+
+// A box carried along at its committed velocity, as the paddle is.
+struct Carried : SimBody {
+    using SimBody::SimBody;
+    void Get_State_At(double t, const Vector3d&, SimState& out) override {
+        out = state;
+        out.position = state.position + (t - state.time) * state.velocity;
+        out.time = t;
+    }
+};
+
+// The paddle's case: 3.6 units a second along +x into a ball resting 2 units ahead of its face.
+TEST(Roles, ADrivenBodyCarriesOnThroughARestingOneAndKnocksItAway) {
+    World w({0, 0, 0});
+    SimBody& ball = w.Add(true, "Ball", SimMode::Resting, {0.3, 0, 0}, {}, {1, 1, 1}, 0.3);
+    Carried paddle("Paddle", SimMode::Driven, {-3, 0, 0}, {3.6, 0, 0}, {1, 1, 0.2});
+    w.sim.Add_Object(&paddle, true);
+    w.sim.Reset();
+    for (int tick = 0; tick < 120; ++tick) {
+        ASSERT_TRUE(w.sim.Step(1.0 / 60));
+    }
+    EXPECT_NEAR(paddle.state.position.x, -3 + 2 * 3.6, 1e-9);  // as its own motion says
+    EXPECT_EQ(paddle.state.velocity.x, 3.6);
+    EXPECT_EQ(ball.state.mode, SimMode::Free);
+    EXPECT_GE(ball.state.velocity.x, 3.6);
+    EXPECT_GT(ball.state.position.x - 0.3, paddle.state.position.x + 1.0) << w.events;
+}
+
+// No separated query ever gave the pair a normal; the ball still comes out within the first step,
+// turning about a real axis.
+TEST(Roles, AFreeBodyStartingInsideAFixedOneComesOutWithinTheStep) {
+    World w;
+    SimBody& ball = w.Ball_Over_Floor(0.3, {0.2, 0.1, -0.1}, {1, 0, 0});
+    w.sim.Reset();
+    for (int tick = 0; tick < 120; ++tick) {
+        ASSERT_TRUE(w.sim.Step(1.0 / 60));
+        ASSERT_GT(ball.state.position.z, 0.0) << "still in the floor at tick " << tick;
+        ASSERT_NEAR(ball.state.orientation.Magnitude(), 1.0, 1e-9) << "tick " << tick;
+    }
+}
+
+// Two balls squeezed between two walls, every pair touching at the first probe: the balls'
+// contact comes first and each wall contact waits behind it, one on each ball. When it ends both
+// must take up their own, or one ball hangs in the air until a Reset.
+TEST(Roles, WhenASharedContactEndsEachBallTakesUpItsWaitingOne) {
+    World w;
+    SimBody& a = w.Add(true, "A", SimMode::Free, {-0.29, 0, 1}, {3, 0, 0}, {1, 1, 1}, 0.3);
+    SimBody& b = w.Add(true, "B", SimMode::Free, {0.29, 0, 1}, {}, {1, 1, 1}, 0.3);
+    w.Add(true, "Left", SimMode::Fixed, {-1.5, 0, 1}, {}, {1, 1, 2});
+    w.Add(true, "Right", SimMode::Fixed, {1.5, 0, 1}, {}, {1, 1, 2});
+    w.Add(true, "Floor", SimMode::Fixed, {0, 0, -1}, {}, {3, 3, 1});
+    w.sim.Reset();
+    int waits = 0;
+    for (int tick = 0; tick < 180; ++tick) {
+        ASSERT_TRUE(w.sim.Step(1.0 / 60));
+        for (const SimBody* ball : {&a, &b}) {
+            bool going = ball->collisions.empty();
+            for (const Collision* c : ball->collisions) {
+                going = going || !c->secondary;
+                waits += c->secondary;
+            }
+            ASSERT_TRUE(going) << ball->name << " has only waiting contacts at tick " << tick;
+        }
+    }
+    EXPECT_GT(waits, 0) << "the scene never made a contact wait: " << w.events;
+}
+
+TEST(Roles, ABodyNeverAddedIsRefusedActivation) {
+    World w;
+    w.Ball_Over_Floor(0.3, {0, 0, 1}, {});
+    w.sim.Reset();
+    SimBody stranger("Stranger", SimMode::Free, {});
+    testing::internal::CaptureStderr();
+    w.sim.Activate_Object(&stranger);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Tovrel::Activate_Object: Object Stranger not in sim\n");
+    EXPECT_TRUE(w.sim.Step(1.0 / 60));
+}
+
+}  // namespace
