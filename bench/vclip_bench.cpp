@@ -18,8 +18,8 @@
 #include <memory>
 #include <vector>
 
+#include "bench/sphere_tables.h"
 #include "collision/vclip.h"
-#include "geometry/poly_mesh.h"
 #include "math/quaternion.h"
 #include "support/fcl_oracle.h"
 #include "support/hull.h"
@@ -55,19 +55,6 @@ ShapeTables Scaled(ShapeTables t, const Vector3d& s) {
         t.coordinates[i + 1] *= s.y;
         t.coordinates[i + 2] *= s.z;
     }
-    return t;
-}
-
-// The demo's ball: the mesh file's icosphere at a scale of 0.3.
-ShapeTables Ball_Tables() {
-    const PolyMesh mesh =
-        Load_Poly_Mesh(TOVREL_SOURCE_DIR "/data/objects/sphere.poly", {0.3, 0.3, 0.3}, {0, 0, 0});
-    ShapeTables t;
-    for (const Vector3d& v : mesh.mesh_vertices) {
-        t.coordinates.insert(t.coordinates.end(), {v.x, v.y, v.z});
-    }
-    t.face_sizes = mesh.face_sizes;
-    t.face_indices = mesh.vertex_indices;
     return t;
 }
 
@@ -119,8 +106,8 @@ struct Pair {
 
 Pair& The_Pair(int which) {
     static Pair box_box(Box_Tables(), Scaled(Box_Tables(), {0.5, 1.0, 1.5}));
-    static Pair ball_box(Scaled(Box_Tables(), {2.0, 2.0, 0.25}), Ball_Tables());
-    static Pair ball_ball(Ball_Tables(), Ball_Tables());
+    static Pair ball_box(Scaled(Box_Tables(), {2.0, 2.0, 0.25}), Sphere_Tables(0.3));
+    static Pair ball_ball(Sphere_Tables(0.3), Sphere_Tables(0.3));
     static Pair hulls = [] {
         TestRandom random(500);
         ShapeTables a = Random_Hull_Tables(random, 500);

@@ -10,18 +10,19 @@
 // It prints how many queries ended the program ("Cycling in vclip"), gave a NaN, or answered with
 // the wrong sign where the gap exceeds 1e-12 of the size, and the worst distance error.
 #include <setjmp.h>
-#include <csignal>
+
+#include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "bench/sphere_tables.h"
 #include "collision/body_pair_query.h"
 #include "collision/vclip.h"
-#include "geometry/poly_mesh.h"
 #include "support/shapes.h"
 
 namespace {
@@ -42,25 +43,29 @@ struct Kind {
     Kind(const ShapeTables& t, bool squash) : lower(t.Build()), upper(t.Build()), squashed(squash) {}
 };
 
+// A frustum of a regular n-gon: the bottom of radius 1 at z = -1, the top of `top_ratio` at z = 1.
 ShapeTables Frustum_Tables(int sides, double top_ratio) {
-    ShapeTables t = Prism_Tables(sides);
-    for (int i = 0; i < 3 * sides; ++i) {  // the top ring comes first
-        if (i % 3 != 2) {
-            t.coordinates[i] *= top_ratio;
+    ShapeTables t;
+    for (const double z : {1.0, -1.0}) {
+        const double radius = z > 0 ? top_ratio : 1.0;
+        for (int i = 0; i < sides; ++i) {
+            const double angle = 2.0 * M_PI * i / sides;
+            t.coordinates.insert(t.coordinates.end(),
+                                 {radius * std::cos(angle), radius * std::sin(angle), z});
         }
     }
-    return t;
-}
-
-ShapeTables Icosphere_Tables() {
-    const PolyMesh mesh =
-        Load_Poly_Mesh(TOVREL_SOURCE_DIR "/data/objects/sphere.poly", {1, 1, 1}, {0, 0, 0});
-    ShapeTables t;
-    for (const Vector3d& v : mesh.mesh_vertices) {
-        t.coordinates.insert(t.coordinates.end(), {v.x, v.y, v.z});
+    t.face_sizes = {sides, sides};  // top and bottom, counter-clockwise seen from outside
+    for (int i = 0; i < sides; ++i) {
+        t.face_indices.push_back(i);
     }
-    t.face_sizes = mesh.face_sizes;
-    t.face_indices = mesh.vertex_indices;
+    for (int i = sides - 1; i >= 0; --i) {
+        t.face_indices.push_back(sides + i);
+    }
+    for (int i = 0; i < sides; ++i) {
+        const int j = (i + 1) % sides;
+        t.face_sizes.push_back(4);
+        t.face_indices.insert(t.face_indices.end(), {i, sides + i, sides + j, j});
+    }
     return t;
 }
 
@@ -72,7 +77,7 @@ public:
             kinds_.emplace_back(Frustum_Tables(sides, 0.3 + 0.05 * sides), false);
         }
         kinds_.emplace_back(Tetrahedron_Tables(), true);
-        kinds_.emplace_back(Icosphere_Tables(), true);
+        kinds_.emplace_back(Sphere_Tables(1.0), true);
     }
 
     void Run(long queries) {
