@@ -168,6 +168,7 @@ TEST(ImageBuffer, LoadsOnceCopiesFramesOpaqueAndSaysWhySavingFailed) {
     image.Set_From_RGBA(frame.data(), 3, 1);
     EXPECT_EQ(Bytes(image.Get_Data(), image.Get_Data() + 12),
               Bytes({1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255}));
+    EXPECT_TRUE(image.Save_TGA((Test_Folder() + "saved.tga").c_str()));
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(image.Save_TGA("/dev/full"));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
