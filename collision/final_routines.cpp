@@ -1,6 +1,5 @@
 #include "collision/final_routines.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -62,17 +61,8 @@ double Edge_Edge_Final(PolyEdge& e1, const WalkSide& s1, PolyEdge& e2, const Wal
         return Gap(out.point1, out.point2, out.normal);
     }
 
-    double s = Dot(Cross(t2 - t1, u2), w) / ww;
-    double t = Dot(Cross(t1 - t2, u1), Cross(u2, u1)) / ww;
-    // The walk ends here only where the closest points of the two lines lie on both edges, but for
-    // nearly parallel edges those points are so ill-conditioned that rounding can throw them far
-    // off the bodies (by hundreds of units, where a contact's turn would pivot). Then take the
-    // edges' own closest points instead: each end projected onto the other edge, kept on it.
-    if (s < 0.0 || s > e1.length || t < 0.0 || t > e2.length) {
-        s = std::clamp(s, 0.0, e1.length);
-        t = std::clamp(Dot(t1 + s * u1 - t2, u2), 0.0, e2.length);
-        s = std::clamp(Dot(t2 + t * u2 - t1, u1), 0.0, e1.length);
-    }
+    const double s = Dot(Cross(t2 - t1, u2), w) / ww;
+    const double t = Dot(Cross(t1 - t2, u1), Cross(u2, u1)) / ww;
     out.point1 = t1 + s * u1;
     out.point2 = t2 + t * u2;
     const Vector3d m = out.point2 - out.point1;
