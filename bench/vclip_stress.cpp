@@ -40,7 +40,8 @@ struct Kind {
     std::unique_ptr<Polyhedron> upper;
     bool squashed;  // given a different scale along each axis on top of its size
 
-    Kind(const ShapeTables& t, bool squash) : lower(t.Build()), upper(t.Build()), squashed(squash) {}
+    Kind(const ShapeTables& t, bool squash)
+        : lower(t.Build()), upper(t.Build()), squashed(squash) {}
 };
 
 // A frustum of a regular n-gon: the bottom of radius 1 at z = -1, the top of `top_ratio` at z = 1.
@@ -169,7 +170,8 @@ private:
         if (vertex_on_face) {
             // A point well inside a face of the lower body, and a vertex of the upper one with a
             // direction inside its normal cone (a positive mix of the normals of its faces).
-            const PolyFace& f = lower_shape.faces[Integer(static_cast<int>(lower_shape.faces.size()))];
+            const PolyFace& f =
+                lower_shape.faces[Integer(static_cast<int>(lower_shape.faces.size()))];
             Vector3d inside;
             double total = 0.0;
             for (const PolyVertex* v : f.vertices) {
@@ -191,22 +193,26 @@ private:
         } else {
             // A point in the middle part of an edge of each, with a direction inside the edge's
             // normal cone; both edges end up horizontal, crossing over each other.
-            const PolyEdge& e = lower_shape.edges[Integer(static_cast<int>(lower_shape.edges.size()))];
-            const Vector3d along = e.tail->position + Uniform(0.2, 0.8) * (e.head->position - e.tail->position);
+            const PolyEdge& e =
+                lower_shape.edges[Integer(static_cast<int>(lower_shape.edges.size()))];
+            const Vector3d along =
+                e.tail->position + Uniform(0.2, 0.8) * (e.head->position - e.tail->position);
             Vector3d outward = Uniform(0.2, 1.0) * Scaled_Normal(*e.left_face, lower_scale) +
                                Uniform(0.2, 1.0) * Scaled_Normal(*e.right_face, lower_scale);
             outward.Set_Length(1.0);
             lower = Place(lower_shape, lower_scale, along, outward, {0, 0, 1}, {0, 0, 0});
-            const PolyEdge& u = upper_shape.edges[Integer(static_cast<int>(upper_shape.edges.size()))];
-            upper_point = u.tail->position + Uniform(0.2, 0.8) * (u.head->position - u.tail->position);
+            const PolyEdge& u =
+                upper_shape.edges[Integer(static_cast<int>(upper_shape.edges.size()))];
+            upper_point =
+                u.tail->position + Uniform(0.2, 0.8) * (u.head->position - u.tail->position);
             upper_outward = Uniform(0.2, 1.0) * Scaled_Normal(*u.left_face, upper_scale) +
                             Uniform(0.2, 1.0) * Scaled_Normal(*u.right_face, upper_scale);
         }
         upper_outward.Set_Length(1.0);
-        const Placed upper_at_zero = Place(upper_shape, upper_scale, upper_point, upper_outward,
-                                           {0, 0, -1}, {0, 0, 0});
-        const double reach = std::max({upper_scale.x, upper_scale.y, upper_scale.z,
-                                       lower_scale.x, lower_scale.y, lower_scale.z});
+        const Placed upper_at_zero =
+            Place(upper_shape, upper_scale, upper_point, upper_outward, {0, 0, -1}, {0, 0, 0});
+        const double reach = std::max({upper_scale.x, upper_scale.y, upper_scale.z, lower_scale.x,
+                                       lower_scale.y, lower_scale.z});
 
         // Eight gaps in turn, from the features the last query ended with; each again from empty
         // slots. The first query of a case comes from empty slots either way.
@@ -268,7 +274,8 @@ int main(int argc, char** argv) {
     char* end = nullptr;
     const long queries = argc > 1 ? std::strtol(argv[1], &end, 10) : 1000000;
     if (argc > 1 && (*end != '\0' || queries <= 0)) {
-        std::fprintf(stderr, "vclip_stress: the number of queries must be a positive integer, not \"%s\"\n",
+        std::fprintf(stderr,
+                     "vclip_stress: the number of queries must be a positive integer, not \"%s\"\n",
                      argv[1]);
         return 2;
     }

@@ -48,7 +48,8 @@ TEST(VClipTouching, APlacementWithoutADistanceIsContactAndNeverWritesNaN) {
     EXPECT_EQ(record.distance, 1.0) << "the record keeps its last separation";
     for (const Vector3d& scale : {Vector3d(0, 1, 1), Vector3d(1, 0, 1), Vector3d(0, 0, 0)}) {
         pa.scale = scale;
-        pb.position = {3 + scale.x, 0.2, 0.1};  // 2 clear of the flattened box, reaching x = scale.x
+        pb.position = {3 + scale.x, 0.2,
+                       0.1};  // 2 clear of the flattened box, reaching x = scale.x
         ClosestFeatures flat;
         EXPECT_FALSE(Query_Body_Pair(*a, pa, *b, pb, flat)) << scale.x << scale.y << scale.z;
         EXPECT_NEAR(flat.distance, 2.0, 1e-12) << scale.x << scale.y << scale.z;

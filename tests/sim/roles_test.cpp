@@ -79,7 +79,8 @@ TEST(Roles, ABodyNeverAddedIsRefusedActivation) {
     SimBody stranger("Stranger", SimMode::Free, {});
     testing::internal::CaptureStderr();
     w.sim.Activate_Object(&stranger);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Tovrel::Activate_Object: Object Stranger not in sim\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Tovrel::Activate_Object: Object Stranger not in sim\n");
     EXPECT_TRUE(w.sim.Step(1.0 / 60));
 }
 
