@@ -131,6 +131,19 @@ TEST(VClipDeathTest, WorkedOutQueriesFinalPairsAndTheBrokenInvariantsThatEndTheP
     EXPECT_EQ(VClip(*a, rest, corner, p1, *b, At({2, 2, 2}), fb = &b->vertices[6], p2, normal),
               0.0);
     EXPECT_TRUE(Near(normal, {0, 0, 0}, 0.0) && Near(p1, {1, 1, 1}));
+    // The tetrahedron's corner at its origin, its outward direction (-1, -1, -1) turned onto
+    // (-1, -1, 0), a quarter away from the box's upright edge at (1, 1): edge and vertex, the
+    // vertex-edge distance measured the other way round.
+    Vector3d axis = Cross({-1, -1, -1}, {-1, -1, 0});
+    axis.Set_Length(1.0);
+    Matrix4d facing = Quaternion::From_Axis_Angle(std::acos(2 / std::sqrt(6.0)) * 180 / M_PI, axis)
+                          .To_Matrix();
+    facing.Set_Translation(Vector3d(1, 1, 0) + 0.25 * Vector3d(M_SQRT1_2, M_SQRT1_2, 0));
+    Feature* edge_slot = nullptr;
+    EXPECT_NEAR(VClip(*a, rest, edge_slot, p1, *tetrahedron, facing, fb = nullptr, p2, normal),
+                0.25, 1e-12);
+    EXPECT_TRUE(edge_slot->kind == FeatureKind::Edge && Near(p1, {1, 1, 0}) &&
+                Near(normal, {M_SQRT1_2, M_SQRT1_2, 0}));
     // Turned 45 degrees about z, the upright edges stay exactly upright, at x = sqrt(2) and, half a
     // unit higher, one unit further.
     PolyEdge &e1 = a->edges[9], &e2 = b->edges[11];
