@@ -1,5 +1,7 @@
 #include "geometry/poly_mesh.h"
 
+#include <unistd.h>
+
 #include <fstream>
 #include <memory>
 
@@ -14,8 +16,9 @@ const std::string kTetrahedron =
     "4\n0.5 -1 0\n1 0 0\n0 1 0\n0 0 1\n4\n0 3 0\n1 1 0\n0 0 0\n1 1 1\n1\n1 0.5 0\n4\n3 3 3 3\n"
     "0 0 0  2 0 0  1 0 0\n0 1 0  1 1 0  3 1 0\n0 2 0  3 2 0  2 2 0\n1 3 0  2 3 0  3 3 0\n";
 
+// One file per process: CTest runs each case in a process of its own, two at a time.
 std::string Write_File(const std::string& text) {
-    const std::string path = testing::TempDir() + "mesh.poly";
+    const std::string path = testing::TempDir() + "mesh-" + std::to_string(getpid()) + ".poly";
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
