@@ -16,9 +16,9 @@ constexpr double kSlowSquashTime = 0.25;
 // Step of the push-out's search for the other body, and the precision its bisection stops at.
 constexpr double kPushOutStep = 0.1;
 constexpr double kPushOutPrecision = 0.001;
-// The searches give up after this many steps (100 world units) rather than run forever when the
-// direction never leads to (or away from) the other body; the body then stays where it was.
-constexpr int kPushOutSteps = 1000;
+// The searches give up after this distance rather than run forever when the direction never
+// leads to (or away from) the other body; the body then stays where it was.
+constexpr double kPushOutReach = 100.0;
 
 // The body that deforms: the free one of the pair (body A when both are), else the resting one.
 // A fixed or driven body goes on as its own motion says.
@@ -124,78 +124,152 @@ void Flat_Contact(Collision& c) {
     c.spin_angle = 0.0;
 }
 
-// Moves X along unit direction `d` until it is within kPushOutPrecision of touching the other
-// body of `c`, and separated from it. With `only_if_penetrating`, a pair that does not touch is
-// left alone.
-void Search_Out(Collision& c, SimObject& x, const Vector3d& d, bool only_if_penetrating) {
+// Steps X from where it is along unit direction `d` until `touches()` changes its answer, then
+// bisects the last step down to kPushOutPrecision and leaves X on the free side. Returns how far
+// X moved; or, when no change comes within `reach`, -1 with X back where it was.
+template <typename Touches>
+double Search_Along(SimObject& x, const Vector3d& d, Touches touches,
+                    double reach = kPushOutReach) {
     const Vector3d origin = x.new_state.position;
     auto place = [&](double k) { x.new_state.position = origin + k * d; };
-    auto touches = [&] { return Query_Pair(c); };
-
-    double free = 0.0;
-    double hit = 0.0;
-    if (touches()) {
-        int steps = 0;
-        do {
-            free -= kPushOutStep;
-            place(free);
-        } while (touches() && ++steps < kPushOutSteps);
-        if (steps == kPushOutSteps) {
+    const bool started_touching = touches();
+    double before = 0.0;
+    double reached = 0.0;
+    do {
+        if (reached >= reach) {
             place(0.0);
-            return;
+            return -1.0;
         }
-    } else {
-        if (only_if_penetrating) {
-            return;
-        }
-        int steps = 0;
-        do {
-            hit += kPushOutStep;
-            place(hit);
-        } while (!touches() && ++steps < kPushOutSteps);
-        if (steps == kPushOutSteps) {
-            place(0.0);
-            return;
-        }
-    }
-    while (hit - free > kPushOutPrecision) {
+        before = reached;
+        reached = std::min(reached + kPushOutStep, reach);
+        place(reached);
+    } while (touches() == started_touching);
+    double free = started_touching ? reached : before;
+    double hit = started_touching ? before : reached;
+    while (std::fabs(hit - free) > kPushOutPrecision) {
         const double mid = (hit + free) * 0.5;
         place(mid);
-        if (touches()) {
-            hit = mid;
-        } else {
-            free = mid;
-        }
+        (touches() ? hit : free) = mid;
     }
     place(free);
+    return free;
 }
 
-// The search queries the pair at trial positions, up to 100 units away; what the contact goes by
-// (its normal, and its contact point as the pivot of the turn) stays that of the pair's last
+// The searches query pairs at trial positions, up to 100 units away; what a contact goes by (its
+// normal, and its contact point as the pivot of the turn) stays that of the pair's last
 // separation before the contact, however far a search wanders.
-void Push_Out(Collision& c, SimObject& x, const Vector3d& d, bool only_if_penetrating) {
-    const Vector3d point_a = c.point_a;
-    const Vector3d point_b = c.point_b;
-    const double distance = c.distance;
-    const Vector3d normal = c.normal;
-    Search_Out(c, x, d, only_if_penetrating);
-    c.point_a = point_a;
-    c.point_b = point_b;
-    c.distance = distance;
-    c.normal = normal;
+class KeepWitness {
+public:
+    explicit KeepWitness(Collision& c)
+        : c_(c),
+          point_a_(c.point_a),
+          point_b_(c.point_b),
+          distance_(c.distance),
+          normal_(c.normal) {}
+    ~KeepWitness() {
+        c_.point_a = point_a_;
+        c_.point_b = point_b_;
+        c_.distance = distance_;
+        c_.normal = normal_;
+    }
+    KeepWitness(const KeepWitness&) = delete;
+    KeepWitness& operator=(const KeepWitness&) = delete;
+
+private:
+    Collision& c_;
+    const Vector3d point_a_;
+    const Vector3d point_b_;
+    const double distance_;
+    const Vector3d normal_;
+};
+
+// Moves X out of the other body of `c` along -d, or, while apart, up to `reach` along unit
+// direction `d` towards it, to within kPushOutPrecision of touching it and separated from it.
+void Push_Out(Collision& c, SimObject& x, const Vector3d& d, double reach) {
+    const KeepWitness keep(c);
+    auto touches = [&] { return Query_Pair(c); };
+    if (touches()) {
+        Search_Along(x, -d, touches);
+    } else if (reach > 0.0) {
+        Search_Along(x, d, touches, reach);
+    }
+}
+
+// The part of `v` across unit direction `axis`, as a unit vector; zero when there is none.
+Vector3d Across(const Vector3d& v, const Vector3d& axis) {
+    Vector3d across = v - Dot(v, axis) * axis;
+    if (!across.Vanishes()) {
+        across.Set_Length(1.0);
+    }
+    return across;
+}
+
+// Whether the pair of `q` touches where it is being tried, leaving what its contact goes by alone.
+bool Sunk_Into(Collision& q) {
+    const KeepWitness keep(q);
+    return Query_Pair(q);
+}
+
+// X is pinched: the body of waiting contact `q` lies across from the primary contact `c`'s, and
+// pushing X straight out of either sinks it into the other, a little deeper at every probe until
+// it comes out through the far side. Neither body gives way, so X squeezes out sideways, across
+// the primary's direction, to the nearest place where it touches neither: the way it moves, out
+// of the pinch's opening or the way it falls, whichever is nearest (along a wall it may be a long
+// way).
+void Squeeze_Out(Collision& c, Collision& q, SimObject& x, const Vector3d& inward,
+                 const Vector3d& towards_other, const Vector3d& gravity) {
+    const KeepWitness keep_c(c);
+    const KeepWitness keep_q(q);
+    auto touches_either = [&] { return Query_Pair(c) || Query_Pair(q); };
+    const Vector3d origin = x.new_state.position;
+    const Vector3d& on_other = &x == q.body_a ? q.point_b : q.point_a;
+    Vector3d nearest = origin;
+    double reach = kPushOutReach;
+    // The last two at right angles, so that one of them always leads across.
+    const Vector3d leads[] = {x.state.velocity, -(inward + towards_other), gravity,
+                              Vector3d(0.0, 0.0, -1.0), Vector3d(1.0, 0.0, 0.0)};
+    for (const Vector3d& lead : leads) {
+        const Vector3d way = Across(lead, inward);
+        if (way.Vanishes()) {
+            continue;
+        }
+        for (const Vector3d& d : {way, -way}) {
+            // Never with X's centre much beyond the plane touching the second body at its
+            // contact point: that way leads out through its far side, or round its edge. X may
+            // already be a little beyond it, wedged at the edge.
+            const double closing = Dot(d, towards_other);
+            const double room =
+                closing > 0.0 ? (Dot(on_other - origin, towards_other) + kPushOutStep) / closing
+                              : reach;
+            x.new_state.position = origin;
+            const double moved = Search_Along(x, d, touches_either, std::min(reach, room));
+            if (moved >= 0.0) {
+                reach = moved;
+                nearest = x.new_state.position;
+            }
+        }
+    }
+    x.new_state.position = nearest;
 }
 
 // If X has sunk into the other body of waiting contact `q`, moves it back out sideways, across the
-// primary contact's direction `inward`, so that the primary contact is not disturbed.
-void Push_Out_Second_Contact(Collision& q, SimObject& x, const Vector3d& inward) {
+// primary contact `c`'s direction `inward`, so that the primary contact is not disturbed; out of a
+// body lying straight along that direction, straight out. A body lying more across from the
+// primary's than beside it pinches X.
+void Push_Out_Second_Contact(Collision& c, Collision& q, SimObject& x, const Vector3d& inward,
+                             const Vector3d& gravity) {
     const Vector3d towards_other = &x == q.body_a ? q.normal : -q.normal;
-    Vector3d across = towards_other - Dot(towards_other, inward) * inward;
-    if (across.Vanishes()) {
-        across = towards_other;
+    const double along = Dot(towards_other, inward);
+    const Vector3d across = towards_other - along * inward;
+    if (along < -across.Length()) {
+        if (Sunk_Into(q)) {
+            Squeeze_Out(c, q, x, inward, towards_other, gravity);
+        }
+    } else if (across.Vanishes()) {
+        Push_Out(q, x, towards_other, 0.0);
     } else {
-        across.Set_Length(1.0);
+        Push_Out(q, x, Across(towards_other, inward), 0.0);
     }
-    Push_Out(q, x, across, true);
 }
 
 void Bounce(Collision& c, SimObject& x, const Vector3d& n) {
@@ -303,6 +377,10 @@ void Update_Contact(Collision& c, double t, const Vector3d& gravity) {
     const double across = 1.0 / std::sqrt(s);
     x.new_state.scale = Vector3d(s, across, across);
 
+    // The plane that touches the other body at the contact point, facing X.
+    const Vector3d outward = Outward_Normal(c, x);
+    const Vector3d& on_other = &x == c.body_a ? c.point_b : c.point_a;
+
     if (c.spin_angle > 0.0) {
         // Half of the turn is spread over each phase, in proportion to the time since the last
         // committed state. A phase of no duration has nothing to spread it over.
@@ -311,21 +389,27 @@ void Update_Contact(Collision& c, double t, const Vector3d& gravity) {
         x.new_state.orientation =
             Quaternion::From_Axis_Angle(turn, c.spin_axis) * x.state.orientation;
         // Turn and rescale about the contact point: take the offset from it into body space with
-        // the old pose, and back out with the new one.
-        const Vector3d pivot = c.point_a;
+        // the old pose, and back out with the new one. The point is where X now meets that plane,
+        // below its centre: a contact that waited has its point from when it was found, and X,
+        // moved on since, would swing round it, out past the other body's edge.
+        const Vector3d pivot =
+            x.state.position - Dot(x.state.position - on_other, outward) * outward;
         Vector3d d = x.state.orientation.Conjugate().Rotate(x.state.position - pivot);
         d = Vector3d(d.x / x.state.scale.x, d.y / x.state.scale.y, d.z / x.state.scale.z);
         d = x.new_state.orientation.Rotate(Scale_Each(d, x.new_state.scale));
         x.new_state.position = pivot + d;
     }
 
-    const Vector3d inward = -Outward_Normal(c, x);
-    Push_Out(c, x, inward, false);
+    // Back to touching the other body, but never with X's centre beyond the plane that touches
+    // the other body at the contact point: past its edge (a wall's lower end), X has swung clear
+    // of it and would otherwise be drawn round the edge to the far side.
+    const Vector3d inward = -outward;
+    Push_Out(c, x, inward, Dot(on_other - x.new_state.position, inward));
     // Pairs in contact are not searched for new collisions, so X must also be kept out of the
     // bodies of all its waiting contacts (in a corner it may wait on several), newest first.
     for (Collision* waiting : x.collisions) {
         if (waiting != &c) {
-            Push_Out_Second_Contact(*waiting, x, inward);
+            Push_Out_Second_Contact(c, *waiting, x, inward, gravity);
         }
     }
     c.body_a->new_state.time = t;

@@ -29,7 +29,8 @@ void Start_Response(Collision& c, double t);
 
 // Rebuilds both bodies' tentative states for time t from their committed states and the
 // timetable, then moves the deforming body along the contact normal until it just touches the
-// other (and out of a second body it may have sunk into).
+// other (and out of a second body it may have sunk into; pinched between two that face each
+// other, it squeezes out sideways, clear of both).
 void Update_Contact(Collision& c, double t, const Vector3d& gravity);
 
 // The stretch of the deforming body `tau` seconds into the contact.
