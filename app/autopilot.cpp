@@ -20,6 +20,14 @@ constexpr int kTopSpeed = 5;  // what the arrow keys reach
 // long enough to see that it stopped.
 constexpr int kRestingTicksBeforeReset = 60;
 
+// Caught on the flat nose, the ball keeps its sideways speed, and walls and ceiling keep it too:
+// a path that misses the blocks still standing would miss them for ever. After this many ticks
+// without a block cleared, the autopilot catches the ball this far off the paddle's centre, on
+// the sloping shoulder that faces the ball's sideways travel: the ball leaves steeper and slower
+// sideways, on a new path.
+constexpr int kQuietTicksBeforeShoulder = 20 * 60;
+constexpr double kShoulderOffset = 1.0;
+
 // x folded back into [-half, half] as by mirrors at both ends.
 double Fold(double x, double half) {
     const double period = 4 * half;
@@ -31,6 +39,12 @@ double Fold(double x, double half) {
         m = period - m;
     }
     return m - half;
+}
+
+bool Touches_Paddle(const SimObject& ball) {
+    return std::any_of(ball.collisions.begin(), ball.collisions.end(), [](const Collision* c) {
+        return c->body_a == g_pPaddle.get() || c->body_b == g_pPaddle.get();
+    });
 }
 
 }  // namespace
@@ -71,6 +85,14 @@ void AutopilotView::Update_Paddle_Speed() {
             g_pEvents->Reset_By_Autopilot();
         }
     }
-    const double target = Landing_X(ball.position, ball.velocity, g_pSimulator->gravity);
+    quiet_ticks_ = g_nBlocksLeft == blocks_left_ ? quiet_ticks_ + 1 : 0;
+    blocks_left_ = g_nBlocksLeft;
+    double target = Landing_X(ball.position, ball.velocity, g_pSimulator->gravity);
+    if (quiet_ticks_ >= kQuietTicksBeforeShoulder) {
+        target -= std::copysign(kShoulderOffset, ball.velocity.x);
+        if (Touches_Paddle(*g_pBall)) {
+            quiet_ticks_ = 0;  // one such catch, then the ball has its chance on the new path
+        }
+    }
     speed_ = Autopilot_Speed(target, g_pPaddle->state.position.x);
 }

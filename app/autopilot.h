@@ -17,7 +17,8 @@ int Autopilot_Speed(double target_x, double paddle_x);
 // An attract mode: a view that plays the game itself and passes everything else on to the view it
 // wraps. It steers the paddle under where the scene's ball will come down, and when a slow touch
 // has left the ball resting (which it then does for good, even in mid-air against a wall), it
-// presses Reset after a second, as a player would.
+// presses Reset after a second, as a player would. When no block has been cleared for a while, it
+// catches the ball off-centre, so that the ball leaves on a new path.
 class AutopilotView : public SceneView {
 public:
     explicit AutopilotView(SceneView& inner) : inner_(inner) {}
@@ -40,4 +41,6 @@ private:
     SceneView& inner_;
     int speed_ = 0;
     int resting_ticks_ = 0;  // how long the ball has lain still
+    int blocks_left_ = 0;    // the count of blocks left at the last tick
+    int quiet_ticks_ = 0;    // how long that count has stayed the same
 };
