@@ -19,6 +19,9 @@ constexpr double kPushOutPrecision = 0.001;
 // The searches give up after this distance rather than run forever when the direction never
 // leads to (or away from) the other body; the body then stays where it was.
 constexpr double kPushOutReach = 100.0;
+// A pinched body squeezes out at most this many times its half extent; further away it would not
+// be squeezing out but jumping, and it stays where it is.
+constexpr double kSqueezeReach = 8.0;
 
 // The body that deforms: the free one of the pair (body A when both are), else the resting one.
 // A fixed or driven body goes on as its own motion says.
@@ -224,7 +227,7 @@ void Squeeze_Out(Collision& c, Collision& q, SimObject& x, const Vector3d& inwar
     const Vector3d origin = x.new_state.position;
     const Vector3d& on_other = &x == q.body_a ? q.point_b : q.point_a;
     Vector3d nearest = origin;
-    double reach = kPushOutReach;
+    double reach = kSqueezeReach * x.half_extent;
     // The last two at right angles, so that one of them always leads across.
     const Vector3d leads[] = {x.state.velocity, -(inward + towards_other), gravity,
                               Vector3d(0.0, 0.0, -1.0), Vector3d(1.0, 0.0, 0.0)};

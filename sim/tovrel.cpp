@@ -134,7 +134,11 @@ int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
 
 int Tovrel::Advance_To_Event(double t, std::vector<Collision*>& found) {
     Advance_All(t);
-    if (Find_New_Collisions(found) > 0) {
+    // A contact that ends the moment it starts (bodies already moving apart) may leave them
+    // touching still. Searched again at that same moment, it would be found again, and with a
+    // second contact waiting the two would take turns for ever without the clock moving: new
+    // contacts are only looked for once time has passed.
+    if (t > time && Find_New_Collisions(found) > 0) {
         // Interpenetration at t: bisect back to the first contact. The clock moves forward with
         // the bisection, but nothing is committed until the final probe, so every probe rebuilds
         // the tentative states from the last committed ones.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "collision/vclip.h"
 #include "sim/collision.h"
 #include "sim_bodies.h"
 
@@ -97,6 +98,23 @@ TEST(Roles, EveryWaitingContactWaitsBehindAPrimaryOne) {
         }
     }
     EXPECT_GT(waits, 0) << "the scene never made a contact wait: " << w.events;
+}
+
+// A ball bouncing off the face of two stacked boxes, near the gap between them, leaves still
+// overlapping both, stretched along its new course. Each contact then ends the moment it starts;
+// were the pair found again at that same moment, the two would take turns without the clock
+// moving, thousands of pair queries in one step.
+TEST(Roles, ContactsEndingAtOnceDoNotTakeTurnsWithoutTheClockMoving) {
+    World w;
+    w.Add(true, "Ball", SimMode::Free, {1.5, 0, 0.79}, {-7.2, 0, -4.16}, {1, 1, 1}, 0.3);
+    w.Add(true, "Upper", SimMode::Fixed, {0, 0, 0.2}, {}, {0.4, 0.5, 0.18});
+    w.Add(true, "Lower", SimMode::Fixed, {0, 0, -0.2}, {}, {0.4, 0.5, 0.18});
+    w.sim.Reset();
+    for (int tick = 0; tick < 30; ++tick) {
+        const unsigned long before = vclip_call_count;
+        ASSERT_TRUE(w.sim.Step(1.0 / 60));
+        ASSERT_LT(vclip_call_count - before, 500u) << "tick " << tick << ": " << w.events;
+    }
 }
 
 TEST(Roles, ABodyNeverAddedIsRefusedActivation) {
