@@ -106,8 +106,9 @@ void On_Collision_End(Collision* c, void* user);
 
 // One tick of the play timer: steps the simulation by a tick period times the time scale, sets
 // the paddle's velocity from the view's paddle speed, then either resets (after the slab was
-// touched, or when the ball was lost out of the room some other way) or redraws, fades hit blocks
-// and, when none is left, draws a new layout and takes the ball away for a second. Re-arms itself.
+// touched, or when the ball was lost out of the room some other way) or fades hit blocks, when
+// none is left draws a new layout and takes the ball away for a second, and asks for a redraw.
+// Re-arms itself.
 void Play_Tick(void* user);
 
 // The one-shot timer a second after the grid was cleared: the ball comes back, the simulation

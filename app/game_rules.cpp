@@ -84,7 +84,6 @@ void Play_Tick(void* /*user*/) {
             g_pEvents->Reset_By_Slab();
         }
     } else {
-        g_pView->Request_Redraw();
         for (auto& block : g_apBlocks) {
             if (!block->fading) {
                 continue;
@@ -109,6 +108,7 @@ void Play_Tick(void* /*user*/) {
             g_pView->Set_Light_Position(kLightPosition);
             g_pTimers->Add_Timeout(kServeDelay, Restore_Ball, nullptr);
         }
+        g_pView->Request_Redraw();
     }
 
     g_pTimers->Repeat_Timeout(g_fTickPeriod, Play_Tick, nullptr);

@@ -33,12 +33,31 @@ void Quit(void*) {
     }
 }
 
+// The toolkit's timers, ending the program once the play timer has ticked `limit` times (never
+// when 0): a length in game time, which a film made of every tick keeps, however slowly each is
+// drawn.
+class TickLimitTimers : public ToolkitTimers {
+public:
+    explicit TickLimitTimers(long limit) : limit_(limit) {}
+    void Repeat_Timeout(double seconds, Callback callback, void* user) override {
+        if (callback == Play_Tick && limit_ > 0 && ++ticks_ >= limit_) {
+            Quit(nullptr);
+            return;
+        }
+        ToolkitTimers::Repeat_Timeout(seconds, callback, user);
+    }
+
+private:
+    const long limit_;
+    long ticks_ = 0;
+};
+
 int Run_Window(const Options& options, std::vector<char*>& toolkit_args) {
     Seed_Random(1234);
     Build_Main_Window();
     static WindowSceneView view(*g_pRenderWindow, *g_pObjectBrowser);
     static AutopilotView autopilot(view);
-    static ToolkitTimers timers;
+    static TickLimitTimers timers(options.quit_after_ticks);
     Build_Scene(options.autopilot ? static_cast<SceneView*>(&autopilot) : &view, &timers);
 
     if (options.capture) {

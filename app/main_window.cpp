@@ -64,6 +64,22 @@ int Quit_Key_Handler(int event) {
     return 0;
 }
 
+bool Is_Arrow_Key(int key) {
+    return key == FL_Left || key == FL_Right || key == FL_Up || key == FL_Down;
+}
+
+// The arrow keys steer the paddle, which reads them from the keyboard's state once a tick. Handed
+// to the widgets as well, they would walk the keyboard focus along the controls and then move the
+// focused slider or list (the time scale, while the player only meant to steer), so no widget
+// ever sees them.
+int Dispatch_Without_Arrow_Keys(int event, Fl_Window* window) {
+    const bool key_event = event == FL_KEYDOWN || event == FL_KEYUP || event == FL_SHORTCUT;
+    if (key_event && Is_Arrow_Key(Fl::event_key())) {
+        return 1;
+    }
+    return Fl::handle_(event, window);
+}
+
 void Frame(int x, int y, int w, int h) {
     auto* box = new Fl_Box(x, y, w, h);
     box->box(FL_ENGRAVED_FRAME);
@@ -105,6 +121,7 @@ void Build_Main_Window() {
 
     g_pMainWindow->end();
     Fl::add_handler(Quit_Key_Handler);
+    Fl::event_dispatch(Dispatch_Without_Arrow_Keys);
 }
 
 void Reset_Callback(Fl_Widget*, void*) {

@@ -11,8 +11,8 @@ class SimObject;
 // The main window "Tovrel Demo": the 3-D view, the "Objects" list of editable bodies, the
 // playback buttons (Reset, Play, Stop, Step), the time scale, image capture with its frame
 // skipping, and the gravity toggle. Play arms the repeating play timer whose ticks run the game;
-// each button also answers to the key of its underlined letter. Every callback runs on the
-// toolkit's thread.
+// each button also answers to the key of its underlined letter. The arrow keys only steer: no
+// widget ever receives them. Every callback runs on the toolkit's thread.
 
 extern Fl_Window* g_pMainWindow;
 extern RenderWindow* g_pRenderWindow;

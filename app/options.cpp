@@ -11,6 +11,7 @@ namespace {
 constexpr int kMaxFrameSkip = 60;
 // Longer runs are surely a typing slip; capping also keeps tick counts well inside a long.
 constexpr double kMaxSeconds = 1e9;
+constexpr long kMaxTicks = 1000000000;
 
 // The option's name, and its value after "=" if there is one.
 struct Word {
@@ -69,6 +70,17 @@ int Seconds_Option(int argc, char** argv, int i, const Word& word, double& secon
     return used;
 }
 
+bool Read_Ticks(const char* text, long& ticks) {
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno != 0 || value <= 0 || value > kMaxTicks) {
+        return false;
+    }
+    ticks = value;
+    return true;
+}
+
 // An option that takes no value.
 int Flag_Option(const Word& word, bool& flag, std::string& error) {
     if (word.value != nullptr) {
@@ -100,6 +112,20 @@ int Parse_Own_Option(int argc, char** argv, int i, Options& options, std::string
         }
         return 1;
     }
+    if (word.name == "--quit-after-ticks") {
+        const char* value = word.value != nullptr ? word.value
+                            : i + 1 < argc        ? argv[i + 1]
+                                                  : nullptr;
+        if (value == nullptr) {
+            error = "--quit-after-ticks needs a number of ticks";
+            return 1;
+        }
+        if (!Read_Ticks(value, options.quit_after_ticks)) {
+            error = "--quit-after-ticks: \"" + std::string(value) +
+                    "\" is not a number of ticks (1 to 1000000000)";
+        }
+        return word.value != nullptr ? 1 : 2;
+    }
     if (word.name == "--quit-after") {
         return Seconds_Option(argc, argv, i, word, options.quit_after, error);
     }
@@ -110,8 +136,10 @@ int Parse_Own_Option(int argc, char** argv, int i, Options& options, std::string
 }
 
 std::string Check_Options(const Options& options) {
-    if (options.headless > 0.0 && (options.capture || options.quit_after > 0.0)) {
-        return "--headless runs without a window, so --capture and --quit-after cannot go with it";
+    if (options.headless > 0.0 &&
+        (options.capture || options.quit_after > 0.0 || options.quit_after_ticks > 0)) {
+        return "--headless runs without a window, so --capture, --quit-after and "
+               "--quit-after-ticks cannot go with it";
     }
     return {};
 }
@@ -127,15 +155,20 @@ std::string Usage(const char* program) {
            "  --capture[=N]         image capture on from the start, writing every Nth frame\n"
            "                        (0 to 60, default 0: every frame) to images/\n"
            "  --quit-after SECONDS  end the program after that much wall-clock time\n"
+           "  --quit-after-ticks TICKS\n"
+           "                        end it after that many ticks of the play timer (60 a\n"
+           "                        second of game time; while capturing, every tick is\n"
+           "                        drawn, however long that takes)\n"
            "  --autopilot           the paddle follows the ball by itself\n"
            "  --headless SECONDS    no window: run the game for that much simulated time as\n"
            "                        fast as possible, printing its events and a summary\n"
            "  -h, --help            this text\n"
            "\n"
-           "Exit status: 0 when the program ran as asked (window closed, q, --quit-after, a\n"
-           "--headless run completed, whatever happened in the game, or --help); 1 when it could\n"
-           "not run (no display, a missing or broken objects/sphere.poly); 2 for a bad command\n"
-           "line. A broken internal invariant aborts the program (134 in a shell).\n"
+           "Exit status: 0 when the program ran as asked (window closed, q, --quit-after or\n"
+           "--quit-after-ticks, a --headless run completed, whatever happened in the game, or\n"
+           "--help); 1 when it could not run (no display, a missing or broken\n"
+           "objects/sphere.poly); 2 for a bad command line. A broken internal invariant aborts\n"
+           "the program (134 in a shell).\n"
            "\n"
            "The toolkit's standard options still work:\n";
 }

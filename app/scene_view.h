@@ -18,7 +18,8 @@ public:
     virtual void Update_Paddle_Speed() = 0;
     virtual int Get_Paddle_Speed() const = 0;
 
-    // Asks for the scene to be drawn again soon; never draws at once.
+    // Asks for the scene to be drawn again soon. A view capturing frames may draw at once, so
+    // that no tick goes undrawn; the game asks last in a tick.
     virtual void Request_Redraw() = 0;
 
     // Light 0's position (x, y, z, w) in world coordinates, applied when the scene is next drawn:

@@ -24,6 +24,11 @@ int WindowSceneView::Get_Paddle_Speed() const {
 
 void WindowSceneView::Request_Redraw() {
     view_.redraw();
+    // The toolkit merges redraws that come faster than it draws, and captured frames would then
+    // lie one tick apart here and two there: a film would jerk. While capturing, each tick draws.
+    if (view_.Capturing()) {
+        Fl::flush();
+    }
 }
 
 void WindowSceneView::Set_Light_Position(const float position[4]) {

@@ -43,6 +43,7 @@ public:
     void Set_Redraw_On_Drag(bool on) { m_bRedrawOnDrag = on; }
     // Frame capture to "images/img<frame>.tga", at most every `frames` frames (0 and 1: every one).
     void Set_Capture(bool on) { m_bCapture = on; }
+    bool Capturing() const { return m_bCapture; }
     void Set_Frame_Skip(int frames) { m_nFrameSkip = frames; }
 
     float Elevation() const { return m_fElevation; }  // degrees, in [-89, 89]

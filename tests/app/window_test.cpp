@@ -102,6 +102,23 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     ASSERT_TRUE(send("key p", stopped));  // a second press stops, a third plays again
     const double stopped_at = g_pSimulator->time;
     ASSERT_TRUE(send("key p", [&] { return g_pSimulator->time > stopped_at + 0.1; }));
+    // The arrow keys steer, whichever control has the keyboard focus, and do nothing else: they
+    // never walk the focus along the controls, move a slider or select in the list.
+    for (Fl_Widget* focus :
+         {static_cast<Fl_Widget*>(g_pObjectBrowser), static_cast<Fl_Widget*>(scale),
+          static_cast<Fl_Widget*>(g_pFrameSkipSlider)}) {
+        Fl::focus(focus);
+        const double x = g_pPaddle->state.position.x;
+        const auto paddle_past = [&](double by) {
+            return [&, by] { return (g_pPaddle->state.position.x - x) * by > by * by; };
+        };
+        ASSERT_TRUE(send("key Right Left Up Down Right Right keydown Right", paddle_past(0.5)));
+        ASSERT_TRUE(send("keyup Right keydown Left", paddle_past(-0.01)));
+        ASSERT_TRUE(send("keyup Left", [] { return true; }));
+        EXPECT_EQ(scale->value(), 1);
+        EXPECT_TRUE(!g_pFrameSkipSlider->value() && !g_pObjectBrowser->value());
+        EXPECT_EQ(Fl::focus(), focus) << focus->label();
+    }
     ASSERT_TRUE(send("key s", stopped));
     ASSERT_TRUE(send("key g", [] { return g_pSimulator->gravity.z == 0.0; }));
     ASSERT_TRUE(send("key g", [] { return g_pSimulator->gravity.z == -9.8; }));
@@ -174,7 +191,9 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         {"$DEMO --play=yes", 2, "--play takes no value, but was given \"yes\"\n"},
         {"$DEMO --bounce", 2, "\"--bounce\" is neither an option of ours nor of the toolkit"},
         {"$DEMO -geometry huge", 2, "\"-geometry\" is neither an option of ours nor of the"},
-        {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture and"},
+        {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture,"},
+        {"$DEMO --quit-after-ticks=-3", 2, "--quit-after-ticks: \"-3\" is not a number of ticks"},
+        {"D=$DISPLAY; DISPLAY= $DEMO -display $D --quit-after-ticks 1 --play", 0, ""},
         {"rm objects; $DEMO", 1, "PolyObject::PolyObject: Cannot open file: objects/sphere.poly: "},
         {"DISPLAY= $DEMO", 1, "no display to open a window on (DISPLAY is not set)"},
     };
