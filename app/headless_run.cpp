@@ -8,6 +8,9 @@
 #include "app/demo_scene.h"
 #include "app/headless_view.h"
 #include "app/scene_random.h"
+#include "collision/vclip.h"
+#include "sim/collision.h"
+#include "sim/pair_records.h"
 
 namespace {
 
@@ -66,6 +69,50 @@ private:
     HeadlessSummary& summary_;
 };
 
+// The ball's nearest body as the pair records keep it: the gap, the closest feature on each side
+// and the walk's state tests per pair query since the last line.
+class ContactsPrinter {
+public:
+    explicit ContactsPrinter(EventPrinter& printer) : printer_(printer) {}
+
+    void Print() {
+        const unsigned long queries = vclip_call_count - queries_;
+        const double tests_per_query =
+            queries > 0 ? static_cast<double>(vclip_state_test_count - tests_) / queries : 0.0;
+        queries_ = vclip_call_count;
+        tests_ = vclip_state_test_count;
+        const Collision* nearest = Nearest_Record(*g_pSimulator, *g_pBall);
+        if (nearest == nullptr) {
+            printer_.Line("contacts: the ball is not in the room");
+            return;
+        }
+        const bool ball_is_a = nearest->body_a == g_pBall.get();
+        const SimObject& other = ball_is_a ? *nearest->body_b : *nearest->body_a;
+        const std::string ball_feature = Feature_Label(
+            *g_pBall->polyhedron, ball_is_a ? nearest->feature_a : nearest->feature_b);
+        const std::string other_feature =
+            Feature_Label(*other.polyhedron, ball_is_a ? nearest->feature_b : nearest->feature_a);
+        std::string name = other.name;
+        for (const auto& block : g_apBlocks) {
+            if (block.get() == &other) {
+                name += " " + std::to_string(block->grid_index);
+            }
+        }
+        char gap[32];
+        std::snprintf(gap, sizeof gap, "at gap %.4f", nearest->distance);
+        printer_.Line(
+            "contacts: nearest %s %s, ball %s to %s; %.2f tests per query over %lu "
+            "queries",
+            name.c_str(), In_Contact(*g_pSimulator, *nearest) ? "in contact" : gap,
+            ball_feature.c_str(), other_feature.c_str(), tests_per_query, queries);
+    }
+
+private:
+    EventPrinter& printer_;
+    unsigned long queries_ = vclip_call_count;
+    unsigned long tests_ = vclip_state_test_count;
+};
+
 }  // namespace
 
 long Ticks_For(double seconds) {
@@ -79,6 +126,7 @@ HeadlessSummary Run_Headless(const HeadlessOptions& options, std::FILE* out) {
     AutopilotView autopilot(view);
     SimulatedTimers timers;
     EventPrinter printer(out, timers, summary);
+    ContactsPrinter contacts(printer);
 
     Seed_Random(1234);
     Build_Scene(options.autopilot ? static_cast<SceneView*>(&autopilot) : &view, &timers, &printer);
@@ -99,6 +147,9 @@ HeadlessSummary Run_Headless(const HeadlessOptions& options, std::FILE* out) {
             continue;
         }
         summary.simulated_seconds += g_fTickPeriod * g_dTimeScale;
+        if (options.show_contacts && summary.ticks % static_cast<long>(kTicksPerSecond) == 0) {
+            contacts.Print();
+        }
     }
     Destroy_Scene();
 

@@ -11,6 +11,7 @@
 struct HeadlessOptions {
     double seconds = 0.0;    // simulated time to run: ticks of the play timer until it is covered
     bool autopilot = false;  // the paddle follows the ball; otherwise it stays where it starts
+    bool show_contacts = false;  // once a simulated second, what the walk sees of the ball
 };
 
 struct HeadlessSummary {

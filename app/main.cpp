@@ -123,6 +123,7 @@ int main(int argc, char** argv) {
             HeadlessOptions headless;
             headless.seconds = options.headless;
             headless.autopilot = options.autopilot;
+            headless.show_contacts = options.show_contacts;
             // The run did what was asked whatever happened in the game; the summary tells that.
             Run_Headless(headless, stdout);
             return 0;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "app/contacts_overlay.h"
 #include "app/demo_scene.h"
 #include "app/object_data_window.h"
 #include "render/render_window.h"
@@ -22,6 +23,7 @@ Fl_Select_Browser* g_pObjectBrowser = nullptr;
 Fl_Light_Button* g_pCaptureButton = nullptr;
 Fl_Value_Slider* g_pFrameSkipSlider = nullptr;
 Fl_Light_Button* g_pGravityButton = nullptr;
+Fl_Light_Button* g_pShowContactsButton = nullptr;
 bool g_bPlaying = false;
 
 namespace {
@@ -31,6 +33,8 @@ constexpr double kMinTimeScale = 0.01;
 constexpr double kMaxTimeScale = 2.0;
 constexpr double kMaxFrameSkip = 60.0;
 constexpr int kParameterWindowSize = 200;
+
+ContactsOverlay g_ContactsOverlay;
 
 // Every parameter window opened; each stays, shown or hidden, until the program ends.
 std::vector<ObjectDataWindow*> g_ParameterWindows;
@@ -118,6 +122,10 @@ void Build_Main_Window() {
     g_pGravityButton =
         Add_Button<Fl_Light_Button>(920, 500, 100, "&Gravity", 'g', Gravity_Callback);
     g_pGravityButton->value(1);
+    g_pShowContactsButton =
+        Add_Button<Fl_Light_Button>(920, 530, 100, "Show &Contacts", 'c', Show_Contacts_Callback);
+    g_pShowContactsButton->value(0);
+    g_pShowContactsButton->labelsize(11);  // the whole label within the designed width
 
     g_pMainWindow->end();
     Fl::add_handler(Quit_Key_Handler);
@@ -171,6 +179,12 @@ void Image_Capture_Callback(Fl_Widget* widget, void*) {
 void Gravity_Callback(Fl_Widget* widget, void*) {
     const bool on = static_cast<Fl_Light_Button*>(widget)->value() == 1;
     g_pSimulator->gravity = on ? g_vGravity : g_vNoGravity;
+}
+
+void Show_Contacts_Callback(Fl_Widget* widget, void*) {
+    const bool on = static_cast<Fl_Light_Button*>(widget)->value() == 1;
+    g_pRenderWindow->Set_Overlay(on ? &g_ContactsOverlay : nullptr);
+    g_pRenderWindow->redraw();
 }
 
 void Object_Browser_Callback(Fl_Widget* widget, void*) {

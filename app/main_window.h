@@ -10,9 +10,10 @@ class SimObject;
 
 // The main window "Tovrel Demo": the 3-D view, the "Objects" list of editable bodies, the
 // playback buttons (Reset, Play, Stop, Step), the time scale, image capture with its frame
-// skipping, and the gravity toggle. Play arms the repeating play timer whose ticks run the game;
-// each button also answers to the key of its underlined letter. The arrow keys only steer: no
-// widget ever receives them. Every callback runs on the toolkit's thread.
+// skipping, the gravity toggle, and "Show Contacts", which draws what the collision walk sees. Play
+// arms the repeating play timer whose ticks run the game; each button also answers to the key of
+// its underlined letter. The arrow keys only steer: no widget ever receives them. Every callback
+// runs on the toolkit's thread.
 
 extern Fl_Window* g_pMainWindow;
 extern RenderWindow* g_pRenderWindow;
@@ -20,6 +21,7 @@ extern Fl_Select_Browser* g_pObjectBrowser;
 extern Fl_Light_Button* g_pCaptureButton;
 extern Fl_Value_Slider* g_pFrameSkipSlider;
 extern Fl_Light_Button* g_pGravityButton;
+extern Fl_Light_Button* g_pShowContactsButton;
 extern bool g_bPlaying;  // the Play toggle's state
 
 // Creates the main window and every control (not shown yet). The scene is built separately,
@@ -36,6 +38,8 @@ void Time_Scale_Callback(Fl_Widget* widget, void* user);
 void Skip_Slider_Callback(Fl_Widget* widget, void* user);
 void Image_Capture_Callback(Fl_Widget* widget, void* user);
 void Gravity_Callback(Fl_Widget* widget, void* user);
+// Draws the contacts overlay over the scene, or stops; changes nothing in the simulation.
+void Show_Contacts_Callback(Fl_Widget* widget, void* user);
 // Opens a further parameter window for the body of the selected line.
 void Object_Browser_Callback(Fl_Widget* widget, void* user);
 // A body's parameter changed: the scene starts over so that it applies from the beginning.

@@ -103,6 +103,9 @@ int Parse_Own_Option(int argc, char** argv, int i, Options& options, std::string
     if (word.name == "--autopilot") {
         return Flag_Option(word, options.autopilot, error);
     }
+    if (word.name == "--show-contacts") {
+        return Flag_Option(word, options.show_contacts, error);
+    }
     if (word.name == "--capture") {
         options.capture = true;
         options.frame_skip = 0;
@@ -141,6 +144,10 @@ std::string Check_Options(const Options& options) {
         return "--headless runs without a window, so --capture, --quit-after and "
                "--quit-after-ticks cannot go with it";
     }
+    if (options.show_contacts && options.headless <= 0.0) {
+        return "--show-contacts goes with --headless; in the window, the Show Contacts button "
+               "(c) draws the contacts";
+    }
     return {};
 }
 
@@ -148,7 +155,8 @@ std::string Usage(const char* program) {
     return std::string("Usage: ") + program +
            " [options]\n"
            "A cartoon-physics breakout game: steer the paddle with Left and Right.\n"
-           "Keys: p Play, s Stop, t Step, r Reset, i Image Capture, g Gravity, q quit.\n"
+           "Keys: p Play, s Stop, t Step, r Reset, i Image Capture, g Gravity, c Show Contacts,\n"
+           "q quit.\n"
            "\n"
            "Options:\n"
            "  --play                start playing at once\n"

@@ -6,13 +6,14 @@
 // (-display, -geometry, -title, ...), which keep working; every word is one or the other.
 struct Options {
     bool help = false;
-    bool play = false;          // --play: start playing at once
-    bool capture = false;       // --capture[=N]: image capture on from the start ...
-    int frame_skip = 0;         // ... with this frame skipping
-    double quit_after = 0.0;    // --quit-after SECONDS: end cleanly after that long; 0: never
-    long quit_after_ticks = 0;  // --quit-after-ticks TICKS: ... or after that many play ticks
-    bool autopilot = false;     // --autopilot: the paddle follows the ball
-    double headless = 0.0;      // --headless SECONDS: no window, that much simulated time; 0: off
+    bool play = false;           // --play: start playing at once
+    bool capture = false;        // --capture[=N]: image capture on from the start ...
+    int frame_skip = 0;          // ... with this frame skipping
+    double quit_after = 0.0;     // --quit-after SECONDS: end cleanly after that long; 0: never
+    long quit_after_ticks = 0;   // --quit-after-ticks TICKS: ... or after that many play ticks
+    bool autopilot = false;      // --autopilot: the paddle follows the ball
+    double headless = 0.0;       // --headless SECONDS: no window, that much simulated time; 0: off
+    bool show_contacts = false;  // --show-contacts: with --headless, the ball's nearest body
 };
 
 // Reads argv[i] if it is one of ours, with its value (which may be the next word or follow an

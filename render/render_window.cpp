@@ -122,6 +122,9 @@ void RenderWindow::draw() {
             object->Draw_Shadow(kFloorPlane, m_fShadowLight);
         }
     }
+    if (m_pOverlay != nullptr) {
+        m_pOverlay->Draw();
+    }
 
     ++m_nFrame;
     if (m_bCapture && m_nFrame >= m_nLastCapture + m_nFrameSkip) {

@@ -39,6 +39,10 @@ public:
     void Set_Light_Position(const float position[4]);
     const float* Light_Position() const { return m_fLightPosition; }
 
+    // Drawn after the bodies and their shadows, before a frame is captured, so that captured
+    // frames show it too; null for none. Referred to, not owned.
+    void Set_Overlay(RenderObject* overlay) { m_pOverlay = overlay; }
+
     // Whether a camera drag redraws by itself (off while a timer redraws anyway).
     void Set_Redraw_On_Drag(bool on) { m_bRedrawOnDrag = on; }
     // Frame capture to "images/img<frame>.tga", at most every `frames` frames (0 and 1: every one).
@@ -74,6 +78,7 @@ private:
     void Capture_Frame();
 
     std::list<RenderObject*> m_Objects;
+    RenderObject* m_pOverlay = nullptr;
     float m_fShadowLight[4] = {-1.0f, -2.0f, 2.0f, 0.0f};  // directional, for the shadow pass
     float m_fLightDiffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
     float m_fLightPosition[4] = {0.0f, -2.0f, 7.0f, 1.0f};  // a point light above the room's front

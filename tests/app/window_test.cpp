@@ -18,7 +18,9 @@
 #include "app/main_window.h"
 #include "app/object_data_window.h"
 #include "app/window_scene_view.h"
+#include "collision/vclip.h"
 #include "image/image_buffer.h"
+#include "render/render_window.h"
 #include "support/gl_window.h"
 
 namespace fs = std::filesystem;
@@ -124,6 +126,16 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     ASSERT_TRUE(send("key g", [] { return g_pSimulator->gravity.z == -9.8; }));
     ASSERT_TRUE(send("key i", [] { return g_pCaptureButton->value() == 1; }));
     ASSERT_TRUE(send("key i r", [] { return g_pCaptureButton->value() == 0; }));
+    // Show Contacts, under Gravity, draws over the view and runs no query of the walk.
+    const Fl_Light_Button& contacts = *g_pShowContactsButton;
+    EXPECT_EQ(std::vector<int>({contacts.x(), contacts.y(), contacts.w(), contacts.h()}),
+              std::vector<int>({920, 530, 100, 22}));
+    const unsigned long queries = vclip_call_count;
+    const int frames = g_pRenderWindow->Frame_Count();
+    ASSERT_TRUE(send(
+        "key c", [&] { return contacts.value() == 1 && g_pRenderWindow->Frame_Count() > frames; }));
+    ASSERT_TRUE(send("key c", [&] { return contacts.value() == 0; }));
+    EXPECT_EQ(vclip_call_count, queries);
     // The time scale sets the step: 1/6000 s at 0.01, 1/30 s more at 2. Step runs no game rule.
     g_apBlocks[0]->fading = true;
     for (double factor : {0.01, 2.0}) {
@@ -191,6 +203,9 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         {"$DEMO --play=yes", 2, "--play takes no value, but was given \"yes\"\n"},
         {"$DEMO --bounce", 2, "\"--bounce\" is neither an option of ours nor of the toolkit"},
         {"$DEMO -geometry huge", 2, "\"-geometry\" is neither an option of ours nor of the"},
+        {"$DEMO --headless=1 --autopilot --show-contacts", 0,
+         "tick      60  contacts: nearest Block 24 at gap 0.5805, ball vertex 10 to face 1; "},
+        {"$DEMO --show-contacts", 2, "--show-contacts goes with --headless; in the window, the"},
         {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture,"},
         {"$DEMO --quit-after-ticks=-3", 2, "--quit-after-ticks: \"-3\" is not a number of ticks"},
         {"D=$DISPLAY; DISPLAY= $DEMO -display $D --quit-after-ticks 1 --play", 0, ""},

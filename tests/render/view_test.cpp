@@ -6,14 +6,19 @@
 #include <GL/glu.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "bodies/cube.h"
 #include "bodies/poly_object.h"
+#include "collision/vclip.h"
+#include "render/contact_drawing.h"
 #include "render/paddle_speed.h"
+#include "sim/sim_bodies.h"
 #include "support/approx.h"
+#include "support/gl_feedback.h"
 #include "support/gl_window.h"
 
 namespace fs = std::filesystem;
@@ -94,13 +99,15 @@ TEST_F(View, ShowsEachBodyWhereTheCameraSeesItNewestFirstThenTheShadowsOntoTheFl
         << "4  -1 -1 -1  1 -1 -1  0 -1 1  0 1 0  1  0 -1 0  1  1 .5 0  4  3 3 3 3\n"
            "0 0 0  1 0 0  2 0 0  0 0 0  3 0 0  1 0 0  1 0 0  3 0 0  2 0 0  2 0 0  3 0 0  0 0 0\n";
     PolyObject mesh("mesh.poly", "Mesh", Vector3d(1, 1, 1), Vector3d(4, 0, 5));
-    Spy a("a"), b("b"), c("c");
+    Spy a("a"), b("b"), c("c"), overlay("overlay");
     b.casts_shadow = c.casts_shadow = true;
     for (RenderObject* body : std::initializer_list<RenderObject*>{&wall, &mesh, &a, &b, &c, &a}) {
         view_.Add_Render_Object(body);
     }
+    view_.Set_Overlay(&overlay);
     ASSERT_TRUE(view_.Draw_Frame());
-    EXPECT_EQ(Spy::log, (std::vector<std::string>{"a", "c", "b", "a", "c shadow", "b shadow"}));
+    EXPECT_EQ(Spy::log,
+              (std::vector<std::string>{"a", "c", "b", "a", "c shadow", "b shadow", "overlay"}));
     EXPECT_EQ(b.shadow, (std::vector<float>{0, 0, 1, 0, -1, -2, 2, 0}));  // floor, light
     const std::vector<int> green = view_.At({-6, -1, 5});
     EXPECT_TRUE(green[1] > 40 && green[0] == 0 && green[2] == 0) << "the lit wall";
@@ -110,6 +117,7 @@ TEST_F(View, ShowsEachBodyWhereTheCameraSeesItNewestFirstThenTheShadowsOntoTheFl
     // The point light (0, -2, 7) in the camera's frame: 28 in front of it, 2 up.
     EXPECT_TRUE(Near({view_.light[0], view_.light[1], view_.light[2]}, {0, 2, -28}, 1e-5));
     view_.Remove_Render_Object(&a);  // every entry of it
+    view_.Set_Overlay(nullptr);
     Spy::log.clear();
     ASSERT_TRUE(view_.Draw_Frame());
     EXPECT_EQ(Spy::log, (std::vector<std::string>{"c", "b", "c shadow", "b shadow"}));
@@ -144,7 +152,8 @@ TEST_F(View, CameraFollowsEachDragFromWhereTheButtonWentDownAndQAloneIsItsKey) {
         Matrix4d oracle;
         glGetDoublev(GL_MODELVIEW_MATRIX, oracle.m);
         for (int k = 0; k < 16; ++k) {
-            EXPECT_NEAR(view_.camera.m[k], oracle.m[k], 1e-4) << button << " by " << dx << ", " << dy;
+            EXPECT_NEAR(view_.camera.m[k], oracle.m[k], 1e-4)
+                << button << " by " << dx << ", " << dy;
         }
     }
     Fl::e_keysym = 'r';  // every other key goes on to the other widgets' shortcuts
@@ -203,4 +212,57 @@ TEST_F(View, CapturesEachDueFrameToANumberedFileOfTheFrameAndReportsThoseItCanno
         }
         EXPECT_EQ(::testing::internal::GetCapturedStdout(), expected);
     }
+}
+
+// What the walk keeps of a ball and a wall whose near face is x = 3.5, over 2 from the ball, drawn
+// as OpenGL fed it back; then the same once the ball has run into the wall.
+TEST(ContactDrawing, DrawsTheRecordsWitnessSegmentFeaturesAndContactWithoutAQuery) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ready());
+    World world({0, 0, 0});
+    const SimBody& ball =
+        world.Add(true, "Ball", SimMode::Free, {0, .3, .2}, {4, 0, 0}, {1, 1, 1}, 1);
+    world.Add(true, "Wall", SimMode::Fixed, {4, 0, 0}, {}, {.5, 2, 2});
+    ASSERT_TRUE(world.sim.Reset() && world.sim.Step(0.01));
+    const Collision& c = world.Record(0, 1);
+    const auto draw = [&](std::vector<FeedbackPrimitive>& drawn) {
+        const unsigned long queries = vclip_call_count;
+        ASSERT_TRUE(Record_Primitives([&] { Draw_Contacts(world.sim, ball); }, drawn));
+        EXPECT_EQ(vclip_call_count, queries);
+        ASSERT_GE(drawn.size(), 3u);
+        EXPECT_TRUE(drawn[0].corners == 2 && drawn[1].corners == 1 && drawn[2].corners == 1);
+        EXPECT_TRUE(Near(drawn[0].vertices[0].position, c.point_a, 1e-5));
+        EXPECT_TRUE(Near(drawn[0].vertices[1].position, c.point_b, 1e-5));
+        EXPECT_TRUE(Near(drawn[2].vertices[0].position, c.point_b, 1e-5));
+    };
+    std::vector<FeedbackPrimitive> drawn;
+    draw(drawn);
+    EXPECT_NEAR(c.point_b.x, 3.5, 1e-12);
+    EXPECT_GE(c.distance, 2);
+    const float* green = drawn[0].vertices[0].color;
+    EXPECT_TRUE(green[0] == 0 && green[1] == 1 && green[2] == 0);
+    // The wall's face, outlined through its four world corners (3.5, +-2, +-2).
+    int face_sides = 0;
+    for (const FeedbackPrimitive& p : drawn) {
+        for (const FeedbackVertex& v : p.vertices) {
+            const Vector3d corner(3.5, v.position.y > 0 ? 2 : -2, v.position.z > 0 ? 2 : -2);
+            face_sides += p.corners == 2 && Near(v.position, corner, 1e-5);
+        }
+    }
+    EXPECT_EQ(face_sides, 8);
+    EXPECT_TRUE(std::none_of(drawn.begin(), drawn.end(), [](const FeedbackPrimitive& p) {
+        return p.vertices[0].color[2] == 1 && p.vertices[0].color[0] == 1;  // white: no contact
+    }));
+
+    while (world.sim.contacts.empty()) {
+        ASSERT_TRUE(world.sim.Step(0.01));
+    }
+    draw(drawn);
+    // The primary contact: a white arrow of length 1 from the contact point towards the ball.
+    const auto arrow = std::find_if(drawn.begin(), drawn.end(), [](const FeedbackPrimitive& p) {
+        return p.corners == 2 && p.vertices[0].color[0] == 1 && p.vertices[0].color[2] == 1;
+    });
+    ASSERT_NE(arrow, drawn.end());
+    EXPECT_TRUE(Near(arrow->vertices[0].position, c.point_a, 1e-5));
+    EXPECT_TRUE(Near(arrow->vertices[1].position, c.point_a - Vector3d(1, 0, 0), 1e-5));
 }

@@ -2,9 +2,8 @@
 
 #include <GL/gl.h>
 
-::testing::AssertionResult Record_Feedback(const std::function<void()>& draw,
-                                           std::vector<FeedbackPolygon>& polygons,
-                                           const std::vector<int>& sizes) {
+::testing::AssertionResult Record_Primitives(const std::function<void()>& draw,
+                                             std::vector<FeedbackPrimitive>& primitives) {
     constexpr double kReach = 16.0;    // half the side of the recorded cube of object space
     constexpr int kVertexFloats = 11;  // x, y, z, r, g, b, a, s, t, r, q
     glViewport(0, 0, 2 * kReach, 2 * kReach);
@@ -30,20 +29,50 @@
     glRenderMode(GL_FEEDBACK);
     draw();
     const GLint count = glRenderMode(GL_RENDER);
-    std::vector<FeedbackVertex> corners;  // three per triangle, each after a token and a count
-    for (GLint i = 0; i < count; i += 2 + 3 * kVertexFloats) {
-        for (const float* v = &buffer[i + 2]; v < &buffer[i + 2 + 3 * kVertexFloats];
-             v += kVertexFloats) {
-            corners.push_back({{v[0] - kReach, v[1] - kReach, (2 * v[2] - 1) * kReach},
-                               {v[3], v[4], v[5], v[6]},
-                               {v[7], v[8], v[9]}});
+    if (count < 0) {
+        return ::testing::AssertionFailure() << "the feedback buffer overflowed";
+    }
+    primitives.clear();
+    for (GLint i = 0; i < count;) {  // each primitive is a token, a polygon's also its size
+        const GLfloat token = buffer[i++];
+        const int corners = token == GL_POINT_TOKEN                                  ? 1
+                            : token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN ? 2
+                            : token == GL_POLYGON_TOKEN ? static_cast<int>(buffer[i++])
+                                                        : 0;
+        if (corners < 1 || corners > 3 || i + corners * kVertexFloats > count) {
+            return ::testing::AssertionFailure() << "feedback token " << token << " not read";
+        }
+        FeedbackPrimitive primitive{corners, {}};
+        for (; primitive.vertices.size() < static_cast<size_t>(corners); i += kVertexFloats) {
+            const float* v = &buffer[i];
+            primitive.vertices.push_back({{v[0] - kReach, v[1] - kReach, (2 * v[2] - 1) * kReach},
+                                          {v[3], v[4], v[5], v[6]},
+                                          {v[7], v[8], v[9]}});
+        }
+        primitives.push_back(primitive);
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Record_Feedback(const std::function<void()>& draw,
+                                           std::vector<FeedbackPolygon>& polygons,
+                                           const std::vector<int>& sizes) {
+    std::vector<FeedbackPrimitive> primitives;
+    const ::testing::AssertionResult recorded = Record_Primitives(draw, primitives);
+    if (!recorded) {
+        return recorded;
+    }
+    std::vector<FeedbackVertex> corners;  // three per triangle
+    for (const FeedbackPrimitive& primitive : primitives) {
+        if (primitive.corners == 3) {
+            corners.insert(corners.end(), primitive.vertices.begin(), primitive.vertices.end());
         }
     }
     polygons.clear();
-    for (size_t next = 0; count < 0 || next < corners.size() || polygons.size() < sizes.size();) {
+    for (size_t next = 0; next < corners.size() || polygons.size() < sizes.size();) {
         const size_t p = polygons.size();
         const size_t n = sizes.empty() ? 4 : p < sizes.size() ? sizes[p] : 0;
-        if (count < 0 || n < 3 || next + 3 * (n - 2) > corners.size()) {
+        if (n < 3 || next + 3 * (n - 2) > corners.size()) {
             return ::testing::AssertionFailure() << "no whole polygon " << p << " in the feedback";
         }
         FeedbackPolygon polygon = {corners[next]};  // the fan's hub is each triangle's last corner

@@ -17,6 +17,16 @@ struct FeedbackVertex {
 };
 using FeedbackPolygon = std::vector<FeedbackVertex>;
 
+// A point, a line segment or a triangle (all Mesa feeds back of a polygon) as it was drawn.
+struct FeedbackPrimitive {
+    int corners;  // 1, 2 or 3
+    std::vector<FeedbackVertex> vertices;
+};
+
+// Runs `draw` (culling off) and stores every primitive it drew, in order.
+::testing::AssertionResult Record_Primitives(const std::function<void()>& draw,
+                                             std::vector<FeedbackPrimitive>& primitives);
+
 // Runs `draw` (polygons only; culling off) and stores what it drew in order: quads from GL_QUADS
 // when `sizes` is empty, else GL_POLYGONs of those corner counts. Mesa feeds back only triangles,
 // a quad (v0 ... v3) as (v0, v1, v3), (v1, v2, v3), a polygon as the fan (p1, p2, p0), (p2, p3, p0)

@@ -1,0 +1,60 @@
+#include "sim/pair_records.h"
+
+#include "geometry/polyhedron.h"
+#include "sim/collision.h"
+#include "sim/sim_object.h"
+#include "sim/tovrel.h"
+
+namespace {
+
+template <typename T>
+int Index_In(const std::vector<T>& list, const Feature* feature) {
+    return static_cast<int>(static_cast<const T*>(feature) - list.data());
+}
+
+}  // namespace
+
+std::vector<const Collision*> Records_Of(const Tovrel& sim, const SimObject& body) {
+    std::vector<const Collision*> records;
+    if (!sim.pair_table || body.sim_index < 0) {
+        return records;
+    }
+    for (const SimObject* other : sim.active_objects) {
+        if (other != &body) {
+            records.push_back(sim.pair_table->At(body.sim_index, other->sim_index));
+        }
+    }
+    return records;
+}
+
+bool In_Contact(const Tovrel& sim, const Collision& c) {
+    return sim.contacts.count(Pair_Key(c)) != 0;
+}
+
+const Collision* Nearest_Record(const Tovrel& sim, const SimObject& body) {
+    const Collision* nearest = nullptr;
+    double gap = 0.0;
+    for (const Collision* c : Records_Of(sim, body)) {
+        const double g = In_Contact(sim, *c) ? 0.0 : c->distance;
+        if (nearest == nullptr || g < gap) {
+            nearest = c;
+            gap = g;
+        }
+    }
+    return nearest;
+}
+
+std::string Feature_Label(const Polyhedron& shape, const Feature* feature) {
+    if (feature == nullptr) {
+        return "none";
+    }
+    switch (feature->kind) {
+        case FeatureKind::Vertex:
+            return "vertex " + std::to_string(Index_In(shape.vertices, feature));
+        case FeatureKind::Edge:
+            return "edge " + std::to_string(Index_In(shape.edges, feature));
+        case FeatureKind::Face:
+            return "face " + std::to_string(Index_In(shape.faces, feature));
+    }
+    return "none";
+}

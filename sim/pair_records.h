@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class Polyhedron;
+class SimObject;
+class Tovrel;
+struct Collision;
+struct Feature;
+
+// What the closest-feature walk keeps between one body and the others, read for display. These
+// read the pair records and nothing else: they never run a query, so they change no feature
+// cache, stamp or counter.
+
+// The records of `body` with every other active body of `sim`, in activation order; none before
+// the simulator's first Reset.
+std::vector<const Collision*> Records_Of(const Tovrel& sim, const SimObject& body);
+
+// Whether the pair of `c` is in contact now (primary or waiting).
+bool In_Contact(const Tovrel& sim, const Collision& c);
+
+// The record of Records_Of(sim, body) with the smallest gap, a pair in contact counting as 0;
+// null when there is none.
+const Collision* Nearest_Record(const Tovrel& sim, const SimObject& body);
+
+// "vertex 3", "edge 12", "face 1": a feature by its kind and its index in the polyhedron's list of
+// that kind; "none" for an empty slot.
+std::string Feature_Label(const Polyhedron& shape, const Feature* feature);

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Takes docs/contacts.png: the demo's main window in the attract mode with Show Contacts on (the
+# witness segments, closest features and contact normals over the view, the line of figures in
+# its corner), shown in a private X server (Xvfb, Mesa's software OpenGL) and grabbed from the
+# screen at the first moment a contact's white normal arrow shows.
+#   tools/contacts_screenshot.sh [output.png]
+# Needs the Debian packages xvfb, x11-apps (xwd), xdotool and imagemagick (convert); builds
+# build/release.
+set -euo pipefail
+
+source "$(dirname "${BASH_SOURCE[0]}")/screenshot_common.sh"
+output=$(realpath -m "${1:-$here/docs/contacts.png}")
+
+build_target tovrel-demo
+start_display 1280x1024x24
+
+(cd "$here/data" && exec "$tree/app/tovrel-demo" --play --autopilot) >"$work/demo.log" 2>&1 &
+track $!
+demo=$!
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tovrel Demo$' | head -n1)
+[ -n "$window" ] || { cat "$work/demo.log" >&2; echo "contacts_screenshot: no window" >&2; exit 1; }
+timeout 60 xdotool windowfocus --sync "$window" key c
+
+# The overlay is up once the white figures show in the view's top left corner.
+drawn=""
+for _ in $(seq 300); do
+    if xwd -silent -id "$window" | convert xwd:- -crop 300x16+8+8 -fx 'r>0.9&&g>0.9&&b>0.9' \
+        -format '%[fx:maxima]' info: | grep -q '^1'; then
+        drawn=yes
+        break
+    fi
+    kill -0 "$demo" 2>/dev/null || break
+    sleep 0.1
+done
+[ -n "$drawn" ] || { cat "$work/demo.log" >&2; echo "contacts_screenshot: no contacts drawn" >&2; exit 1; }
+
+# A primary contact lasts a few ticks: look for its white arrow below the figures, up to a minute.
+arrow=""
+for _ in $(seq 600); do
+    xwd -silent -id "$window" >"$work/frame.xwd"
+    if convert "$work/frame.xwd" -crop 900x650+5+40 -fx 'r>0.97&&g>0.97&&b>0.97' \
+        -format '%[fx:maxima]' info: | grep -q '^1'; then
+        arrow=yes
+        break
+    fi
+    kill -0 "$demo" 2>/dev/null || break
+done
+[ -n "$arrow" ] || { echo "contacts_screenshot: no contact came about" >&2; exit 1; }
+
+mkdir -p "$(dirname "$output")"
+convert "$work/frame.xwd" "png:$output"
+echo "contacts_screenshot: wrote $output"
