@@ -223,6 +223,9 @@ TEST(ContactDrawing, DrawsTheRecordsWitnessSegmentFeaturesAndContactWithoutAQuer
     const SimBody& ball =
         world.Add(true, "Ball", SimMode::Free, {0, .3, .2}, {4, 0, 0}, {1, 1, 1}, 1);
     world.Add(true, "Wall", SimMode::Fixed, {4, 0, 0}, {}, {.5, 2, 2});
+    std::vector<FeedbackPrimitive> drawn;
+    ASSERT_TRUE(Record_Primitives([&] { Draw_Contacts(world.sim, ball); }, drawn));
+    EXPECT_TRUE(drawn.empty()) << "no records before the first Reset";
     ASSERT_TRUE(world.sim.Reset() && world.sim.Step(0.01));
     const Collision& c = world.Record(0, 1);
     const auto draw = [&](std::vector<FeedbackPrimitive>& drawn) {
@@ -235,7 +238,6 @@ TEST(ContactDrawing, DrawsTheRecordsWitnessSegmentFeaturesAndContactWithoutAQuer
         EXPECT_TRUE(Near(drawn[0].vertices[1].position, c.point_b, 1e-5));
         EXPECT_TRUE(Near(drawn[2].vertices[0].position, c.point_b, 1e-5));
     };
-    std::vector<FeedbackPrimitive> drawn;
     draw(drawn);
     EXPECT_NEAR(c.point_b.x, 3.5, 1e-12);
     EXPECT_GE(c.distance, 2);
@@ -264,5 +266,27 @@ TEST(ContactDrawing, DrawsTheRecordsWitnessSegmentFeaturesAndContactWithoutAQuer
     });
     ASSERT_NE(arrow, drawn.end());
     EXPECT_TRUE(Near(arrow->vertices[0].position, c.point_a, 1e-5));
-    EXPECT_TRUE(Near(arrow->vertices[1].position, c.point_a - Vector3d(1, 0, 0), 1e-5));
+    const Vector3d tip = c.point_a - Vector3d(1, 0, 0), back = tip + Vector3d(.25, 0, 0);
+    EXPECT_TRUE(Near(arrow->vertices[1].position, tip, 1e-5));
+    // Its head: two strokes back from the tip to either side of the shaft, 0.12 from it.
+    ASSERT_LT(arrow + 2, drawn.end());
+    const Vector3d left = arrow[1].vertices[1].position, right = arrow[2].vertices[1].position;
+    EXPECT_TRUE(Near(arrow[1].vertices[0].position, tip, 1e-5) &&
+                Near(arrow[2].vertices[0].position, tip, 1e-5));
+    EXPECT_TRUE(Near(0.5 * (left + right), back, 1e-5));
+    EXPECT_NEAR((left - back).Length(), .12, 1e-5);
+    EXPECT_NEAR(left.x, back.x, 1e-5);
+}
+
+TEST(ContactDrawing, GapsAreRedAtTouchingThroughYellowAtOneToGreenFromTwo) {
+    const struct {
+        double gap;
+        float rgb[3];
+    } rows[] = {{-1, {1, 0, 0}},   {0, {1, 0, 0}}, {.5, {1, .5, 0}}, {1, {1, 1, 0}},
+                {1.5, {.5, 1, 0}}, {2, {0, 1, 0}}, {7, {0, 1, 0}}};
+    for (const auto& r : rows) {
+        float rgb[3] = {-1, -1, -1};
+        Gap_Colour(r.gap, rgb);
+        EXPECT_TRUE(rgb[0] == r.rgb[0] && rgb[1] == r.rgb[1] && rgb[2] == r.rgb[2]) << r.gap;
+    }
 }
