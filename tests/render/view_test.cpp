@@ -278,6 +278,31 @@ TEST(ContactDrawing, DrawsTheRecordsWitnessSegmentFeaturesAndContactWithoutAQuer
     EXPECT_NEAR(left.x, back.x, 1e-5);
 }
 
+// Squashed onto the floor beside a wall, the ball also touches the wall: that contact waits.
+TEST(ContactDrawing, AWaitingContactsNormalIsGreyBesideThePrimaryOnesWhite) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ready());
+    World world({0, 0, 0});
+    const SimBody& ball = world.Ball_Over_Floor(0.3, {0, 0, 0.6}, {0, 0, -10});
+    world.Add(true, "Wall", SimMode::Fixed, {1.36, 0, 0}, {}, {1, 5, 5});
+    ASSERT_TRUE(world.sim.Reset());
+    while (world.sim.contacts.size() < 2 && world.sim.time < 1) {
+        ASSERT_TRUE(world.sim.Step(1.0 / 600));
+    }
+    std::vector<FeedbackPrimitive> drawn;
+    ASSERT_TRUE(Record_Primitives([&] { Draw_Contacts(world.sim, ball); }, drawn));
+    const auto normal = [&](float grey, const Collision& c, const Vector3d& towards_ball) {
+        return std::any_of(drawn.begin(), drawn.end(), [&](const FeedbackPrimitive& p) {
+            const float* rgb = p.vertices[0].color;
+            return p.corners == 2 && rgb[0] == grey && rgb[1] == grey && rgb[2] == grey &&
+                   Near(p.vertices[0].position, c.point_a, 1e-5) &&
+                   Near(p.vertices[1].position, c.point_a + towards_ball, 1e-5);
+        });
+    };
+    EXPECT_TRUE(normal(1, world.Record(0, 1), {0, 0, 1})) << "the floor's, primary";
+    EXPECT_TRUE(normal(.6f, world.Record(0, 2), {-1, 0, 0})) << "the wall's, waiting";
+}
+
 TEST(ContactDrawing, GapsAreRedAtTouchingThroughYellowAtOneToGreenFromTwo) {
     const struct {
         double gap;
