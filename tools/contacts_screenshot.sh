@@ -21,31 +21,18 @@ window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tovrel Demo$' |
 [ -n "$window" ] || { cat "$work/demo.log" >&2; echo "contacts_screenshot: no window" >&2; exit 1; }
 timeout 60 xdotool windowfocus --sync "$window" key c
 
-# The overlay is up once the white figures show in the view's top left corner.
-drawn=""
-for _ in $(seq 300); do
-    if xwd -silent -id "$window" | convert xwd:- -crop 300x16+8+8 -fx 'r>0.9&&g>0.9&&b>0.9' \
-        -format '%[fx:maxima]' info: | grep -q '^1'; then
-        drawn=yes
-        break
-    fi
-    kill -0 "$demo" 2>/dev/null || break
-    sleep 0.1
-done
-[ -n "$drawn" ] || { cat "$work/demo.log" >&2; echo "contacts_screenshot: no contacts drawn" >&2; exit 1; }
-
-# A primary contact lasts a few ticks: look for its white arrow below the figures, up to a minute.
-arrow=""
-for _ in $(seq 600); do
-    xwd -silent -id "$window" >"$work/frame.xwd"
-    if convert "$work/frame.xwd" -crop 900x650+5+40 -fx 'r>0.97&&g>0.97&&b>0.97' \
-        -format '%[fx:maxima]' info: | grep -q '^1'; then
-        arrow=yes
-        break
-    fi
-    kill -0 "$demo" 2>/dev/null || break
-done
-[ -n "$arrow" ] || { echo "contacts_screenshot: no contact came about" >&2; exit 1; }
+# Whether the view, grabbed now, has white pixels within GEOMETRY: only the overlay draws white.
+white_in() {
+    xwd -silent -id "$window" >"$work/frame.xwd" &&
+        convert "$work/frame.xwd" -crop "$1" -fx 'r>0.97&&g>0.97&&b>0.97' -format '%[fx:maxima]' \
+            info: | grep -q '^1'
+}
+# The overlay is up once its figures show in the view's top left corner.
+figures_shown() { white_in 300x16+8+8; }
+# A primary contact lasts a few ticks; its arrow shows below the figures.
+arrow_shown() { white_in 900x650+5+40; }
+wait_for "$demo" "$work/demo.log" "no contacts drawn" figures_shown
+wait_for "$demo" "$work/demo.log" "no contact came about" arrow_shown
 
 mkdir -p "$(dirname "$output")"
 convert "$work/frame.xwd" "png:$output"

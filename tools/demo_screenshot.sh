@@ -22,18 +22,12 @@ window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tovrel Demo$' |
 
 # The first frame is up once the toon map has been set up and the back wall's green shows in the
 # middle of the view.
-drawn=""
-for _ in $(seq 300); do
-    if grep -q '^Enabling environment mapping' "$work/demo.log" &&
+first_frame_drawn() {
+    grep -q '^Enabling environment mapping' "$work/demo.log" &&
         xwd -silent -id "$window" | convert xwd:- -crop 1x1+459+436 -depth 8 txt:- |
-        grep -Eq 'srgb\(0,[0-9]{2,3},0\)'; then
-        drawn=yes
-        break
-    fi
-    kill -0 "$demo" 2>/dev/null || break
-    sleep 0.1
-done
-[ -n "$drawn" ] || { cat "$work/demo.log" >&2; echo "demo_screenshot: the scene was never drawn" >&2; exit 1; }
+        grep -Eq 'srgb\(0,[0-9]{2,3},0\)'
+}
+wait_for "$demo" "$work/demo.log" "the scene was never drawn" first_frame_drawn
 
 mkdir -p "$(dirname "$output")"
 xwd -silent -id "$window" | convert xwd:- "png:$output"

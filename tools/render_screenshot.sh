@@ -16,12 +16,7 @@ start_display 1024x768x24
 (cd "$here/data" && exec "$tree/tools/render_test_scene" 60) >"$work/scene.log" 2>&1 &
 track $!
 scene=$!
-for _ in $(seq 300); do
-    grep -q '^drawn$' "$work/scene.log" && break
-    kill -0 "$scene" 2>/dev/null || break
-    sleep 0.1
-done
-grep -q '^drawn$' "$work/scene.log" || { cat "$work/scene.log" >&2; echo "render_screenshot: the scene was never drawn" >&2; exit 1; }
+wait_for "$scene" "$work/scene.log" "the scene was never drawn" grep -q '^drawn$' "$work/scene.log"
 
 # Zoom in as a user would, so that the ball's shading shows: a right-button drag upwards by a
 # fifth of the view's height brings the camera 8 units closer.

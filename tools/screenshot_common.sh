@@ -4,6 +4,9 @@
 #   start_display GEOMETRY a private X server (Xvfb, Mesa's software OpenGL) of that screen size,
 #                          which becomes DISPLAY
 #   track PID              stop that process when the script exits
+#   wait_for PID LOG WHAT COMMAND...
+#                          run COMMAND every tenth of a second until it succeeds; if process PID
+#                          ends first or half a minute passes, show LOG and fail saying WHAT
 # On exit everything tracked is stopped, newest first, and the scratch folder is removed.
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 tree="$here/build/release"
@@ -21,6 +24,19 @@ cleanup() {
 trap cleanup EXIT
 
 track() { tracked="$1 $tracked"; }
+
+wait_for() {
+    local pid=$1 log=$2 what=$3 _
+    shift 3
+    for _ in $(seq 300); do
+        "$@" && return 0
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    cat "$log" >&2
+    echo "$(basename "$0"): $what" >&2
+    exit 1
+}
 
 build_target() {
     cmake -S "$here" -B "$tree" -DCMAKE_BUILD_TYPE=Release -DTOVREL_TESTS=OFF >/dev/null
