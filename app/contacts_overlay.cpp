@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "app/demo_scene.h"
-#include "collision/vclip.h"
 #include "render/contact_drawing.h"
 
 namespace {
@@ -21,22 +20,15 @@ constexpr int kTextSize = 14;
 
 void ContactsOverlay::Draw() {
     const Tovrel& sim = *g_pSimulator;
-    const auto& active = sim.active_objects;
-    if (std::find(active.begin(), active.end(), g_pBall.get()) != active.end()) {
-        Draw_Contacts(sim, *g_pBall);
-    }
+    Draw_Contacts(sim, *g_pBall);
 
-    const double tick = g_fTickPeriod * g_dTimeScale;
+    const WalkCounter::Work work = walk_.Take();
     if (sim.time > time_ && time_ >= 0.0) {
-        const double ticks = std::max(1.0, std::round((sim.time - time_) / tick));
-        const unsigned long queries = vclip_call_count - queries_;
-        queries_per_tick_ = queries / ticks;
-        tests_per_query_ =
-            queries > 0 ? static_cast<double>(vclip_state_test_count - tests_) / queries : 0.0;
+        const double tick = g_fTickPeriod * g_dTimeScale;
+        queries_per_tick_ = work.queries / std::max(1.0, std::round((sim.time - time_) / tick));
+        tests_per_query_ = work.tests_per_query;
     }
     time_ = sim.time;
-    queries_ = vclip_call_count;
-    tests_ = vclip_state_test_count;
 
     char line[160];
     std::snprintf(line, sizeof line,

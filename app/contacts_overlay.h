@@ -1,6 +1,7 @@
 #pragma once
 
 #include "render/render_object.h"
+#include "sim/pair_records.h"
 
 // "Show Contacts": drawn over the scene, what the closest-feature walk sees between the ball and
 // every other active body, and in the view's top left corner a line of figures: the simulated
@@ -11,11 +12,10 @@ public:
     void Draw() override;
 
 private:
-    // The counters when the last figures were taken, and those figures, kept while the clock
+    // The clock when the last figures were taken, and those figures, kept while the clock
     // stands still (Stop) or goes back (Reset).
     double time_ = -1.0;
-    unsigned long queries_ = 0;
-    unsigned long tests_ = 0;
+    WalkCounter walk_;
     double queries_per_tick_ = 0.0;
     double tests_per_query_ = 0.0;
 };

@@ -8,7 +8,6 @@
 #include "app/demo_scene.h"
 #include "app/headless_view.h"
 #include "app/scene_random.h"
-#include "collision/vclip.h"
 #include "sim/collision.h"
 #include "sim/pair_records.h"
 
@@ -76,14 +75,10 @@ public:
     explicit ContactsPrinter(EventPrinter& printer) : printer_(printer) {}
 
     void Print() {
-        const unsigned long queries = vclip_call_count - queries_;
-        const double tests_per_query =
-            queries > 0 ? static_cast<double>(vclip_state_test_count - tests_) / queries : 0.0;
-        queries_ = vclip_call_count;
-        tests_ = vclip_state_test_count;
+        const WalkCounter::Work work = walk_.Take();
         const Collision* nearest = Nearest_Record(*g_pSimulator, *g_pBall);
         if (nearest == nullptr) {
-            printer_.Line("contacts: the ball is not in the room");
+            printer_.Line("contacts: the ball is out of play");
             return;
         }
         const bool ball_is_a = nearest->body_a == g_pBall.get();
@@ -104,13 +99,12 @@ public:
             "contacts: nearest %s %s, ball %s to %s; %.2f tests per query over %lu "
             "queries",
             name.c_str(), In_Contact(*g_pSimulator, *nearest) ? "in contact" : gap,
-            ball_feature.c_str(), other_feature.c_str(), tests_per_query, queries);
+            ball_feature.c_str(), other_feature.c_str(), work.tests_per_query, work.queries);
     }
 
 private:
     EventPrinter& printer_;
-    unsigned long queries_ = vclip_call_count;
-    unsigned long tests_ = vclip_state_test_count;
+    WalkCounter walk_;
 };
 
 }  // namespace

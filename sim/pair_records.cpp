@@ -1,5 +1,8 @@
 #include "sim/pair_records.h"
 
+#include <algorithm>
+
+#include "collision/vclip.h"
 #include "geometry/polyhedron.h"
 #include "sim/collision.h"
 #include "sim/sim_object.h"
@@ -16,10 +19,11 @@ int Index_In(const std::vector<T>& list, const Feature* feature) {
 
 std::vector<const Collision*> Records_Of(const Tovrel& sim, const SimObject& body) {
     std::vector<const Collision*> records;
-    if (!sim.pair_table || body.sim_index < 0) {
+    const auto& active = sim.active_objects;
+    if (!sim.pair_table || std::find(active.begin(), active.end(), &body) == active.end()) {
         return records;
     }
-    for (const SimObject* other : sim.active_objects) {
+    for (const SimObject* other : active) {
         if (other != &body) {
             records.push_back(sim.pair_table->At(body.sim_index, other->sim_index));
         }
@@ -57,4 +61,14 @@ std::string Feature_Label(const Polyhedron& shape, const Feature* feature) {
             return "face " + std::to_string(Index_In(shape.faces, feature));
     }
     return "none";
+}
+
+WalkCounter::WalkCounter() : queries_(vclip_call_count), tests_(vclip_state_test_count) {}
+
+WalkCounter::Work WalkCounter::Take() {
+    const unsigned long queries = vclip_call_count - queries_;
+    const unsigned long tests = vclip_state_test_count - tests_;
+    queries_ = vclip_call_count;
+    tests_ = vclip_state_test_count;
+    return {queries, queries > 0 ? static_cast<double>(tests) / queries : 0.0};
 }

@@ -14,7 +14,7 @@ struct Feature;
 // cache, stamp or counter.
 
 // The records of `body` with every other active body of `sim`, in activation order; none before
-// the simulator's first Reset.
+// the simulator's first Reset or while `body` is not active, when its records are stale.
 std::vector<const Collision*> Records_Of(const Tovrel& sim, const SimObject& body);
 
 // Whether the pair of `c` is in contact now (primary or waiting).
@@ -27,3 +27,18 @@ const Collision* Nearest_Record(const Tovrel& sim, const SimObject& body);
 // "vertex 3", "edge 12", "face 1": a feature by its kind and its index in the polyhedron's list of
 // that kind; "none" for an empty slot.
 std::string Feature_Label(const Polyhedron& shape, const Feature* feature);
+
+// The walk's work since the last Take (or since construction), from its global counters.
+class WalkCounter {
+public:
+    struct Work {
+        unsigned long queries;   // pair queries
+        double tests_per_query;  // state tests per query among them; 0 without a query
+    };
+    WalkCounter();
+    Work Take();
+
+private:
+    unsigned long queries_;
+    unsigned long tests_;
+};

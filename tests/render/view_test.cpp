@@ -301,6 +301,9 @@ TEST(ContactDrawing, AWaitingContactsNormalIsGreyBesideThePrimaryOnesWhite) {
     };
     EXPECT_TRUE(normal(1, world.Record(0, 1), {0, 0, 1})) << "the floor's, primary";
     EXPECT_TRUE(normal(.6f, world.Record(0, 2), {-1, 0, 0})) << "the wall's, waiting";
+    world.sim.Deactivate_Object(world.bodies[0].get());
+    ASSERT_TRUE(Record_Primitives([&] { Draw_Contacts(world.sim, ball); }, drawn));
+    EXPECT_TRUE(drawn.empty()) << "a body out of play has only stale records";
 }
 
 TEST(ContactDrawing, GapsAreRedAtTouchingThroughYellowAtOneToGreenFromTwo) {
