@@ -19,6 +19,7 @@
 #include "app/scene_random.h"
 #include "app/window_scene_view.h"
 #include "geometry/generic_exception.h"
+#include "render/render_window.h"
 
 namespace {
 
@@ -73,7 +74,8 @@ int Run_Window(const Options& options, std::vector<char*>& toolkit_args) {
     if (options.quit_after > 0.0) {
         Fl::add_timeout(options.quit_after, Quit, nullptr);
     }
-    return Fl::run();
+    Fl::run();
+    return g_pRenderWindow->Exit_Status();
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ Fl_Value_Slider* Add_Slider(int x, int y, int w, const char* label, double value
 // when it is clicked or its shortcut is pressed; q then reaches no widget, and comes here.
 int Quit_Key_Handler(int event) {
     if (event == FL_SHORTCUT && Fl::event_key() == 'q') {
-        std::exit(0);
+        std::exit(g_pRenderWindow->Exit_Status());
     }
     return 0;
 }
@@ -113,6 +113,9 @@ void Build_Main_Window() {
     g_pCaptureButton =
         Add_Button<Fl_Light_Button>(425, 740, 120, "&Image Capture", 'i', Image_Capture_Callback);
     g_pCaptureButton->value(0);
+    // Capture stops by itself when a frame cannot be written; the button shows it.
+    g_pRenderWindow->Set_Capture_Stopped_Callback([](void*) { g_pCaptureButton->value(0); },
+                                                  nullptr);
     g_pFrameSkipSlider = Add_Slider(425, 768, 200, "Frame Skipping", 0.0, 0.0, kMaxFrameSkip, 1.0);
     g_pFrameSkipSlider->callback(Skip_Slider_Callback);
 

@@ -175,7 +175,8 @@ std::string Usage(const char* program) {
            "Exit status: 0 when the program ran as asked (window closed, q, --quit-after or\n"
            "--quit-after-ticks, a --headless run completed, whatever happened in the game, or\n"
            "--help); 1 when it could not run (no display, a missing or broken\n"
-           "objects/sphere.poly); 2 for a bad command line. A broken internal invariant aborts\n"
+           "objects/sphere.poly) or could not write a frame due for capture; 2 for a bad\n"
+           "command line. A broken internal invariant aborts\n"
            "the program (134 in a shell).\n"
            "\n"
            "The toolkit's standard options still work:\n";

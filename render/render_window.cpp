@@ -157,7 +157,7 @@ int RenderWindow::handle(int event) {
             return 1;  // takes keyboard focus, for the q key
         case FL_KEYBOARD:
             if (Fl::event_key() == kQuitKey) {
-                std::exit(0);
+                std::exit(Exit_Status());
             }
             return 0;  // every other key goes on to the other widgets as a shortcut
         default:

@@ -126,6 +126,15 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     ASSERT_TRUE(send("key g", [] { return g_pSimulator->gravity.z == -9.8; }));
     ASSERT_TRUE(send("key i", [] { return g_pCaptureButton->value() == 1; }));
     ASSERT_TRUE(send("key i r", [] { return g_pCaptureButton->value() == 0; }));
+    // Where no frame can be written ("images" is a file), capture and its button go off at once.
+    const fs::path no_folder = fs::temp_directory_path() / ("tovrel-" + std::to_string(getpid()));
+    fs::create_directory(no_folder);
+    std::ofstream(no_folder / "images").put('x');
+    fs::current_path(no_folder);
+    EXPECT_TRUE(send("key i r", [] { return g_pRenderWindow->Capture_Failed(); }));
+    EXPECT_FALSE(g_pCaptureButton->value() || g_pRenderWindow->Capturing());
+    fs::current_path(fs::path(TOVREL_SOURCE_DIR) / "data");
+    fs::remove_all(no_folder);
     // Show Contacts, under Gravity, draws over the view and runs no query of the walk.
     const Fl_Light_Button& contacts = *g_pShowContactsButton;
     EXPECT_EQ(std::vector<int>({contacts.x(), contacts.y(), contacts.w(), contacts.h()}),
@@ -219,5 +228,46 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         EXPECT_NE(printed.find((c.status > 0 ? "tovrel-demo: " : "") + c.printed),
                   std::string::npos)
             << c.command << " printed " << printed;
+    }
+}
+
+// Captured frames are never replaced nor lost unsaid: a second run numbers its frames above the
+// first's, a missing folder is made; a read-only folder and a full disk (a file size limit) get one
+// message naming the folder and the reason, leave no file and make a --capture run fail.
+TEST(DemoProgram, CapturesAboveEarlierFramesIntoAMadeFolderAndSaysOnceWhatItCannotWrite) {
+    ASSERT_TRUE(Test_Display_Is_Up());
+    fl_open_display();
+    const bool can_mount = std::system("unshare -rm true >/dev/null 2>&1") == 0;
+    const std::string run = "$DEMO --play --capture=20 --quit-after-ticks 45";
+    using Files = std::vector<std::string>;  // left in images/
+    // clang-format off
+    const std::tuple<std::string, int, Files, std::string> cases[] = {
+        {run + " && " + run, 0, {"img00020.tga", "img00040.tga", "img00060.tga", "img00080.tga"}, ""},
+        {"rmdir images && " + run, 0, {"img00020.tga", "img00040.tga"}, ""},
+        {"unshare -rm sh -c 'mount -t tmpfs -o ro tmpfs images && " + run + "'", 1, {}, "Read-only file system"},
+        {"ulimit -f 1000; trap '' XFSZ; " + run, 1, {}, "File too large"}};
+    // clang-format on
+    for (const auto& [command, status, expected, reason] : cases) {
+        if (!can_mount && command.find("mount") != std::string::npos) {
+            continue;
+        }
+        const Demo demo(command);
+        EXPECT_EQ(demo.Exit_Status(), status) << command;
+        Files files;
+        for (const auto& file : fs::directory_iterator(demo.dir / "images")) {
+            files.push_back(file.path().filename());
+            EXPECT_EQ(file.file_size(), 18 + 21 + 909 * 720 * 4) << file.path();
+        }
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(files, expected) << command;
+        const std::string folder = fs::canonical(demo.dir / "images").string();
+        EXPECT_EQ(Read(demo.dir / "err"), reason.empty()
+                                              ? ""
+                                              : "Couldn't write frames into folder " + folder +
+                                                    ": " + reason + "; image capture is off\n")
+            << command;
+    }
+    if (!can_mount) {
+        GTEST_SKIP() << "the read-only folder was not tried: no mount namespace to be had";
     }
 }
