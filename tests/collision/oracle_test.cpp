@@ -88,16 +88,11 @@ std::pair<ShapeTables, BodyPose> Random_Body(TestRandom& random) {
 }
 
 // Where a feature sits in its polyhedron: the same for the same feature of two builds of a shape.
-std::pair<FeatureKind, long> Place(const Polyhedron& poly, const Feature* f) {
-    switch (f->kind) {
-        case FeatureKind::Vertex:
-            return {f->kind, static_cast<const PolyVertex*>(f) - poly.vertices.data()};
-        case FeatureKind::Edge:
-            return {f->kind, static_cast<const PolyEdge*>(f) - poly.edges.data()};
-        case FeatureKind::Face:
-            break;
-    }
-    return {f->kind, static_cast<const PolyFace*>(f) - poly.faces.data()};
+std::pair<FeatureKind, long> Place(const Polyhedron& p, const Feature* f) {
+    return {f->kind,
+            f->kind == FeatureKind::Vertex ? static_cast<const PolyVertex*>(f) - &p.vertices[0]
+            : f->kind == FeatureKind::Edge ? static_cast<const PolyEdge*>(f) - &p.edges[0]
+                                           : static_cast<const PolyFace*>(f) - &p.faces[0]};
 }
 
 }  // namespace
