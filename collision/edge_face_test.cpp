@@ -57,7 +57,7 @@ void BoundaryWalk::Run(FeatureLink* start, Feature*& face_slot) {
     // go on for ever, which only broken geometry can cause.
     for (int steps = 0;; ++steps) {
         if (steps > face_.vertex_count) {
-            std::fprintf(stderr, "Cycling in vclip: %lu\n", vclip_call_count);
+            std::fprintf(stderr, "Cycling in vclip: %lu\n", vclip_call_count.load());
             std::abort();
         }
         PolyEdge& b = *link->edge;

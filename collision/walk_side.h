@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "geometry/polyhedron.h"
@@ -18,7 +19,7 @@ enum class StepResult : int {
 // per query and only for the features the walk visits.
 struct WalkSide {
     const Matrix4d& transform;
-    unsigned stamp;
+    std::uint64_t stamp;
 
     const Vector3d& World(PolyVertex& v) const {
         v.Refresh(transform, stamp);
