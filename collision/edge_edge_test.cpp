@@ -89,6 +89,8 @@ StepResult EdgeRegionClip::Run() {
         }
     }
 
+    // The face planes narrow the interval further; a segment wholly on one face's side is checked
+    // against the end vertices as the vertex planes alone clipped it.
     const Interval vertices = interval;
     for (auto [plane, face] :
          {std::pair{&e_.left_plane, e_.left_face}, std::pair{&e_.right_plane, e_.right_face}}) {
