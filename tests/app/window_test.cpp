@@ -145,21 +145,24 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     }
     EXPECT_EQ(g_apBlocks[0]->fade, 1.0f);
 
-    // Each selection of the ball opens a further window of its parameters, each slider at the
-    // ball's value (max stretch 1 at its left end); a click on Stretch Rate sets both rates and
-    // starts the scene over.
-    g_pBall->max_stretch = 1.0;
+    // The ball's one window of its parameters, each slider at the ball's value now (max stretch 1
+    // at its left end), also when chosen again; the main window's keys work from it, which stays
+    // in front; a click on Stretch Rate sets both rates and starts the scene over.
     g_pObjectBrowser->select(1);
     g_pObjectBrowser->do_callback();
+    g_pBall->max_stretch = 1.0;
     g_pObjectBrowser->do_callback();
     auto* window = dynamic_cast<ObjectDataWindow*>(Fl::first_window());
-    ASSERT_TRUE(window != nullptr && dynamic_cast<ObjectDataWindow*>(Fl::next_window(window)));
+    ASSERT_TRUE(window != nullptr && Fl::next_window(window) == g_pMainWindow);
     ASSERT_TRUE(Show_And_Wait(*window));
     EXPECT_EQ(std::string(window->label()) + " " + std::to_string(window->h()), "Ball 185");
     const auto* first = static_cast<Fl_Value_Slider*>(window->child(0));
     EXPECT_EQ(first->value(), first->minimum()) << first->label();
-    ASSERT_TRUE(
-        send("mousemove --window " + std::to_string(fl_xid(window)) + " 46 60 click 1", at(0.0)));
+    const std::string xid = std::to_string(fl_xid(window));
+    ASSERT_TRUE(send("mousemove --window " + xid + " 100 180 windowfocus --sync " + xid + " key p",
+                     [] { return g_bPlaying; }));
+    ASSERT_TRUE(send("key s", stopped));
+    ASSERT_TRUE(send("mousemove --window " + xid + " 46 60 click 1", at(0.0)));
     EXPECT_TRUE(g_pBall->stretch_rate < 0.1 && g_pBall->squash_rate == g_pBall->stretch_rate);
 }
 
