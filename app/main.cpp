@@ -8,10 +8,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/autopilot.h"
+#include "app/data_folder.h"
 #include "app/demo_scene.h"
 #include "app/headless_run.h"
 #include "app/main_window.h"
@@ -51,6 +54,22 @@ private:
     const long limit_;
     long ticks_ = 0;
 };
+
+// Works inside the data folder from here on, saying so when it is not the working directory.
+DataFolder Enter_Data_Folder() {
+    std::error_code error;
+    const std::string working = std::filesystem::current_path(error).string();
+    const DataFolder data = Find_Data_Folder(working, TOVREL_DATA_DIR, kBallMeshPath);
+    if (data.path == working) {
+        return data;
+    }
+    std::filesystem::current_path(data.path, error);
+    if (!error) {
+        std::printf("%s: no %s in the working directory %s; working in %s\n", kProgram,
+                    kBallMeshPath, working.c_str(), data.path.c_str());
+    }
+    return data;
+}
 
 int Run_Window(const Options& options, std::vector<char*>& toolkit_args) {
     Seed_Random(1234);
@@ -118,6 +137,7 @@ int main(int argc, char** argv) {
         return kBadCommandLine;
     }
 
+    const DataFolder data = Enter_Data_Folder();
     try {
         if (options.headless > 0.0) {
             HeadlessOptions headless;
@@ -143,7 +163,9 @@ int main(int argc, char** argv) {
             text += ": " + fault->Detail();
         }
         delete fault;
-        std::fprintf(stderr, "%s: %s\n", kProgram, text.c_str());
+        // Only the data files throw these.
+        std::fprintf(stderr, "%s: %s\n%s: looked for the data in %s\n", kProgram, text.c_str(),
+                     kProgram, data.looked_in.c_str());
         return kFailed;
     } catch (const std::exception& fault) {
         std::fprintf(stderr, "%s: %s\n", kProgram, fault.what());

@@ -196,7 +196,8 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
     } cases[] = {
         {"$DEMO --help", 0, "--capture[=N]         image capture on from the start"},
         {"$DEMO --play --capture=60 --quit-after 0.5", 0, ""},
-        {"$DEMO --headless=60 --autopilot", 0, "headless: 3600 ticks, 60.000 s simulated in "},
+        {"(cd images && $DEMO --headless=60 --autopilot)", 0,  // its data found from elsewhere
+         "headless: 3600 ticks, 60.000 s simulated in "},
         {"$DEMO --quit-after=0", 2, "--quit-after: \"0\"" + seconds},
         {"$DEMO --headless 12s", 2, "--headless: \"12s\"" + seconds},
         {"$DEMO --headless nan", 2, "--headless: \"nan\"" + seconds},
@@ -212,7 +213,12 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture,"},
         {"$DEMO --quit-after-ticks=-3", 2, "--quit-after-ticks: \"-3\" is not a number of ticks"},
         {"D=$DISPLAY; DISPLAY= $DEMO -display $D --quit-after-ticks 1 --play", 0, ""},
-        {"rm objects; $DEMO", 1, "PolyObject::PolyObject: Cannot open file: objects/sphere.poly: "},
+        {"rm objects; mkdir objects; echo 1 >objects/sphere.poly; $DEMO", 1,
+         "PolyObject::PolyObject: Cannot load file: objects/sphere.poly: the file ends where "
+         "vertex 0 should be\ntovrel-demo: looked for the data in the working directory /"},
+        {"rm textures; mkdir textures; : >textures/env_toonshade.tga; $DEMO --play "
+         "--quit-after-ticks 1",
+         0, "Couldn't load image \"textures/env_toonshade.tga\"\n  bad image header, looked in /"},
         {"DISPLAY= $DEMO", 1, "no display to open a window on (DISPLAY is not set)"},
     };
     for (const auto& c : cases) {
