@@ -25,8 +25,6 @@
 
 namespace {
 
-constexpr char kProgram[] = "tovrel-demo";
-constexpr int kBadCommandLine = 2;
 constexpr int kFailed = 1;
 
 void Quit(void*) {
@@ -65,7 +63,7 @@ DataFolder Enter_Data_Folder() {
     }
     std::filesystem::current_path(data.path, error);
     if (!error) {
-        std::printf("%s: no %s in the working directory %s; working in %s\n", kProgram,
+        std::printf("%s: no %s in the working directory %s; working in %s\n", kProgramName,
                     kBallMeshPath, working.c_str(), data.path.c_str());
     }
     return data;
@@ -103,40 +101,16 @@ int main(int argc, char** argv) {
     Options options;
     // argv[0] and the toolkit's own options, for the main window to take when it is shown.
     std::vector<char*> toolkit_args{argv[0]};
-    for (int i = 1; i < argc;) {
-        std::string error;
-        int used = Parse_Own_Option(argc, argv, i, options, error);
-        if (!error.empty()) {
-            std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-            return kBadCommandLine;
-        }
-        if (used == 0) {
-            const int first = i;
-            used = Fl::arg(argc, argv, i);
-            if (used == 0) {
-                std::fprintf(stderr,
-                             "%s: \"%s\" is neither an option of ours nor of the toolkit, or its "
-                             "value is missing or bad; see --help\n",
-                             kProgram, argv[first]);
-                return kBadCommandLine;
-            }
-            toolkit_args.insert(toolkit_args.end(), argv + first, argv + first + used);
-            continue;
-        }
-        i += used;
+    const std::string error = Read_Command_Line(argc, argv, Fl::arg, options, toolkit_args);
+    if (!error.empty()) {
+        std::fprintf(stderr, "%s: %s\n", kProgramName, error.c_str());
+        return kBadCommandLine;
     }
-
     if (options.help) {
-        std::fputs((Usage(kProgram) + Fl::help).c_str(), stdout);
+        std::fputs((Usage(kProgramName) + Fl::help).c_str(), stdout);
         std::fputc('\n', stdout);
         return 0;
     }
-    const std::string conflict = Check_Options(options);
-    if (!conflict.empty()) {
-        std::fprintf(stderr, "%s: %s\n", kProgram, conflict.c_str());
-        return kBadCommandLine;
-    }
-
     const DataFolder data = Enter_Data_Folder();
     try {
         if (options.headless > 0.0) {
@@ -153,7 +127,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr,
                          "%s: no display to open a window on (DISPLAY is not set); give one with "
                          "-display, or run without a window with --headless SECONDS\n",
-                         kProgram);
+                         kProgramName);
             return kFailed;
         }
         return Run_Window(options, toolkit_args);
@@ -164,11 +138,11 @@ int main(int argc, char** argv) {
         }
         delete fault;
         // Only the data files throw these.
-        std::fprintf(stderr, "%s: %s\n%s: looked for the data in %s\n", kProgram, text.c_str(),
-                     kProgram, data.looked_in.c_str());
+        std::fprintf(stderr, "%s: %s\n%s: looked for the data in %s\n", kProgramName, text.c_str(),
+                     kProgramName, data.looked_in.c_str());
         return kFailed;
     } catch (const std::exception& fault) {
-        std::fprintf(stderr, "%s: %s\n", kProgram, fault.what());
+        std::fprintf(stderr, "%s: %s\n", kProgramName, fault.what());
         return kFailed;
     }
 }

@@ -194,7 +194,7 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         int status;
         std::string printed;  // after "tovrel-demo: " when it fails
     } cases[] = {
-        {"$DEMO --help", 0, "--capture[=N]         image capture on from the start"},
+        {"$DEMO --help", 0, "--show-contacts       with --headless: once a simulated second"},
         {"$DEMO --play --capture=60 --quit-after 0.5", 0, ""},
         {"(cd images && $DEMO --headless=60 --autopilot)", 0,  // its data found from elsewhere
          "headless: 3600 ticks, 60.000 s simulated in "},
@@ -210,7 +210,12 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         {"$DEMO --headless=1 --autopilot --show-contacts", 0,
          "tick      60  contacts: nearest Block 24 at gap 0.5805, ball vertex 10 to face 1; "},
         {"$DEMO --show-contacts", 2, "--show-contacts goes with --headless; in the window, the"},
-        {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture,"},
+        {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture can"},
+        // Without a display the launcher would film, but refuses them first.
+        {"DISPLAY= timeout 60 " TOVREL_SOURCE_DIR "/tovrel --bogus", 2,
+         "\"--bogus\" is neither an"},
+        {"DISPLAY= timeout 60 " TOVREL_SOURCE_DIR "/tovrel --capture=abc", 2,
+         "--capture: \"abc\"" + skipping},
         {"$DEMO --quit-after-ticks=-3", 2, "--quit-after-ticks: \"-3\" is not a number of ticks"},
         {"D=$DISPLAY; DISPLAY= $DEMO -display $D --quit-after-ticks 1 --play", 0, ""},
         {"rm objects; mkdir objects; echo 1 >objects/sphere.poly; $DEMO", 1,
