@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     const std::string error =
         Read_Command_Line(argc, argv, Any_Toolkit_Option, options, toolkit_words);
     if (!error.empty()) {
-        std::fprintf(stderr, "%s: %s\n", kProgramName, error.c_str());
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         return kBadCommandLine;
     }
     return 0;

@@ -63,7 +63,7 @@ DataFolder Enter_Data_Folder() {
     }
     std::filesystem::current_path(data.path, error);
     if (!error) {
-        std::printf("%s: no %s in the working directory %s; working in %s\n", kProgramName,
+        std::printf("%s: no %s in the working directory %s; working in %s\n", kProgram,
                     kBallMeshPath, working.c_str(), data.path.c_str());
     }
     return data;
@@ -103,11 +103,11 @@ int main(int argc, char** argv) {
     std::vector<char*> toolkit_args{argv[0]};
     const std::string error = Read_Command_Line(argc, argv, Fl::arg, options, toolkit_args);
     if (!error.empty()) {
-        std::fprintf(stderr, "%s: %s\n", kProgramName, error.c_str());
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         return kBadCommandLine;
     }
     if (options.help) {
-        std::fputs((Usage(kProgramName) + Fl::help).c_str(), stdout);
+        std::fputs((Usage(kProgram) + Fl::help).c_str(), stdout);
         std::fputc('\n', stdout);
         return 0;
     }
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr,
                          "%s: no display to open a window on (DISPLAY is not set); give one with "
                          "-display, or run without a window with --headless SECONDS\n",
-                         kProgramName);
+                         kProgram);
             return kFailed;
         }
         return Run_Window(options, toolkit_args);
@@ -138,11 +138,11 @@ int main(int argc, char** argv) {
         }
         delete fault;
         // Only the data files throw these.
-        std::fprintf(stderr, "%s: %s\n%s: looked for the data in %s\n", kProgramName, text.c_str(),
-                     kProgramName, data.looked_in.c_str());
+        std::fprintf(stderr, "%s: %s\n%s: looked for the data in %s\n", kProgram, text.c_str(),
+                     kProgram, data.looked_in.c_str());
         return kFailed;
     } catch (const std::exception& fault) {
-        std::fprintf(stderr, "%s: %s\n", kProgramName, fault.what());
+        std::fprintf(stderr, "%s: %s\n", kProgram, fault.what());
         return kFailed;
     }
 }

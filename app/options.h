@@ -18,7 +18,7 @@ struct Options {
 };
 
 // The program's name in its messages, and its exit status for a bad command line.
-constexpr char kProgramName[] = "tovrel-demo";
+constexpr char kProgram[] = "tovrel-demo";
 constexpr int kBadCommandLine = 2;
 
 // Reads one of the toolkit's options at argv[i] as Fl::arg does: returns the number of words it
