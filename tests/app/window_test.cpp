@@ -154,21 +154,24 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     }
     EXPECT_EQ(g_apBlocks[0]->fade, 1.0f);
 
-    // Each selection of the ball opens a further window of its parameters, each slider at the
-    // ball's value (max stretch 1 at its left end); a click on Stretch Rate sets both rates and
-    // starts the scene over.
-    g_pBall->max_stretch = 1.0;
+    // The ball's one window of its parameters, each slider at the ball's value now (max stretch 1
+    // at its left end), also when chosen again; the main window's keys work from it, which stays
+    // in front; a click on Stretch Rate sets both rates and starts the scene over.
     g_pObjectBrowser->select(1);
     g_pObjectBrowser->do_callback();
+    g_pBall->max_stretch = 1.0;
     g_pObjectBrowser->do_callback();
     auto* window = dynamic_cast<ObjectDataWindow*>(Fl::first_window());
-    ASSERT_TRUE(window != nullptr && dynamic_cast<ObjectDataWindow*>(Fl::next_window(window)));
+    ASSERT_TRUE(window != nullptr && Fl::next_window(window) == g_pMainWindow);
     ASSERT_TRUE(Show_And_Wait(*window));
     EXPECT_EQ(std::string(window->label()) + " " + std::to_string(window->h()), "Ball 185");
     const auto* first = static_cast<Fl_Value_Slider*>(window->child(0));
     EXPECT_EQ(first->value(), first->minimum()) << first->label();
-    ASSERT_TRUE(
-        send("mousemove --window " + std::to_string(fl_xid(window)) + " 46 60 click 1", at(0.0)));
+    const std::string xid = std::to_string(fl_xid(window));
+    ASSERT_TRUE(send("mousemove --window " + xid + " 100 180 windowfocus --sync " + xid + " key p",
+                     [] { return g_bPlaying; }));
+    ASSERT_TRUE(send("key s", stopped));
+    ASSERT_TRUE(send("mousemove --window " + xid + " 46 60 click 1", at(0.0)));
     EXPECT_TRUE(g_pBall->stretch_rate < 0.1 && g_pBall->squash_rate == g_pBall->stretch_rate);
 }
 
@@ -200,9 +203,10 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         int status;
         std::string printed;  // after "tovrel-demo: " when it fails
     } cases[] = {
-        {"$DEMO --help", 0, "--capture[=N]         image capture on from the start"},
+        {"$DEMO --help", 0, "--show-contacts       with --headless: once a simulated second"},
         {"$DEMO --play --capture=60 --quit-after 0.5", 0, ""},
-        {"$DEMO --headless=60 --autopilot", 0, "headless: 3600 ticks, 60.000 s simulated in "},
+        {"(cd images && $DEMO --headless=60 --autopilot)", 0,  // its data found from elsewhere
+         "headless: 3600 ticks, 60.000 s simulated in "},
         {"$DEMO --quit-after=0", 2, "--quit-after: \"0\"" + seconds},
         {"$DEMO --headless 12s", 2, "--headless: \"12s\"" + seconds},
         {"$DEMO --headless nan", 2, "--headless: \"nan\"" + seconds},
@@ -215,10 +219,20 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         {"$DEMO --headless=1 --autopilot --show-contacts", 0,
          "tick      60  contacts: nearest Block 24 at gap 0.5805, ball vertex 10 to face 1; "},
         {"$DEMO --show-contacts", 2, "--show-contacts goes with --headless; in the window, the"},
-        {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture,"},
+        {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture can"},
+        // Without a display the launcher would film, but refuses them first.
+        {"DISPLAY= timeout 60 " TOVREL_SOURCE_DIR "/tovrel --bogus", 2,
+         "\"--bogus\" is neither an"},
+        {"DISPLAY= timeout 60 " TOVREL_SOURCE_DIR "/tovrel --capture=abc", 2,
+         "--capture: \"abc\"" + skipping},
         {"$DEMO --quit-after-ticks=-3", 2, "--quit-after-ticks: \"-3\" is not a number of ticks"},
         {"D=$DISPLAY; DISPLAY= $DEMO -display $D --quit-after-ticks 1 --play", 0, ""},
-        {"rm objects; $DEMO", 1, "PolyObject::PolyObject: Cannot open file: objects/sphere.poly: "},
+        {"rm objects; mkdir objects; echo 1 >objects/sphere.poly; $DEMO", 1,
+         "PolyObject::PolyObject: Cannot load file: objects/sphere.poly: the file ends where "
+         "vertex 0 should be\ntovrel-demo: looked for the data in the working directory /"},
+        // Long enough for the first frame, which reads the map, on a loaded machine.
+        {"rm textures; mkdir textures; : >textures/env_toonshade.tga; $DEMO --quit-after 2", 0,
+         "Couldn't load image \"textures/env_toonshade.tga\"\n  bad image header, looked in /"},
         {"DISPLAY= $DEMO", 1, "no display to open a window on (DISPLAY is not set)"},
     };
     for (const auto& c : cases) {
