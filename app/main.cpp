@@ -28,13 +28,6 @@ namespace {
 
 constexpr int kFailed = 1;
 
-void Quit(void*) {
-    // Hiding every window lets the event loop return, so the program ends as if closed.
-    while (Fl_Window* window = Fl::first_window()) {
-        window->hide();
-    }
-}
-
 // The toolkit's timers, ending the program once the play timer has ticked `limit` times (never
 // when 0): a length in game time, which a film made of every tick keeps, however slowly each is
 // drawn.
@@ -43,7 +36,7 @@ public:
     explicit TickLimitTimers(long limit) : limit_(limit) {}
     void Repeat_Timeout(double seconds, Callback callback, void* user) override {
         if (callback == Play_Tick && limit_ > 0 && ++ticks_ >= limit_) {
-            Quit(nullptr);
+            Quit_Program();
             return;
         }
         ToolkitTimers::Repeat_Timeout(seconds, callback, user);
@@ -89,7 +82,8 @@ int Run_Window(const Options& options, std::vector<char*>& toolkit_args) {
         Play_Callback(nullptr, nullptr);
     }
     if (options.quit_after > 0.0) {
-        Fl::add_timeout(options.quit_after, Quit, nullptr);
+        Fl::add_timeout(
+            options.quit_after, [](void*) { Quit_Program(); }, nullptr);
     }
     Fl::run();
     return g_pRenderWindow->Exit_Status();

@@ -10,7 +10,6 @@
 #include <FL/Fl_Window.H>
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 #include "app/contacts_overlay.h"
@@ -60,11 +59,11 @@ Fl_Value_Slider* Add_Slider(int x, int y, int w, const char* label, double value
     return slider;
 }
 
-// The view ends the program on q while it has the keyboard focus, but a button takes the focus
-// when it is clicked or its shortcut is pressed; q then reaches no widget, and comes here.
+// q is no widget's shortcut: whichever widget or window has the focus, it comes here.
 int Quit_Key_Handler(int event) {
     if (event == FL_SHORTCUT && Fl::event_key() == 'q') {
-        std::exit(g_pRenderWindow->Exit_Status());
+        Quit_Program();
+        return 1;
     }
     return 0;
 }
@@ -176,10 +175,15 @@ void Stop_Callback(Fl_Widget*, void*) {
     g_pRenderWindow->Set_Redraw_On_Drag(true);
 }
 
-void Step_Callback(Fl_Widget*, void*) {
-    if (!g_pSimulator->Step(g_fTickPeriod * g_dTimeScale)) {
-        std::abort();
+void Quit_Program() {
+    // Hiding every window lets the event loop return, so the program ends as if closed.
+    while (Fl_Window* window = Fl::first_window()) {
+        window->hide();
     }
+}
+
+void Step_Callback(Fl_Widget*, void*) {
+    Step_Simulator();
     g_pRenderWindow->redraw();
 }
 

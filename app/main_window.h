@@ -24,6 +24,10 @@ extern Fl_Light_Button* g_pGravityButton;
 extern Fl_Light_Button* g_pShowContactsButton;
 extern bool g_bPlaying;  // the Play toggle's state
 
+// Ends the program as closing its windows does: the event loop returns, and the program's exit
+// status follows from what happened (a frame that could not be captured makes it 1).
+void Quit_Program();
+
 // Creates the main window and every control (not shown yet). The scene is built separately,
 // with the view and the list wrapped in a WindowSceneView.
 void Build_Main_Window();

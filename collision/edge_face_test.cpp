@@ -1,12 +1,11 @@
 #include "collision/state_tests.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <utility>
 #include <vector>
 
 #include "collision/clip_interval.h"
 #include "collision/vclip.h"
+#include "math/invariant.h"
 
 namespace {
 
@@ -106,8 +105,7 @@ void BoundaryWalk::Run(FeatureLink* start, Feature*& face_slot) {
     // go on for ever, which only broken geometry can cause.
     for (int steps = 0;; ++steps) {
         if (steps > face_.vertex_count) {
-            std::fprintf(stderr, "Cycling in vclip: %lu\n", vclip_call_count.load());
-            std::abort();
+            Broken_Invariant("Cycling in vclip: %lu\n", vclip_call_count.load());
         }
         const Move move = Visit(link, probed);
         if (move.kind == Move::Stay) {

@@ -2,10 +2,10 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "collision/final_routines.h"
 #include "collision/state_tests.h"
+#include "math/invariant.h"
 
 std::atomic<unsigned long> vclip_call_count{0};
 std::atomic<unsigned long> vclip_state_test_count{0};
@@ -52,8 +52,7 @@ StepResult State_Test(Feature*& f1, const WalkSide& s1, Polyhedron& poly1, Featu
             break;
     }
     // No step of the walk ever yields two faces: the pair came from outside.
-    std::fprintf(stderr, "Face Face test should never happen\n");
-    std::abort();
+    Broken_Invariant("Face Face test should never happen\n");
 }
 
 // Moves the slots to the final pair; true when the bodies touch or interpenetrate.
@@ -80,8 +79,7 @@ bool Feature_Walk(Polyhedron& poly1, const WalkSide& s1, Feature*& f1, Polyhedro
         before2 = f2;
         const StepResult result = State_Test(f1, s1, poly1, f2, s2, poly2);
         if (tests >= limit) {
-            std::fprintf(stderr, "Cycling in vclip: %lu\n", vclip_call_count.load());
-            std::abort();
+            Broken_Invariant("Cycling in vclip: %lu\n", vclip_call_count.load());
         }
         // The shared count is raised once per walk, not per test: it is an atomic add.
         if (result != StepResult::Continue) {

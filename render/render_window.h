@@ -13,9 +13,9 @@ class ImageBuffer;
 // The 3-D view of the scene, an OpenGL window (RGB, double-buffered, with depth). It draws every
 // registered RenderObject once per frame, lit by one point light, under a camera that orbits a
 // target: left drag orbits, middle drag pans, right drag zooms, always measured from where the
-// button went down. It quits the program on the q key, keeps the arrow-key paddle speed the game
-// reads once per tick, sets up the toon-shading texture on its first frame, and writes frames to
-// numbered TGA files while capture is on.
+// button went down. Keys go on to the application's shortcuts (q ends the program there). It keeps
+// the arrow-key paddle speed the game reads once per tick, sets up the toon-shading texture on its
+// first frame, and writes frames to numbered TGA files while capture is on.
 //
 // World z is up. The camera looks from `Eye()` at `Target()` (whose y is always 0); at start it
 // sits at (0, -30, 5) looking along +y at (0, 0, 5).

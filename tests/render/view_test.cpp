@@ -156,10 +156,11 @@ TEST_F(View, CameraFollowsEachDragFromWhereTheButtonWentDownAndQAloneIsItsKey) {
                 << button << " by " << dx << ", " << dy;
         }
     }
-    Fl::e_keysym = 'r';  // every other key goes on to the other widgets' shortcuts
-    EXPECT_TRUE(view_.handle(FL_FOCUS) && view_.handle(FL_KEYBOARD) == 0);
-    Fl::e_keysym = 'q';
-    EXPECT_EXIT(view_.handle(FL_KEYBOARD), ::testing::ExitedWithCode(0), "");
+    for (const int key : {'r', 'q'}) {  // keys go on to the application's shortcuts
+        Fl::e_keysym = key;
+        EXPECT_TRUE(view_.handle(FL_FOCUS));
+        EXPECT_EQ(view_.handle(FL_KEYBOARD), 0) << static_cast<char>(key);
+    }
 }
 
 TEST_F(View, PaddleSpeedFollowsTheArrowKeysHeldDownAtEachTick) {
