@@ -39,6 +39,16 @@ SimObject& Other_Body(const Collision& c, const SimObject& x) {
     return &x == c.body_a ? *c.body_b : *c.body_a;
 }
 
+// How far X reaches from its centre against unit direction `u`, in its committed pose.
+double Reach_Along(const SimObject& x, const Vector3d& u) {
+    const Vector3d local = x.state.orientation.Conjugate().Rotate(-u);
+    double reach = 0.0;
+    for (const PolyVertex& v : x.polyhedron->vertices) {
+        reach = std::max(reach, Dot(Scale_Each(v.position, x.state.scale), local));
+    }
+    return reach;
+}
+
 // The contact normal pointing from the other body towards the deforming body X.
 Vector3d Outward_Normal(const Collision& c, const SimObject& x) {
     return &x == c.body_a ? -c.normal : c.normal;
@@ -392,11 +402,12 @@ void Update_Contact(Collision& c, double t, const Vector3d& gravity) {
         x.new_state.orientation =
             Quaternion::From_Axis_Angle(turn, c.spin_axis) * x.state.orientation;
         // Turn and rescale about the contact point: take the offset from it into body space with
-        // the old pose, and back out with the new one. The point is where X now meets that plane,
-        // below its centre: a contact that waited has its point from when it was found, and X,
-        // moved on since, would swing round it, out past the other body's edge.
-        const Vector3d pivot =
-            x.state.position - Dot(x.state.position - on_other, outward) * outward;
+        // the old pose, and back out with the new one. The point is X's own, straight below its
+        // centre towards the other body, where X touches it. Not the contact point found with
+        // the contact, nor that plane: a contact that waited, or the other body driven on since,
+        // leaves them far from X, and turned and squashed about a point so far away X would be
+        // flung along the plane, round the other body's edge or a wall's lower end.
+        const Vector3d pivot = x.state.position - Reach_Along(x, outward) * outward;
         Vector3d d = x.state.orientation.Conjugate().Rotate(x.state.position - pivot);
         d = Vector3d(d.x / x.state.scale.x, d.y / x.state.scale.y, d.z / x.state.scale.z);
         d = x.new_state.orientation.Rotate(Scale_Each(d, x.new_state.scale));

@@ -196,6 +196,13 @@ void Tovrel::End_Contact() {
     }
     contacts.erase(Pair_Key(*c));
     contact_queue.Pop();
+    // A contact goes by the normal and point of its pair's last separated query. The push-out
+    // leaves the bodies just apart, so their separation now is asked for and kept: a next contact
+    // of the pair, found a moment later with the bodies never apart at any probe between (a
+    // paddle catching up with the ball), would otherwise go by where they met before, perhaps
+    // far away, and push the ball out along a way that no longer leads out of the other body
+    // the short way (through the paddle's end, into a wall).
+    Query_Pair(*c);
 
     // Each body left with only waiting contacts would stay frozen: its newest one takes over. A
     // body may already have a primary contact left (one that a partner promoted), and then needs
@@ -208,6 +215,9 @@ void Tovrel::End_Contact() {
                                              [](const Collision* k) { return !k->secondary; });
         if (!has_primary) {
             Collision* next = body->collisions.front();
+            // It has its normal from when it was found, and the body has been kept out of the
+            // other since, most often apart from it now: it goes by where they are.
+            Query_Pair(*next);
             next->secondary = false;
             Make_Primary(next);
         }

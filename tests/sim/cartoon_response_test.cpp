@@ -78,3 +78,28 @@ TEST(CartoonResponse, StartPicksBounceRestOrFlatWithItsTimetable) {
         }
     }
 }
+
+// The demo's lost ball: a wall contact waited while the ball flew on under the wall's lower end
+// (z = 0) to its far side, and now takes over, its plane (the room face x = -0.2) 2.2 units behind
+// the ball. The ball turns and squashes about its own point straight below its centre along the
+// contact's normal; about a point on that far plane it would be flung up beside the wall's outer
+// face. Its centre moves at most its
+// reach (0.3 x 1.9) times the turn (85.9 degrees, 1.50 rad) plus what the squash takes off its
+// reach (0.3 x (1.9 - 0.45)): 1.29.
+TEST(CartoonResponse, ABallFarFromTheContactPlaneTurnsAboutItsOwnPoint) {
+    World world(Vector3d(0, 0, 0));
+    SimBody& ball =
+        world.Add(true, "Ball", SimMode::Free, {2, 0, -1.5}, {5.8, 0, -5.4}, {1, 1, 1}, 0.3);
+    world.Add(true, "Wall", SimMode::Fixed, {-0.1, 0, 5}, {}, {0.1, 1, 5});
+    world.sim.Reset();
+    Collision& c = world.Record(0, 1);
+    c.normal = Vector3d(1, 0, 0), c.point_a = {-0.5, 0, 0.1}, c.point_b = {-0.2, 0, 0.1};
+    Start_Response(c, 0.0);
+    const Vector3d start = ball.state.position;
+    for (double t = 0.0; t < c.end_time;) {
+        t = std::min(t + 1.0 / 60, c.end_time);
+        Update_Contact(c, t, {});
+        ball.Commit();
+        ASSERT_LT((ball.state.position - start).Length(), 1.29) << "at " << t;
+    }
+}
