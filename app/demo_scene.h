@@ -104,6 +104,10 @@ bool Ball_Within_Bounds(const Vector3d& p);
 void On_Collision_Start(Collision* c, void* user);
 void On_Collision_End(Collision* c, void* user);
 
+// Steps the simulator by a tick period times the time scale. The simulator fails a step only
+// before its first Reset, which Build_Scene makes impossible: after its message the program ends.
+void Step_Simulator();
+
 // One tick of the play timer: steps the simulation by a tick period times the time scale, sets
 // the paddle's velocity from the view's paddle speed, then either resets (after the slab was
 // touched, or when the ball was lost out of the room some other way) or fades hit blocks, when

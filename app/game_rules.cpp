@@ -58,10 +58,14 @@ void On_Collision_End(Collision* c, void* /*user*/) {
     }
 }
 
-void Play_Tick(void* /*user*/) {
+void Step_Simulator() {
     if (!g_pSimulator->Step(g_fTickPeriod * g_dTimeScale)) {
         std::abort();
     }
+}
+
+void Play_Tick(void* /*user*/) {
+    Step_Simulator();
 
     g_pView->Update_Paddle_Speed();
     g_pPaddle->Set_Velocity(Paddle::Velocity_For_Speed(g_pView->Get_Paddle_Speed()));

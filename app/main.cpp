@@ -8,10 +8,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/autopilot.h"
+#include "app/data_folder.h"
 #include "app/demo_scene.h"
 #include "app/headless_run.h"
 #include "app/main_window.h"
@@ -19,19 +22,11 @@
 #include "app/scene_random.h"
 #include "app/window_scene_view.h"
 #include "geometry/generic_exception.h"
+#include "render/render_window.h"
 
 namespace {
 
-constexpr char kProgram[] = "tovrel-demo";
-constexpr int kBadCommandLine = 2;
 constexpr int kFailed = 1;
-
-void Quit(void*) {
-    // Hiding every window lets the event loop return, so the program ends as if closed.
-    while (Fl_Window* window = Fl::first_window()) {
-        window->hide();
-    }
-}
 
 // The toolkit's timers, ending the program once the play timer has ticked `limit` times (never
 // when 0): a length in game time, which a film made of every tick keeps, however slowly each is
@@ -41,7 +36,7 @@ public:
     explicit TickLimitTimers(long limit) : limit_(limit) {}
     void Repeat_Timeout(double seconds, Callback callback, void* user) override {
         if (callback == Play_Tick && limit_ > 0 && ++ticks_ >= limit_) {
-            Quit(nullptr);
+            Quit_Program();
             return;
         }
         ToolkitTimers::Repeat_Timeout(seconds, callback, user);
@@ -51,6 +46,22 @@ private:
     const long limit_;
     long ticks_ = 0;
 };
+
+// Works inside the data folder from here on, saying so when it is not the working directory.
+DataFolder Enter_Data_Folder() {
+    std::error_code error;
+    const std::string working = std::filesystem::current_path(error).string();
+    const DataFolder data = Find_Data_Folder(working, TOVREL_DATA_DIR, kBallMeshPath);
+    if (data.path == working) {
+        return data;
+    }
+    std::filesystem::current_path(data.path, error);
+    if (!error) {
+        std::printf("%s: no %s in the working directory %s; working in %s\n", kProgram,
+                    kBallMeshPath, working.c_str(), data.path.c_str());
+    }
+    return data;
+}
 
 int Run_Window(const Options& options, std::vector<char*>& toolkit_args) {
     Seed_Random(1234);
@@ -71,9 +82,11 @@ int Run_Window(const Options& options, std::vector<char*>& toolkit_args) {
         Play_Callback(nullptr, nullptr);
     }
     if (options.quit_after > 0.0) {
-        Fl::add_timeout(options.quit_after, Quit, nullptr);
+        Fl::add_timeout(
+            options.quit_after, [](void*) { Quit_Program(); }, nullptr);
     }
-    return Fl::run();
+    Fl::run();
+    return g_pRenderWindow->Exit_Status();
 }
 
 }  // namespace
@@ -84,40 +97,17 @@ int main(int argc, char** argv) {
     Options options;
     // argv[0] and the toolkit's own options, for the main window to take when it is shown.
     std::vector<char*> toolkit_args{argv[0]};
-    for (int i = 1; i < argc;) {
-        std::string error;
-        int used = Parse_Own_Option(argc, argv, i, options, error);
-        if (!error.empty()) {
-            std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-            return kBadCommandLine;
-        }
-        if (used == 0) {
-            const int first = i;
-            used = Fl::arg(argc, argv, i);
-            if (used == 0) {
-                std::fprintf(stderr,
-                             "%s: \"%s\" is neither an option of ours nor of the toolkit, or its "
-                             "value is missing or bad; see --help\n",
-                             kProgram, argv[first]);
-                return kBadCommandLine;
-            }
-            toolkit_args.insert(toolkit_args.end(), argv + first, argv + first + used);
-            continue;
-        }
-        i += used;
+    const std::string error = Read_Command_Line(argc, argv, Fl::arg, options, toolkit_args);
+    if (!error.empty()) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+        return kBadCommandLine;
     }
-
     if (options.help) {
         std::fputs((Usage(kProgram) + Fl::help).c_str(), stdout);
         std::fputc('\n', stdout);
         return 0;
     }
-    const std::string conflict = Check_Options(options);
-    if (!conflict.empty()) {
-        std::fprintf(stderr, "%s: %s\n", kProgram, conflict.c_str());
-        return kBadCommandLine;
-    }
-
+    const DataFolder data = Enter_Data_Folder();
     try {
         if (options.headless > 0.0) {
             HeadlessOptions headless;
@@ -143,7 +133,9 @@ int main(int argc, char** argv) {
             text += ": " + fault->Detail();
         }
         delete fault;
-        std::fprintf(stderr, "%s: %s\n", kProgram, text.c_str());
+        // Only the data files throw these.
+        std::fprintf(stderr, "%s: %s\n%s: looked for the data in %s\n", kProgram, text.c_str(),
+                     kProgram, data.looked_in.c_str());
         return kFailed;
     } catch (const std::exception& fault) {
         std::fprintf(stderr, "%s: %s\n", kProgram, fault.what());

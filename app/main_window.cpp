@@ -9,7 +9,7 @@
 #include <FL/Fl_Value_Slider.H>
 #include <FL/Fl_Window.H>
 
-#include <cstdlib>
+#include <algorithm>
 #include <vector>
 
 #include "app/contacts_overlay.h"
@@ -36,7 +36,7 @@ constexpr int kParameterWindowSize = 200;
 
 ContactsOverlay g_ContactsOverlay;
 
-// Every parameter window opened; each stays, shown or hidden, until the program ends.
+// The parameter windows opened, one per body; each stays, shown or hidden, until the program ends.
 std::vector<ObjectDataWindow*> g_ParameterWindows;
 
 template <typename Button>
@@ -59,11 +59,11 @@ Fl_Value_Slider* Add_Slider(int x, int y, int w, const char* label, double value
     return slider;
 }
 
-// The view ends the program on q while it has the keyboard focus, but a button takes the focus
-// when it is clicked or its shortcut is pressed; q then reaches no widget, and comes here.
+// q is no widget's shortcut: whichever widget or window has the focus, it comes here.
 int Quit_Key_Handler(int event) {
     if (event == FL_SHORTCUT && Fl::event_key() == 'q') {
-        std::exit(0);
+        Quit_Program();
+        return 1;
     }
     return 0;
 }
@@ -76,12 +76,28 @@ bool Is_Arrow_Key(int key) {
 // to the widgets as well, they would walk the keyboard focus along the controls and then move the
 // focused slider or list (the time scale, while the player only meant to steer), so no widget
 // ever sees them.
-int Dispatch_Without_Arrow_Keys(int event, Fl_Window* window) {
+//
+// A parameter window uses no letter key, and the toolkit offers a key that its focused widget
+// left alone only to the widgets of the window it came to; so the main window's shortcuts are
+// offered the key too, and work as well while a parameter window has the keyboard focus.
+int Dispatch_Keys(int event, Fl_Window* window) {
     const bool key_event = event == FL_KEYDOWN || event == FL_KEYUP || event == FL_SHORTCUT;
     if (key_event && Is_Arrow_Key(Fl::event_key())) {
         return 1;
     }
-    return Fl::handle_(event, window);
+    if (Fl::handle_(event, window) != 0) {
+        return 1;
+    }
+    if (event != FL_SHORTCUT || window == g_pMainWindow) {
+        return 0;
+    }
+    // A button takes the keyboard focus when its shortcut is pressed, which would bring the main
+    // window over the parameter window; the focus stays where the player put it.
+    const int visible_focus = Fl::visible_focus();
+    Fl::visible_focus(0);
+    const int used = g_pMainWindow->handle(FL_SHORTCUT);
+    Fl::visible_focus(visible_focus);
+    return used;
 }
 
 void Frame(int x, int y, int w, int h) {
@@ -113,6 +129,9 @@ void Build_Main_Window() {
     g_pCaptureButton =
         Add_Button<Fl_Light_Button>(425, 740, 120, "&Image Capture", 'i', Image_Capture_Callback);
     g_pCaptureButton->value(0);
+    // Capture stops by itself when a frame cannot be written; the button shows it.
+    g_pRenderWindow->Set_Capture_Stopped_Callback([](void*) { g_pCaptureButton->value(0); },
+                                                  nullptr);
     g_pFrameSkipSlider = Add_Slider(425, 768, 200, "Frame Skipping", 0.0, 0.0, kMaxFrameSkip, 1.0);
     g_pFrameSkipSlider->callback(Skip_Slider_Callback);
 
@@ -129,7 +148,7 @@ void Build_Main_Window() {
 
     g_pMainWindow->end();
     Fl::add_handler(Quit_Key_Handler);
-    Fl::event_dispatch(Dispatch_Without_Arrow_Keys);
+    Fl::event_dispatch(Dispatch_Keys);
 }
 
 void Reset_Callback(Fl_Widget*, void*) {
@@ -156,10 +175,15 @@ void Stop_Callback(Fl_Widget*, void*) {
     g_pRenderWindow->Set_Redraw_On_Drag(true);
 }
 
-void Step_Callback(Fl_Widget*, void*) {
-    if (!g_pSimulator->Step(g_fTickPeriod * g_dTimeScale)) {
-        std::abort();
+void Quit_Program() {
+    // Hiding every window lets the event loop return, so the program ends as if closed.
+    while (Fl_Window* window = Fl::first_window()) {
+        window->hide();
     }
+}
+
+void Step_Callback(Fl_Widget*, void*) {
+    Step_Simulator();
     g_pRenderWindow->redraw();
 }
 
@@ -194,6 +218,14 @@ void Object_Browser_Callback(Fl_Widget* widget, void*) {
         return;
     }
     auto* body = static_cast<SimObject*>(browser->data(line));
+    const auto open =
+        std::find_if(g_ParameterWindows.begin(), g_ParameterWindows.end(),
+                     [body](ObjectDataWindow* window) { return window->m_pObject == body; });
+    if (open != g_ParameterWindows.end()) {
+        (*open)->Show_Body_Values();
+        (*open)->show();  // raises it, or shows it again once closed
+        return;
+    }
     auto* window = new ObjectDataWindow(kParameterWindowSize, kParameterWindowSize, body);
     window->m_pfnChanged = Object_Changed_Callback;
     g_ParameterWindows.push_back(window);

@@ -12,8 +12,8 @@ class SimObject;
 // playback buttons (Reset, Play, Stop, Step), the time scale, image capture with its frame
 // skipping, the gravity toggle, and "Show Contacts", which draws what the collision walk sees. Play
 // arms the repeating play timer whose ticks run the game; each button also answers to the key of
-// its underlined letter. The arrow keys only steer: no widget ever receives them. Every callback
-// runs on the toolkit's thread.
+// its underlined letter, also while a parameter window has the keyboard focus. The arrow keys only
+// steer: no widget ever receives them. Every callback runs on the toolkit's thread.
 
 extern Fl_Window* g_pMainWindow;
 extern RenderWindow* g_pRenderWindow;
@@ -23,6 +23,10 @@ extern Fl_Value_Slider* g_pFrameSkipSlider;
 extern Fl_Light_Button* g_pGravityButton;
 extern Fl_Light_Button* g_pShowContactsButton;
 extern bool g_bPlaying;  // the Play toggle's state
+
+// Ends the program as closing its windows does: the event loop returns, and the program's exit
+// status follows from what happened (a frame that could not be captured makes it 1).
+void Quit_Program();
 
 // Creates the main window and every control (not shown yet). The scene is built separately,
 // with the view and the list wrapped in a WindowSceneView.
@@ -40,7 +44,8 @@ void Image_Capture_Callback(Fl_Widget* widget, void* user);
 void Gravity_Callback(Fl_Widget* widget, void* user);
 // Draws the contacts overlay over the scene, or stops; changes nothing in the simulation.
 void Show_Contacts_Callback(Fl_Widget* widget, void* user);
-// Opens a further parameter window for the body of the selected line.
+// Opens the parameter window of the body of the selected line, or brings its open one to the front
+// with the body's values now.
 void Object_Browser_Callback(Fl_Widget* widget, void* user);
 // A body's parameter changed: the scene starts over so that it applies from the beginning.
 void Object_Changed_Callback(SimObject* body);

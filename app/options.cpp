@@ -1,5 +1,6 @@
 #include "app/options.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -39,11 +40,24 @@ bool Read_Seconds(const char* text, double& seconds) {
     return true;
 }
 
-bool Read_Frame_Skip(const char* text, int& frames) {
+// A count written in plain digits, as the launcher's arithmetic also reads it: no sign, no spaces.
+bool Read_Count(const char* text, long low, long high, long& count) {
+    if (!std::isdigit(static_cast<unsigned char>(text[0]))) {
+        return false;
+    }
     errno = 0;
     char* end = nullptr;
     const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || errno != 0 || value < 0 || value > kMaxFrameSkip) {
+    if (*end != '\0' || errno != 0 || value < low || value > high) {
+        return false;
+    }
+    count = value;
+    return true;
+}
+
+bool Read_Frame_Skip(const char* text, int& frames) {
+    long value = 0;
+    if (!Read_Count(text, 0, kMaxFrameSkip, value)) {
         return false;
     }
     frames = static_cast<int>(value);
@@ -70,17 +84,6 @@ int Seconds_Option(int argc, char** argv, int i, const Word& word, double& secon
     return used;
 }
 
-bool Read_Ticks(const char* text, long& ticks) {
-    errno = 0;
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || errno != 0 || value <= 0 || value > kMaxTicks) {
-        return false;
-    }
-    ticks = value;
-    return true;
-}
-
 // An option that takes no value.
 int Flag_Option(const Word& word, bool& flag, std::string& error) {
     if (word.value != nullptr) {
@@ -90,8 +93,9 @@ int Flag_Option(const Word& word, bool& flag, std::string& error) {
     return 1;
 }
 
-}  // namespace
-
+// Reads argv[i] if it is one of ours, with its value. Returns the number of words used, 0 when
+// argv[i] is not ours; a bad or missing value leaves `error` saying which option and which value,
+// and uses the words it looked at.
 int Parse_Own_Option(int argc, char** argv, int i, Options& options, std::string& error) {
     const Word word = Split(argv[i]);
     if (word.name == "--help" || word.name == "-h") {
@@ -123,7 +127,7 @@ int Parse_Own_Option(int argc, char** argv, int i, Options& options, std::string
             error = "--quit-after-ticks needs a number of ticks";
             return 1;
         }
-        if (!Read_Ticks(value, options.quit_after_ticks)) {
+        if (!Read_Count(value, 1, kMaxTicks, options.quit_after_ticks)) {
             error = "--quit-after-ticks: \"" + std::string(value) +
                     "\" is not a number of ticks (1 to 1000000000)";
         }
@@ -138,17 +142,46 @@ int Parse_Own_Option(int argc, char** argv, int i, Options& options, std::string
     return 0;
 }
 
+// Combinations that cannot work; empty when there are none.
 std::string Check_Options(const Options& options) {
-    if (options.headless > 0.0 &&
-        (options.capture || options.quit_after > 0.0 || options.quit_after_ticks > 0)) {
-        return "--headless runs without a window, so --capture, --quit-after and "
-               "--quit-after-ticks cannot go with it";
+    const char* windowed = options.capture                ? "--capture"
+                           : options.quit_after > 0.0     ? "--quit-after"
+                           : options.quit_after_ticks > 0 ? "--quit-after-ticks"
+                                                          : nullptr;
+    if (options.headless > 0.0 && windowed != nullptr) {
+        return std::string("--headless runs without a window, so ") + windowed +
+               " cannot go with it";
     }
     if (options.show_contacts && options.headless <= 0.0) {
         return "--show-contacts goes with --headless; in the window, the Show Contacts button "
                "(c) draws the contacts";
     }
     return {};
+}
+
+}  // namespace
+
+std::string Read_Command_Line(int argc, char** argv, ToolkitOptionReader toolkit, Options& options,
+                              std::vector<char*>& toolkit_words) {
+    for (int i = 1; i < argc;) {
+        std::string error;
+        const int used = Parse_Own_Option(argc, argv, i, options, error);
+        if (!error.empty()) {
+            return error;
+        }
+        if (used > 0) {
+            i += used;
+            continue;
+        }
+        const int first = i;
+        if (toolkit(argc, argv, i) == 0) {
+            return "\"" + std::string(argv[first]) +
+                   "\" is neither an option of ours nor of the toolkit, or its value is missing "
+                   "or bad; see --help";
+        }
+        toolkit_words.insert(toolkit_words.end(), argv + first, argv + i);
+    }
+    return options.help ? std::string() : Check_Options(options);
 }
 
 std::string Usage(const char* program) {
@@ -170,13 +203,20 @@ std::string Usage(const char* program) {
            "  --autopilot           the paddle follows the ball by itself\n"
            "  --headless SECONDS    no window: run the game for that much simulated time as\n"
            "                        fast as possible, printing its events and a summary\n"
+           "  --show-contacts       with --headless: once a simulated second, the ball's\n"
+           "                        nearest body, the gap and the closest features\n"
            "  -h, --help            this text\n"
            "\n"
            "Exit status: 0 when the program ran as asked (window closed, q, --quit-after or\n"
            "--quit-after-ticks, a --headless run completed, whatever happened in the game, or\n"
            "--help); 1 when it could not run (no display, a missing or broken\n"
-           "objects/sphere.poly); 2 for a bad command line. A broken internal invariant aborts\n"
+           "objects/sphere.poly) or could not write a frame due for capture; 2 for a bad\n"
+           "command line. A broken internal invariant aborts\n"
            "the program (134 in a shell).\n"
+           "\n"
+           "The data (objects/, textures/) and captured frames (images/) are in the working\n"
+           "directory when it holds objects/sphere.poly, otherwise in the data folder of the\n"
+           "tree the program was built from.\n"
            "\n"
            "The toolkit's standard options still work:\n";
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The program's own command-line options. They are read before the toolkit's standard options
 // (-display, -geometry, -title, ...), which keep working; every word is one or the other.
@@ -16,13 +17,20 @@ struct Options {
     bool show_contacts = false;  // --show-contacts: with --headless, the ball's nearest body
 };
 
-// Reads argv[i] if it is one of ours, with its value (which may be the next word or follow an
-// "="). Returns the number of words used, 0 when argv[i] is not ours; a bad or missing value
-// leaves `error` saying which option and which value, and uses the words it looked at.
-int Parse_Own_Option(int argc, char** argv, int i, Options& options, std::string& error);
+// The program's name in its messages, and its exit status for a bad command line.
+constexpr char kProgram[] = "tovrel-demo";
+constexpr int kBadCommandLine = 2;
 
-// Combinations that cannot work; empty when there are none.
-std::string Check_Options(const Options& options);
+// Reads one of the toolkit's options at argv[i] as Fl::arg does: returns the number of words it
+// took, moving i past them, or 0 when argv[i] is not one or its value is missing or bad.
+using ToolkitOptionReader = int (*)(int argc, char** argv, int& i);
+
+// Reads the whole command line: our options (with their values, which may be the next word or
+// follow an "=") into `options`, and the toolkit's words, as `toolkit` knows them, onto the end
+// of `toolkit_words`. Returns the message for the first bad word, or for options that cannot go
+// together (not checked with --help), naming the option; empty when all is well.
+std::string Read_Command_Line(int argc, char** argv, ToolkitOptionReader toolkit, Options& options,
+                              std::vector<char*>& toolkit_words);
 
 // The --help text, for the program named `program`.
 std::string Usage(const char* program);

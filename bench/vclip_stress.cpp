@@ -8,14 +8,18 @@
 //   vclip_stress [queries] [seed]
 //
 // It prints how many queries ended the program ("Cycling in vclip"), gave a NaN, or answered with
-// the wrong sign where the gap exceeds 1e-12 of the size, and the worst distance error.
+// the wrong sign where the gap exceeds 1e-12 of the size, and the worst distance error; then a
+// checksum over every query's final features, number of state tests, distance, points and normal,
+// bit for bit, so that a change meant to keep the walk's answers can show that it does.
 #include <setjmp.h>
 
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
@@ -70,6 +74,43 @@ ShapeTables Frustum_Tables(int sides, double top_ratio) {
     return t;
 }
 
+// FNV-1a over the bytes of everything a query answers.
+class Checksum {
+public:
+    template <typename T>
+    void Add(const T& value) {
+        unsigned char bytes[sizeof(T)];
+        std::memcpy(bytes, &value, sizeof(T));
+        for (const unsigned char b : bytes) {
+            hash_ = (hash_ ^ b) * 0x100000001b3ULL;
+        }
+    }
+    void Add(const Vector3d& v) {
+        Add(v.x);
+        Add(v.y);
+        Add(v.z);
+    }
+    // A feature by its kind and its place in its polyhedron's table.
+    void Add(const Polyhedron& p, const Feature* f) {
+        Add(static_cast<int>(f->kind));
+        switch (f->kind) {
+            case FeatureKind::Vertex:
+                Add(static_cast<const PolyVertex*>(f) - p.vertices.data());
+                break;
+            case FeatureKind::Edge:
+                Add(static_cast<const PolyEdge*>(f) - p.edges.data());
+                break;
+            case FeatureKind::Face:
+                Add(static_cast<const PolyFace*>(f) - p.faces.data());
+                break;
+        }
+    }
+    std::uint64_t Value() const { return hash_; }
+
+private:
+    std::uint64_t hash_ = 0xcbf29ce484222325ULL;
+};
+
 class Sweep {
 public:
     explicit Sweep(unsigned seed) : random_(seed) {
@@ -91,6 +132,10 @@ public:
             "where the gap exceeds 1e-12 of the size; worst distance error %.3g of the size\n",
             queries_, vertex_face_, queries_ - vertex_face_, aborts_, nans_, wrong_signs_,
             worst_error_);
+        std::printf(
+            "vclip_stress: checksum of features, state tests, distances, points, normals: "
+            "%016llx\n",
+            static_cast<unsigned long long>(checksum_.Value()));
     }
 
     bool Clean() const { return aborts_ == 0 && nans_ == 0 && wrong_signs_ == 0; }
@@ -241,10 +286,19 @@ private:
         double d = 0.0;
         if (sigsetjmp(g_abort_jump, 1) != 0) {
             ++aborts_;
+            checksum_.Add(-1L);
             slots = ClosestFeatures();
             return;
         }
+        const unsigned long tests_before = vclip_state_test_count;
         d = VClip(*a, ta, slots.feature_a, pa, *b, tb, slots.feature_b, pb, normal);
+        checksum_.Add(*a, slots.feature_a);
+        checksum_.Add(*b, slots.feature_b);
+        checksum_.Add(vclip_state_test_count - tests_before);
+        checksum_.Add(d);
+        checksum_.Add(pa);
+        checksum_.Add(pb);
+        checksum_.Add(normal);
         if (std::isnan(d) || (d > 0 && (std::isnan(pa.x + pa.y + pa.z + pb.x + pb.y + pb.z) ||
                                         std::isnan(normal.x + normal.y + normal.z)))) {
             ++nans_;
@@ -266,6 +320,7 @@ private:
     long nans_ = 0;
     long wrong_signs_ = 0;
     double worst_error_ = 0.0;
+    Checksum checksum_;
 };
 
 }  // namespace

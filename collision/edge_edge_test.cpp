@@ -3,6 +3,8 @@
 #include <optional>
 #include <utility>
 
+#include "collision/clip_interval.h"
+
 namespace {
 
 // The clipped edge's segment: tail + lambda * c for lambda in [0, 1].
@@ -26,6 +28,165 @@ struct FaceHeights {
     double At(double lambda) const { return at_tail + (at_head - at_tail) * lambda; }
 };
 
+using Interval = ClipInterval<Feature*>;
+
+enum class End { Min, Max };
+
+// What the derivative check at one end of the interval finds about the neighbour beyond it.
+enum class Beyond {
+    Touching,  // the segment runs through the neighbour there: the bodies touch
+    Closer,    // the distance keeps falling into the neighbour: it is the better feature
+    Farther,   // it does not
+};
+
+// Clips a segment of the other body against the Voronoi region of the edge in `slot`, and moves
+// the slot to the neighbour the segment is closer to, if any.
+class EdgeRegionClip {
+public:
+    EdgeRegionClip(Feature*& slot, const WalkSide& side, const PolyEdge& clipped)
+        : slot_(slot),
+          e_(As_Edge(slot)),
+          side_(side),
+          s_{clipped.tail->world, clipped.head->world, clipped.vector} {}
+
+    StepResult Run();
+
+private:
+    // The plane's values at the segment's ends, negated so that they are positive inside e's
+    // region.
+    std::pair<double, double> Inside_Values(VoronoiPlane& plane) const {
+        return {-side_.Value(plane, s_.tail), -side_.Value(plane, s_.head)};
+    }
+    StepResult Move_To(Feature* f) {
+        slot_ = f;
+        return StepResult::Continue;
+    }
+    Beyond Check_End(const Interval& interval, End end) const;
+    std::optional<StepResult> Move_Beyond_Ends(const Interval& interval);
+    StepResult Misses_Region(const Interval& interval);
+
+    Feature*& slot_;
+    PolyEdge& e_;
+    const WalkSide& side_;
+    const Segment s_;
+};
+
+StepResult EdgeRegionClip::Run() {
+    // The two vertex planes are parallel, so each sets its end of the interval outright.
+    Interval interval;
+    for (auto [plane, end] :
+         {std::pair{&e_.tail_plane, e_.tail}, std::pair{&e_.head_plane, e_.head}}) {
+        const auto [at_tail, at_head] = Inside_Values(*plane);
+        if (at_tail < 0.0 && at_head < 0.0) {
+            return Move_To(end);
+        }
+        if (at_tail < 0.0 && at_head >= 0.0) {
+            interval.n_min = end;
+            interval.lambda_min = Crossing(at_tail, at_head);
+        } else if (at_tail >= 0.0 && at_head < 0.0) {
+            interval.n_max = end;
+            interval.lambda_max = Crossing(at_tail, at_head);
+        }
+    }
+
+    // The face planes narrow the interval further; a segment wholly on one face's side is checked
+    // against the end vertices as the vertex planes alone clipped it.
+    const Interval vertices = interval;
+    for (auto [plane, face] :
+         {std::pair{&e_.left_plane, e_.left_face}, std::pair{&e_.right_plane, e_.right_face}}) {
+        const auto [at_tail, at_head] = Inside_Values(*plane);
+        if (at_tail < 0.0 && at_head < 0.0) {
+            // Wholly on the face's side: the face, unless the segment is closer to an end vertex.
+            const std::optional<StepResult> moved = Move_Beyond_Ends(vertices);
+            return moved ? *moved : Move_To(face);
+        }
+        if (interval.Narrow(at_tail, at_head, face)) {
+            return Misses_Region(interval);
+        }
+    }
+
+    // The segment meets e's region on the interval: final unless the distance keeps falling
+    // beyond one of its ends.
+    return Move_Beyond_Ends(interval).value_or(StepResult::Disjoint);
+}
+
+// Does the distance keep falling from the interval's end into the neighbour beyond it? Towards a
+// vertex, the sign of the slope says; towards a face, the heights above the face's plane at the
+// two ends of the interval (or of the segment, where the interval ends with it).
+Beyond EdgeRegionClip::Check_End(const Interval& interval, End end) const {
+    const bool at_min = end == End::Min;
+    Feature* const n = at_min ? interval.n_min : interval.n_max;
+    const double lambda = at_min ? interval.lambda_min : interval.lambda_max;
+    if (n->kind == FeatureKind::Vertex) {
+        const std::optional<double> slope = s_.Slope_At(lambda, As_Vertex(n));
+        if (!slope) {
+            return Beyond::Touching;
+        }
+        return (at_min ? *slope > 0.0 : *slope < 0.0) ? Beyond::Closer : Beyond::Farther;
+    }
+    const FaceHeights h(As_Face(n), side_, s_);
+    const Feature* const other = at_min ? interval.n_max : interval.n_min;
+    const double here = h.At(lambda);
+    double there = at_min ? h.at_head : h.at_tail;
+    if (other != nullptr) {
+        there = h.At(at_min ? interval.lambda_max : interval.lambda_min);
+    }
+    if (here == 0.0) {
+        return Beyond::Touching;
+    }
+    const bool rising_away = (here > 0.0 && there > here) || (here < 0.0 && there < here);
+    return rising_away ? Beyond::Closer : Beyond::Farther;
+}
+
+// The checks at both ends of the interval that have a neighbour, the lower end first: contact,
+// or a move to the first neighbour found closer, or nothing when neither is.
+std::optional<StepResult> EdgeRegionClip::Move_Beyond_Ends(const Interval& interval) {
+    for (const End end : {End::Min, End::Max}) {
+        Feature* const n = end == End::Min ? interval.n_min : interval.n_max;
+        if (n == nullptr) {
+            continue;
+        }
+        switch (Check_End(interval, end)) {
+            case Beyond::Touching:
+                return StepResult::Penetrating;
+            case Beyond::Closer:
+                return Move_To(n);
+            case Beyond::Farther:
+                break;
+        }
+    }
+    return std::nullopt;
+}
+
+// The segment misses e's region: both ends of the interval are set, at least one a face. Which of
+// the two neighbours the segment passes is the closer one.
+StepResult EdgeRegionClip::Misses_Region(const Interval& interval) {
+    if (interval.n_min->kind == FeatureKind::Vertex) {
+        const std::optional<double> slope =
+            s_.Slope_At(interval.lambda_min, As_Vertex(interval.n_min));
+        if (!slope) {
+            return StepResult::Penetrating;
+        }
+        return Move_To(*slope < 0.0 ? interval.n_max : interval.n_min);
+    }
+    if (interval.n_max->kind == FeatureKind::Vertex) {
+        const std::optional<double> slope =
+            s_.Slope_At(interval.lambda_max, As_Vertex(interval.n_max));
+        if (!slope) {
+            return StepResult::Penetrating;
+        }
+        return Move_To(*slope > 0.0 ? interval.n_min : interval.n_max);
+    }
+    const FaceHeights h(As_Face(interval.n_min), side_, s_);
+    const double d1 = h.At(interval.lambda_min);
+    if (d1 == 0.0) {
+        return StepResult::Penetrating;
+    }
+    const bool towards_min =
+        (d1 > 0.0 && h.at_head > h.at_tail) || (d1 < 0.0 && h.at_head < h.at_tail);
+    return Move_To(towards_min ? interval.n_min : interval.n_max);
+}
+
 }  // namespace
 
 StepResult Edge_Edge_Test(Feature*& a_slot, const WalkSide& a, Feature*& b_slot,
@@ -38,161 +199,5 @@ StepResult Edge_Edge_Test(Feature*& a_slot, const WalkSide& a, Feature*& b_slot,
 }
 
 StepResult Edge_Clip(Feature*& edge_slot, const WalkSide& edge_side, PolyEdge& clipped) {
-    PolyEdge& e = As_Edge(edge_slot);
-    const Segment s{clipped.tail->world, clipped.head->world, clipped.vector};
-
-    // Plane values are negated so that they are positive inside e's region. The two vertex planes
-    // are parallel, so each sets its end of the interval outright.
-    double lambda_min = 0.0;
-    double lambda_max = 1.0;
-    Feature* n_min = nullptr;
-    Feature* n_max = nullptr;
-    for (auto [plane, end] : {std::pair{&e.tail_plane, e.tail}, std::pair{&e.head_plane, e.head}}) {
-        const double at_tail = -edge_side.Value(*plane, s.tail);
-        const double at_head = -edge_side.Value(*plane, s.head);
-        if (at_tail < 0.0 && at_head < 0.0) {
-            edge_slot = end;
-            return StepResult::Continue;
-        }
-        if (at_tail < 0.0 && at_head >= 0.0) {
-            n_min = end;
-            lambda_min = Crossing(at_tail, at_head);
-        } else if (at_tail >= 0.0 && at_head < 0.0) {
-            n_max = end;
-            lambda_max = Crossing(at_tail, at_head);
-        }
-    }
-    PolyVertex* const v_min = static_cast<PolyVertex*>(n_min);
-    PolyVertex* const v_max = static_cast<PolyVertex*>(n_max);
-    const double lambda_v_min = lambda_min;
-    const double lambda_v_max = lambda_max;
-
-    bool misses = false;
-    for (auto [plane, face] :
-         {std::pair{&e.left_plane, e.left_face}, std::pair{&e.right_plane, e.right_face}}) {
-        const double at_tail = -edge_side.Value(*plane, s.tail);
-        const double at_head = -edge_side.Value(*plane, s.head);
-        if (at_tail < 0.0 && at_head < 0.0) {
-            // Wholly on the face's side: the face, unless the segment is closer to an end vertex.
-            if (v_min != nullptr) {
-                const std::optional<double> slope = s.Slope_At(lambda_v_min, *v_min);
-                if (!slope) {
-                    return StepResult::Penetrating;
-                }
-                if (*slope > 0.0) {
-                    edge_slot = v_min;
-                    return StepResult::Continue;
-                }
-            }
-            if (v_max != nullptr) {
-                const std::optional<double> slope = s.Slope_At(lambda_v_max, *v_max);
-                if (!slope) {
-                    return StepResult::Penetrating;
-                }
-                if (*slope < 0.0) {
-                    edge_slot = v_max;
-                    return StepResult::Continue;
-                }
-            }
-            edge_slot = face;
-            return StepResult::Continue;
-        }
-        if (at_tail < 0.0 && at_head >= 0.0) {
-            const double lambda = Crossing(at_tail, at_head);
-            if (lambda > lambda_min) {
-                lambda_min = lambda;
-                n_min = face;
-                misses = lambda_min > lambda_max;
-            }
-        } else if (at_tail >= 0.0 && at_head < 0.0) {
-            const double lambda = Crossing(at_tail, at_head);
-            if (lambda < lambda_max) {
-                lambda_max = lambda;
-                n_max = face;
-                misses = lambda_max < lambda_min;
-            }
-        }
-        if (misses) {
-            break;
-        }
-    }
-
-    if (misses) {
-        // The segment misses e's region: both ends of the interval are set, at least one a face.
-        if (n_min->kind == FeatureKind::Vertex) {
-            const std::optional<double> slope = s.Slope_At(lambda_min, As_Vertex(n_min));
-            if (!slope) {
-                return StepResult::Penetrating;
-            }
-            edge_slot = *slope < 0.0 ? n_max : n_min;
-            return StepResult::Continue;
-        }
-        if (n_max->kind == FeatureKind::Vertex) {
-            const std::optional<double> slope = s.Slope_At(lambda_max, As_Vertex(n_max));
-            if (!slope) {
-                return StepResult::Penetrating;
-            }
-            edge_slot = *slope > 0.0 ? n_min : n_max;
-            return StepResult::Continue;
-        }
-        const FaceHeights h(As_Face(n_min), edge_side, s);
-        const double d1 = h.At(lambda_min);
-        if (d1 == 0.0) {
-            return StepResult::Penetrating;
-        }
-        const bool towards_min =
-            (d1 > 0.0 && h.at_head > h.at_tail) || (d1 < 0.0 && h.at_head < h.at_tail);
-        edge_slot = towards_min ? n_min : n_max;
-        return StepResult::Continue;
-    }
-
-    // The segment meets e's region on [lambda_min, lambda_max]. At each end of that interval, does
-    // the distance keep falling into the neighbour beyond it?
-    if (n_min != nullptr && n_min->kind == FeatureKind::Face) {
-        const FaceHeights h(As_Face(n_min), edge_side, s);
-        const double d1 = h.At(lambda_min);
-        const double d2 = n_max != nullptr ? h.At(lambda_max) : h.at_head;
-        if (d1 == 0.0) {
-            return StepResult::Penetrating;
-        }
-        if ((d1 > 0.0 && d2 > d1) || (d1 < 0.0 && d2 < d1)) {
-            edge_slot = n_min;
-            return StepResult::Continue;
-        }
-    } else if (n_min != nullptr) {
-        const std::optional<double> slope = s.Slope_At(lambda_min, As_Vertex(n_min));
-        if (!slope) {
-            return StepResult::Penetrating;
-        }
-        if (*slope > 0.0) {
-            edge_slot = n_min;
-            return StepResult::Continue;
-        }
-    }
-
-    if (n_max == nullptr) {
-        return StepResult::Disjoint;
-    }
-    if (n_max->kind == FeatureKind::Face) {
-        const FaceHeights h(As_Face(n_max), edge_side, s);
-        const double d1 = n_min != nullptr ? h.At(lambda_min) : h.at_tail;
-        const double d2 = h.At(lambda_max);
-        if (d2 == 0.0) {
-            return StepResult::Penetrating;
-        }
-        if ((d2 > 0.0 && d1 > d2) || (d2 < 0.0 && d1 < d2)) {
-            edge_slot = n_max;
-            return StepResult::Continue;
-        }
-        return StepResult::Disjoint;
-    }
-    const std::optional<double> slope = s.Slope_At(lambda_max, As_Vertex(n_max));
-    if (!slope) {
-        return StepResult::Penetrating;
-    }
-    if (*slope < 0.0) {
-        edge_slot = n_max;
-        return StepResult::Continue;
-    }
-    return StepResult::Disjoint;
+    return EdgeRegionClip(edge_slot, edge_side, clipped).Run();
 }

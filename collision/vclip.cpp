@@ -2,13 +2,13 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "collision/final_routines.h"
 #include "collision/state_tests.h"
+#include "math/invariant.h"
 
-unsigned long vclip_call_count = 0;
-unsigned long vclip_state_test_count = 0;
+std::atomic<unsigned long> vclip_call_count{0};
+std::atomic<unsigned long> vclip_state_test_count{0};
 
 namespace {
 
@@ -52,8 +52,7 @@ StepResult State_Test(Feature*& f1, const WalkSide& s1, Polyhedron& poly1, Featu
             break;
     }
     // No step of the walk ever yields two faces: the pair came from outside.
-    std::fprintf(stderr, "Face Face test should never happen\n");
-    std::abort();
+    Broken_Invariant("Face Face test should never happen\n");
 }
 
 // Moves the slots to the final pair; true when the bodies touch or interpenetrate.
@@ -79,15 +78,16 @@ bool Feature_Walk(Polyhedron& poly1, const WalkSide& s1, Feature*& f1, Polyhedro
         before1 = f1;
         before2 = f2;
         const StepResult result = State_Test(f1, s1, poly1, f2, s2, poly2);
-        ++vclip_state_test_count;
         if (tests >= limit) {
-            std::fprintf(stderr, "Cycling in vclip: %lu\n", vclip_call_count);
-            std::abort();
+            Broken_Invariant("Cycling in vclip: %lu\n", vclip_call_count.load());
         }
+        // The shared count is raised once per walk, not per test: it is an atomic add.
         if (result != StepResult::Continue) {
+            vclip_state_test_count.fetch_add(tests, std::memory_order_relaxed);
             return result == StepResult::Penetrating;
         }
         if (f1 == two_back1 && f2 == two_back2) {
+            vclip_state_test_count.fetch_add(tests, std::memory_order_relaxed);
             return true;
         }
     }
@@ -148,7 +148,7 @@ double Final_Distance(Feature* f1, const WalkSide& s1, Feature* f2, const WalkSi
 double VClip(Polyhedron& poly1, const Matrix4d& transform1, Feature*& f1, Vector3d& point1,
              Polyhedron& poly2, const Matrix4d& transform2, Feature*& f2, Vector3d& point2,
              Vector3d& normal) {
-    ++vclip_call_count;
+    vclip_call_count.fetch_add(1, std::memory_order_relaxed);
     const WalkSide s1{transform1, poly1.Begin_Query(transform1)};
     const WalkSide s2{transform2, poly2.Begin_Query(transform2)};
     const bool penetrating = Feature_Walk(poly1, s1, f1, poly2, s2, f2);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 #include "geometry/polyhedron.h"
 #include "math/matrix4d.h"
 #include "math/vector3d.h"
@@ -19,16 +21,22 @@
 // unit vector from body 1 towards body 2, with point2 - point1 = distance * normal. f1 and f2 hold
 // the final features; for penetrating bodies the points and normal describe them only roughly.
 //
-// Each polyhedron keeps world-space caches stamped per query, so a polyhedron belongs to one body
-// and two queries on it must never run at the same time. Two broken invariants end the program
-// with a message on the error stream: a face-face feature pair handed in from outside, and a walk
-// that reaches its step limit of 100 state tests per pair of features.
+// Two broken invariants end the program with a message on the error stream: a face-face feature
+// pair handed in from outside, and a walk that reaches its step limit of 100 state tests per pair
+// of features.
+//
+// Threads: queries on different polyhedra may run at the same time, for example one thread per
+// pair of bodies. Every query writes its polyhedra's stamps and world-space caches, even for a
+// placement that did not change, so one polyhedron must never be in two queries at once, not even
+// as the fixed body of both: give each thread its own polyhedra, or take turns. The feature slots
+// belong to the caller and follow the same rule. The two counters below may be read and raised
+// from any thread: relaxed atomics, exact in total, but ordered with nothing else.
 double VClip(Polyhedron& poly1, const Matrix4d& transform1, Feature*& f1, Vector3d& point1,
              Polyhedron& poly2, const Matrix4d& transform2, Feature*& f2, Vector3d& point2,
              Vector3d& normal);
 
-// Queries made so far by this process; the step-limit message names it.
-extern unsigned long vclip_call_count;
+// Queries made so far by this process, in every thread; the step-limit message names it.
+extern std::atomic<unsigned long> vclip_call_count;
 
 // State tests run so far by this process: divided by the number of queries, the average walk.
-extern unsigned long vclip_state_test_count;
+extern std::atomic<unsigned long> vclip_state_test_count;

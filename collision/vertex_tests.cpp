@@ -3,6 +3,8 @@
 #include <optional>
 #include <utility>
 
+#include "collision/clip_interval.h"
+
 StepResult Vertex_Vertex_Test(Feature*& a_slot, const WalkSide& a, Feature*& b_slot,
                               const WalkSide& b) {
     PolyVertex& va = As_Vertex(a_slot);
@@ -26,79 +28,84 @@ StepResult Vertex_Vertex_Test(Feature*& a_slot, const WalkSide& a, Feature*& b_s
     return same_point ? StepResult::Penetrating : StepResult::Disjoint;
 }
 
+namespace {
+
+// The neighbour of edge e beyond the first of its region's planes that point p lies outside of
+// (the planes are positive on the neighbour's side), or null when p is inside e's region.
+Feature* Edge_Neighbour_Beyond(PolyEdge& e, const WalkSide& edge_side, const Vector3d& p) {
+    const std::pair<VoronoiPlane*, Feature*> edge_planes[] = {{&e.head_plane, e.head},
+                                                              {&e.tail_plane, e.tail},
+                                                              {&e.left_plane, e.left_face},
+                                                              {&e.right_plane, e.right_face}};
+    for (const auto& [plane, neighbour] : edge_planes) {
+        if (edge_side.Value(*plane, p) > 0.0) {
+            return neighbour;
+        }
+    }
+    return nullptr;
+}
+
+// Clips edge e (world values current) against the region of vertex v, whose planes are positive
+// inside it, until the interval becomes empty. Returns the incident edge of v whose plane e lies
+// wholly outside of, if there is one.
+PolyEdge* Clip_Against_Vertex(const PolyVertex& v, const WalkSide& vertex_side, const PolyEdge& e,
+                              ClipInterval<PolyEdge*>& interval) {
+    for (FeatureLink* l = v.links; l != nullptr; l = l->next) {
+        const double h = vertex_side.Value(*l->plane, e.tail->world);
+        const double g = vertex_side.Value(*l->plane, e.head->world);
+        if (h < 0.0 && g < 0.0) {
+            return l->edge;
+        }
+        if (interval.Narrow(h, g, l->edge)) {
+            break;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 StepResult Vertex_Edge_Test(Feature*& vertex_slot, const WalkSide& a, Feature*& edge_slot,
                             const WalkSide& b) {
     PolyVertex& v = As_Vertex(vertex_slot);
     PolyEdge& e = As_Edge(edge_slot);
 
     // The vertex outside the edge's region: move the edge to the neighbour on the far side.
-    const Vector3d& p = a.World(v);
-    const std::pair<VoronoiPlane*, Feature*> edge_planes[] = {{&e.head_plane, e.head},
-                                                              {&e.tail_plane, e.tail},
-                                                              {&e.left_plane, e.left_face},
-                                                              {&e.right_plane, e.right_face}};
-    for (const auto& [plane, neighbour] : edge_planes) {
-        if (b.Value(*plane, p) > 0.0) {
-            edge_slot = neighbour;
-            return StepResult::Continue;
-        }
+    Feature* const beyond = Edge_Neighbour_Beyond(e, b, a.World(v));
+    if (beyond != nullptr) {
+        edge_slot = beyond;
+        return StepResult::Continue;
     }
 
-    // Clip the edge against the vertex's region: the planes are positive inside it.
+    // The edge outside the vertex's region: move the vertex to the edge on the far side.
     b.Refreshed(e);
-    const Vector3d& tail = e.tail->world;
-    const Vector3d& head = e.head->world;
-    const Vector3d& c = e.vector;
-    double lambda_min = 0.0;
-    double lambda_max = 1.0;
-    PolyEdge* n_min = nullptr;
-    PolyEdge* n_max = nullptr;
-    bool stopped = false;
-    for (FeatureLink* l = v.links; l != nullptr && !stopped; l = l->next) {
-        const double h = a.Value(*l->plane, tail);
-        const double g = a.Value(*l->plane, head);
-        if (h >= 0.0 && g < 0.0) {
-            const double lambda = Crossing(h, g);
-            if (lambda < lambda_max) {
-                lambda_max = lambda;
-                n_max = l->edge;
-                stopped = lambda_max < lambda_min;
-            }
-        } else if (h < 0.0 && g < 0.0) {
-            n_min = n_max = l->edge;
-            stopped = true;
-        } else if (h < 0.0 && g >= 0.0) {
-            const double lambda = Crossing(h, g);
-            if (lambda > lambda_min) {
-                lambda_min = lambda;
-                n_min = l->edge;
-                stopped = lambda_min > lambda_max;
-            }
-        }
-    }
-    if (stopped && n_min == n_max) {
-        vertex_slot = n_min;
+    ClipInterval<PolyEdge*> interval;
+    PolyEdge* const outside = Clip_Against_Vertex(v, a, e, interval);
+    if (outside != nullptr) {
+        vertex_slot = outside;
         return StepResult::Continue;
     }
 
     // Where the edge leaves the region, does the distance to the vertex keep falling beyond?
-    if (n_min != nullptr) {
-        const std::optional<double> slope = Slope_At_Vertex(tail, lambda_min, c, v);
+    const Vector3d& tail = e.tail->world;
+    const Vector3d& c = e.vector;
+    if (interval.n_min != nullptr) {
+        const std::optional<double> slope = Slope_At_Vertex(tail, interval.lambda_min, c, v);
         if (!slope) {
             return StepResult::Penetrating;
         }
         if (*slope > 0.0) {
-            vertex_slot = n_min;
+            vertex_slot = interval.n_min;
             return StepResult::Continue;
         }
     }
-    if (n_max != nullptr) {
-        const std::optional<double> slope = Slope_At_Vertex(tail, lambda_max, c, v);
+    if (interval.n_max != nullptr) {
+        const std::optional<double> slope = Slope_At_Vertex(tail, interval.lambda_max, c, v);
         if (!slope) {
             return StepResult::Penetrating;
         }
         if (*slope < 0.0) {
-            vertex_slot = n_max;
+            vertex_slot = interval.n_max;
             return StepResult::Continue;
         }
     }

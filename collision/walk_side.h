@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cassert>
+#include <cstdint>
 #include <optional>
 
 #include "geometry/polyhedron.h"
@@ -18,7 +20,7 @@ enum class StepResult : int {
 // per query and only for the features the walk visits.
 struct WalkSide {
     const Matrix4d& transform;
-    unsigned stamp;
+    std::uint64_t stamp;
 
     const Vector3d& World(PolyVertex& v) const {
         v.Refresh(transform, stamp);
@@ -65,11 +67,14 @@ inline std::optional<double> Slope_At_Vertex(const Vector3d& tail, double lambda
 
 // Downcasts after a dispatch on Feature::kind.
 inline PolyVertex& As_Vertex(Feature* f) {
+    assert(f->kind == FeatureKind::Vertex);
     return *static_cast<PolyVertex*>(f);
 }
 inline PolyEdge& As_Edge(Feature* f) {
+    assert(f->kind == FeatureKind::Edge);
     return *static_cast<PolyEdge*>(f);
 }
 inline PolyFace& As_Face(Feature* f) {
+    assert(f->kind == FeatureKind::Face);
     return *static_cast<PolyFace*>(f);
 }

@@ -7,7 +7,7 @@
 #include "geometry/generic_exception.h"
 #include "geometry/polyhedron_input.h"
 
-void VoronoiPlane::Refresh(const Matrix4d& transform, unsigned query_stamp) {
+void VoronoiPlane::Refresh(const Matrix4d& transform, std::uint64_t query_stamp) {
     if (stamp == query_stamp) {
         return;
     }
@@ -37,7 +37,7 @@ void VoronoiPlane::Refresh(const Matrix4d& transform, unsigned query_stamp) {
     stamp = query_stamp;
 }
 
-void PolyEdge::Refresh(const Matrix4d& transform, unsigned query_stamp) {
+void PolyEdge::Refresh(const Matrix4d& transform, std::uint64_t query_stamp) {
     if (stamp == query_stamp) {
         return;
     }
@@ -49,7 +49,7 @@ void PolyEdge::Refresh(const Matrix4d& transform, unsigned query_stamp) {
     stamp = query_stamp;
 }
 
-void PolyFace::Refresh(const Matrix4d& transform, unsigned query_stamp) {
+void PolyFace::Refresh(const Matrix4d& transform, std::uint64_t query_stamp) {
     if (stamp == query_stamp) {
         return;
     }
@@ -131,7 +131,8 @@ PolyEdge& Polyhedron::Create_Edge(PolyFace& face, PolyVertex* tail, PolyVertex* 
     edge.left_plane.edge = &edge;
     edge.right_plane.edge = &edge;
 
-    for (auto [end, plane] : {std::pair{head, &edge.head_plane}, std::pair{tail, &edge.tail_plane}}) {
+    for (auto [end, plane] :
+         {std::pair{head, &edge.head_plane}, std::pair{tail, &edge.tail_plane}}) {
         FeatureLink* link = New_Link(plane, &edge);
         link->next = end->links;
         if (end->links != nullptr) {
@@ -163,7 +164,7 @@ void Polyhedron::Append_To_Ring(PolyFace& face, FeatureLink* link) {
     face.sides->prev = link;
 }
 
-unsigned Polyhedron::Begin_Query(const Matrix4d& transform) {
+std::uint64_t Polyhedron::Begin_Query(const Matrix4d& transform) {
     ++stamp;
     if (placed_stamp_ == 0 || std::memcmp(transform.m, placed_by_.m, sizeof transform.m) != 0) {
         placed_by_ = transform;

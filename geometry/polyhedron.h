@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "math/matrix4d.h"
@@ -38,10 +39,10 @@ struct VoronoiPlane {
     bool at_head = true;       // vertex-edge planes: the plane at the edge's head (else its tail)
     Vector3d normal{1.0, 0.0, 0.0};
     double offset = 0.0;
-    unsigned stamp = 0;
+    std::uint64_t stamp = 0;
 
     double Value(const Vector3d& p) const { return Dot(normal, p) + offset; }
-    void Refresh(const Matrix4d& transform, unsigned query_stamp);
+    void Refresh(const Matrix4d& transform, std::uint64_t query_stamp);
 };
 
 // A list node naming a neighbouring edge and the plane between it and the list's owner.
@@ -54,14 +55,14 @@ struct FeatureLink {
 };
 
 struct PolyVertex : Feature {
-    Vector3d position;           // body space
-    Vector3d world;              // world space, current when stamp matches
+    Vector3d position;             // body space
+    Vector3d world;                // world space, current when stamp matches
     FeatureLink* links = nullptr;  // one per incident edge, newest edge first; null-terminated
-    unsigned stamp = 0;
+    std::uint64_t stamp = 0;
 
     explicit PolyVertex(const Vector3d& p) : Feature(FeatureKind::Vertex), position(p), world(p) {}
 
-    void Refresh(const Matrix4d& transform, unsigned query_stamp) {
+    void Refresh(const Matrix4d& transform, std::uint64_t query_stamp) {
         if (stamp == query_stamp) {
             return;
         }
@@ -71,22 +72,22 @@ struct PolyVertex : Feature {
 };
 
 struct PolyEdge : Feature {
-    Vector3d vector;     // head.world - tail.world
+    Vector3d vector;  // head.world - tail.world
     double length = 0.0;
     Vector3d direction;  // unit, tail to head
     PolyVertex* head = nullptr;
     VoronoiPlane head_plane;  // normal +direction, through the head
     PolyVertex* tail = nullptr;
-    VoronoiPlane tail_plane;  // normal -direction, through the tail
+    VoronoiPlane tail_plane;        // normal -direction, through the tail
     PolyFace* left_face = nullptr;  // its loop runs along the edge from tail to head
     VoronoiPlane left_plane;
     PolyFace* right_face = nullptr;  // its loop runs from head to tail
     VoronoiPlane right_plane;
-    unsigned stamp = 0;
+    std::uint64_t stamp = 0;
 
     PolyEdge() : Feature(FeatureKind::Edge) {}
 
-    void Refresh(const Matrix4d& transform, unsigned query_stamp);
+    void Refresh(const Matrix4d& transform, std::uint64_t query_stamp);
     PolyVertex* Other_End(const PolyVertex* end) const { return end == tail ? head : tail; }
 };
 
@@ -97,11 +98,11 @@ struct PolyFace : Feature {
     // Circular ring, one link per side: first the side from the last loop vertex to the first,
     // then the sides (0 -> 1), (1 -> 2), ... in loop order.
     FeatureLink* sides = nullptr;
-    unsigned stamp = 0;
+    std::uint64_t stamp = 0;
 
     PolyFace() : Feature(FeatureKind::Face) {}
 
-    void Refresh(const Matrix4d& transform, unsigned query_stamp);
+    void Refresh(const Matrix4d& transform, std::uint64_t query_stamp);
 };
 
 class Polyhedron {
@@ -120,20 +121,25 @@ public:
     // Half the extent of the body-space x coordinates; -1e20 for a shape without vertices.
     double X_Half_Extent() const;
 
-    int Feature_Count() const { return static_cast<int>(vertices.size() + edges.size() + faces.size()); }
+    int Feature_Count() const {
+        return static_cast<int>(vertices.size() + edges.size() + faces.size());
+    }
 
     // Features live here, never reallocated, in input order (edges in the order built).
     std::vector<PolyVertex> vertices;
     std::vector<PolyEdge> edges;
     std::vector<PolyFace> faces;
-    // Raised once per collision query on this polyhedron.
-    unsigned stamp = 0;
+    // Raised once per collision query on this polyhedron. A stamp must never come back to a value
+    // it has had, or a value cached that many queries ago would pass for current. 64 bits last
+    // centuries at billions of queries a second; 32 bits ran out in the demo's ball after some
+    // 1,500 hours of game time (twenty minutes of a headless run).
+    std::uint64_t stamp = 0;
 
     // Starts a collision query that places the polyhedron by `transform`: raises `stamp` and
     // returns the stamp that the query's world values are to carry. A query placed bit for bit as
     // the last one would compute every world value the same again (a fixed body, or one that did
     // not move between two queries), so it gets that query's stamp and finds the caches current.
-    unsigned Begin_Query(const Matrix4d& transform);
+    std::uint64_t Begin_Query(const Matrix4d& transform);
 
 private:
     PolyEdge& Create_Edge(PolyFace& face, PolyVertex* tail, PolyVertex* head);
@@ -142,5 +148,5 @@ private:
 
     std::vector<FeatureLink> links_;  // storage of every list node of the vertices and faces
     Matrix4d placed_by_;              // the transform of the last query
-    unsigned placed_stamp_ = 0;       // the stamp its world values carry; 0 before any query
+    std::uint64_t placed_stamp_ = 0;  // the stamp its world values carry; 0 before any query
 };

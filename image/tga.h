@@ -45,7 +45,13 @@ enum TgaError {
     kTgaBadPixelDepth = 14,   // a pixel depth the image type cannot have
     kTgaTooLarge = 15,        // width or height above 65535, which the header cannot hold
     kTgaOutOfMemory = 16,     // no memory for the pixel buffer
+    kTgaTooManyPixels = 17,   // more pixels than kTgaMostPixels
 };
+
+// The most pixels the reader takes: 1 GiB as RGBA. A header may claim four billion pixels while a
+// run-length encoded file of a few tens of megabytes still seems to hold them all, so the claim is
+// refused before any memory is reserved for it.
+constexpr unsigned long long kTgaMostPixels = 16384ull * 16384ull;
 
 // Reads the image at `path` into a new buffer of `format` bytes per pixel and stores its size in
 // `*width` and `*height` (when not null). The caller owns the buffer and releases it with

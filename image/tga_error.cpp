@@ -24,9 +24,10 @@ const char* const kMessages[] = {
     "unsupported pixel depth for the image type",
     "image too large for a TGA file (width and height at most 65535)",
     "out of memory",
+    "image has more than 16384 x 16384 pixels",
 };
 constexpr int kMessageCount = sizeof kMessages / sizeof kMessages[0];
-static_assert(kMessageCount == kTgaOutOfMemory + 1, "every error code needs its text");
+static_assert(kMessageCount == kTgaTooManyPixels + 1, "every error code needs its text");
 
 }  // namespace
 

@@ -241,6 +241,9 @@ unsigned char* Decode(TgaSource& in, int* width, int* height, int format) {
     if (pixel_count == 0) {
         return Fail(kTgaZeroSize);
     }
+    if (pixel_count > kTgaMostPixels) {
+        return Fail(kTgaTooManyPixels);
+    }
     if (!in.Skip(header.id_length)) {
         return Fail(End_Error(in));
     }
@@ -254,8 +257,8 @@ unsigned char* Decode(TgaSource& in, int* width, int* height, int format) {
     if (const int error = Plan_Layout(header, &layout)) {
         return Fail(error);
     }
-    // A header can claim up to 65535 x 65535 pixels; refuse before allocating when the rest of
-    // the file could not hold them even at the best compression.
+    // Refuse before allocating when the rest of the file could not hold the pixels even at the
+    // best compression.
     const bool run_length = header.Run_Length_Encoded();
     if (in.Remaining() < Least_Pixel_Bytes(run_length, layout.bytes, pixel_count)) {
         return Fail(kTgaUnexpectedEnd);

@@ -4,8 +4,11 @@
 #include <FL/gl.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "image/image_buffer.h"
+#include "image/tga.h"
 #include "render/render_window.h"
 
 namespace {
@@ -24,6 +27,9 @@ void RenderWindow::Load_Env_Map(const char* path) {
                     m_pEnvImage->Get_Height());
     } else {
         std::printf("Couldn't load image \"%s\"\n", path);
+        std::error_code error;
+        std::printf("  %s, looked in %s\n", tga_error_message(tga_last_error()),
+                    std::filesystem::current_path(error).c_str());
     }
 }
 

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "image/image_buffer.h"
 #include "math/angles.h"
@@ -30,8 +29,6 @@ constexpr float kZoomPerWindowHeight = 40.0f;
 // The camera stops short of the poles, where "up" would be along the line of sight.
 constexpr float kMaxElevation = 89.0f;
 constexpr float kMinDistance = 1.0f;
-
-constexpr int kQuitKey = 'q';
 
 }  // namespace
 
@@ -154,12 +151,9 @@ int RenderWindow::handle(int event) {
             return 1;
         case FL_FOCUS:
         case FL_UNFOCUS:
-            return 1;  // takes keyboard focus, for the q key
+            return 1;  // takes keyboard focus, so that no button keeps it after a click here
         case FL_KEYBOARD:
-            if (Fl::event_key() == kQuitKey) {
-                std::exit(0);
-            }
-            return 0;  // every other key goes on to the other widgets as a shortcut
+            return 0;  // every key goes on to the application as a shortcut; q ends it there
         default:
             return Fl_Gl_Window::handle(event);
     }

@@ -13,9 +13,9 @@ class ImageBuffer;
 // The 3-D view of the scene, an OpenGL window (RGB, double-buffered, with depth). It draws every
 // registered RenderObject once per frame, lit by one point light, under a camera that orbits a
 // target: left drag orbits, middle drag pans, right drag zooms, always measured from where the
-// button went down. It quits the program on the q key, keeps the arrow-key paddle speed the game
-// reads once per tick, sets up the toon-shading texture on its first frame, and writes frames to
-// numbered TGA files while capture is on.
+// button went down. Keys go on to the application's shortcuts (q ends the program there). It keeps
+// the arrow-key paddle speed the game reads once per tick, sets up the toon-shading texture on its
+// first frame, and writes frames to numbered TGA files while capture is on.
 //
 // World z is up. The camera looks from `Eye()` at `Target()` (whose y is always 0); at start it
 // sits at (0, -30, 5) looking along +y at (0, 0, 5).
@@ -45,10 +45,21 @@ public:
 
     // Whether a camera drag redraws by itself (off while a timer redraws anyway).
     void Set_Redraw_On_Drag(bool on) { m_bRedrawOnDrag = on; }
-    // Frame capture to "images/img<frame>.tga", at most every `frames` frames (0 and 1: every one).
+    // Frame capture to "images/img<number>.tga", at most every `frames` frames (0 and 1: every
+    // one). The number is the frame's plus the highest one among the frame files that were in
+    // "images" at the first capture, so a run never replaces an earlier run's frames; "images" is
+    // made when missing. A frame that cannot be written (no such folder can be made, no
+    // permission, a full disk) leaves no file, prints one message naming the folder and the
+    // reason, and switches capture off, which the stopped callback hears of.
     void Set_Capture(bool on) { m_bCapture = on; }
     bool Capturing() const { return m_bCapture; }
     void Set_Frame_Skip(int frames) { m_nFrameSkip = frames; }
+    using CaptureStopped = void (*)(void* user);
+    void Set_Capture_Stopped_Callback(CaptureStopped callback, void* user);
+    bool Capture_Failed() const { return m_bCaptureFailed; }  // a due frame went unwritten
+    // The program's status when it ends as asked (q, the window closed): 1 once a frame due for
+    // capture went unwritten, so that a script learns its frames are incomplete; 0 otherwise.
+    int Exit_Status() const { return Capture_Failed() ? 1 : 0; }
 
     float Elevation() const { return m_fElevation; }  // degrees, in [-89, 89]
     float Azimuth() const { return m_fAzimuth; }      // degrees about z
@@ -111,4 +122,8 @@ private:
     bool m_bCapture = false;
     int m_nFrameSkip = 0;
     int m_nLastCapture = 0;
+    long long m_nFileNumberBase = -1;  // -1 until the capture folder has been looked at
+    bool m_bCaptureFailed = false;
+    CaptureStopped m_pCaptureStopped = nullptr;
+    void* m_pCaptureStoppedUser = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "sim/contacts.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace {
 
@@ -18,6 +19,7 @@ void ContactQueue::Push(Collision* c) {
 }
 
 void ContactQueue::Pop() {
+    assert(!heap_.empty());
     std::pop_heap(heap_.begin(), heap_.end(), Ends_Later);
     heap_.pop_back();
 }

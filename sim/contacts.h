@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -17,8 +18,11 @@ using ContactMap = std::map<int32_t, Collision*>;
 class ContactQueue {
 public:
     void Push(Collision* c);
-    Collision* Top() const { return heap_.front(); }  // not on an empty queue
-    void Pop();                                       // not on an empty queue
+    Collision* Top() const {
+        assert(!heap_.empty());
+        return heap_.front();
+    }
+    void Pop();
     bool Empty() const { return heap_.empty(); }
     std::size_t Size() const { return heap_.size(); }
     void Clear() { heap_.clear(); }

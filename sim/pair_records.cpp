@@ -63,12 +63,15 @@ std::string Feature_Label(const Polyhedron& shape, const Feature* feature) {
     return "none";
 }
 
-WalkCounter::WalkCounter() : queries_(vclip_call_count), tests_(vclip_state_test_count) {}
+WalkCounter::WalkCounter()
+    : queries_(vclip_call_count.load()), tests_(vclip_state_test_count.load()) {}
 
 WalkCounter::Work WalkCounter::Take() {
-    const unsigned long queries = vclip_call_count - queries_;
-    const unsigned long tests = vclip_state_test_count - tests_;
-    queries_ = vclip_call_count;
-    tests_ = vclip_state_test_count;
+    const unsigned long now_queries = vclip_call_count.load();
+    const unsigned long now_tests = vclip_state_test_count.load();
+    const unsigned long queries = now_queries - queries_;
+    const unsigned long tests = now_tests - tests_;
+    queries_ = now_queries;
+    tests_ = now_tests;
     return {queries, queries > 0 ? static_cast<double>(tests) / queries : 0.0};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <memory>
 #include <vector>
 
@@ -21,7 +22,10 @@ public:
     int Size() const { return size_; }
 
     // The record of bodies i and j (in either order); null for i == j.
-    Collision* At(int i, int j) const { return entries_[static_cast<size_t>(i) * size_ + j]; }
+    Collision* At(int i, int j) const {
+        assert(i >= 0 && i < size_ && j >= 0 && j < size_);
+        return entries_[static_cast<size_t>(i) * size_ + j];
+    }
 
 private:
     int size_;

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "math/angles.h"
+#include "math/invariant.h"
 
 SimObject::SimObject(const char* name_) : name(name_) {}
 
@@ -80,8 +80,7 @@ bool SimObject::Remove_Collision(Collision* c) {
     if (state.mode == SimMode::Free || state.mode == SimMode::Resting) {
         auto found = std::find(collisions.begin(), collisions.end(), c);
         if (found == collisions.end()) {
-            std::fprintf(stderr, "SimObject::Remove_Collision: Collision not in list\n");
-            std::abort();
+            Broken_Invariant("SimObject::Remove_Collision: Collision not in list\n");
         }
         collisions.erase(found);
     }

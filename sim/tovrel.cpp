@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
+#include "math/invariant.h"
 #include "sim/cartoon_response.h"
 #include "sim/sim_object.h"
 
@@ -172,8 +172,7 @@ void Tovrel::Process_New_Collisions(const std::vector<Collision*>& found) {
         }
         if (c->body_b->Add_Collision(c)) {
             if (c->secondary) {
-                std::fprintf(stderr, "Tovrel::Process_New_Collisions: Secondary twice\n");
-                std::abort();
+                Broken_Invariant("Tovrel::Process_New_Collisions: Secondary twice\n");
             }
             c->secondary = true;
         }

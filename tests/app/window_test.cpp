@@ -126,6 +126,15 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     ASSERT_TRUE(send("key g", [] { return g_pSimulator->gravity.z == -9.8; }));
     ASSERT_TRUE(send("key i", [] { return g_pCaptureButton->value() == 1; }));
     ASSERT_TRUE(send("key i r", [] { return g_pCaptureButton->value() == 0; }));
+    // Where no frame can be written ("images" is a file), capture and its button go off at once.
+    const fs::path no_folder = fs::temp_directory_path() / ("tovrel-" + std::to_string(getpid()));
+    fs::create_directory(no_folder);
+    std::ofstream(no_folder / "images").put('x');
+    fs::current_path(no_folder);
+    EXPECT_TRUE(send("key i r", [] { return g_pRenderWindow->Capture_Failed(); }));
+    EXPECT_FALSE(g_pCaptureButton->value() || g_pRenderWindow->Capturing());
+    fs::current_path(fs::path(TOVREL_SOURCE_DIR) / "data");
+    fs::remove_all(no_folder);
     // Show Contacts, under Gravity, draws over the view and runs no query of the walk.
     const Fl_Light_Button& contacts = *g_pShowContactsButton;
     EXPECT_EQ(std::vector<int>({contacts.x(), contacts.y(), contacts.w(), contacts.h()}),
@@ -145,21 +154,24 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     }
     EXPECT_EQ(g_apBlocks[0]->fade, 1.0f);
 
-    // Each selection of the ball opens a further window of its parameters, each slider at the
-    // ball's value (max stretch 1 at its left end); a click on Stretch Rate sets both rates and
-    // starts the scene over.
-    g_pBall->max_stretch = 1.0;
+    // The ball's one window of its parameters, each slider at the ball's value now (max stretch 1
+    // at its left end), also when chosen again; the main window's keys work from it, which stays
+    // in front; a click on Stretch Rate sets both rates and starts the scene over.
     g_pObjectBrowser->select(1);
     g_pObjectBrowser->do_callback();
+    g_pBall->max_stretch = 1.0;
     g_pObjectBrowser->do_callback();
     auto* window = dynamic_cast<ObjectDataWindow*>(Fl::first_window());
-    ASSERT_TRUE(window != nullptr && dynamic_cast<ObjectDataWindow*>(Fl::next_window(window)));
+    ASSERT_TRUE(window != nullptr && Fl::next_window(window) == g_pMainWindow);
     ASSERT_TRUE(Show_And_Wait(*window));
     EXPECT_EQ(std::string(window->label()) + " " + std::to_string(window->h()), "Ball 185");
     const auto* first = static_cast<Fl_Value_Slider*>(window->child(0));
     EXPECT_EQ(first->value(), first->minimum()) << first->label();
-    ASSERT_TRUE(
-        send("mousemove --window " + std::to_string(fl_xid(window)) + " 46 60 click 1", at(0.0)));
+    const std::string xid = std::to_string(fl_xid(window));
+    ASSERT_TRUE(send("mousemove --window " + xid + " 100 180 windowfocus --sync " + xid + " key p",
+                     [] { return g_bPlaying; }));
+    ASSERT_TRUE(send("key s", stopped));
+    ASSERT_TRUE(send("mousemove --window " + xid + " 46 60 click 1", at(0.0)));
     EXPECT_TRUE(g_pBall->stretch_rate < 0.1 && g_pBall->squash_rate == g_pBall->stretch_rate);
 }
 
@@ -191,9 +203,10 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         int status;
         std::string printed;  // after "tovrel-demo: " when it fails
     } cases[] = {
-        {"$DEMO --help", 0, "--capture[=N]         image capture on from the start"},
+        {"$DEMO --help", 0, "--show-contacts       with --headless: once a simulated second"},
         {"$DEMO --play --capture=60 --quit-after 0.5", 0, ""},
-        {"$DEMO --headless=60 --autopilot", 0, "headless: 3600 ticks, 60.000 s simulated in "},
+        {"(cd images && $DEMO --headless=60 --autopilot)", 0,  // its data found from elsewhere
+         "headless: 3600 ticks, 60.000 s simulated in "},
         {"$DEMO --quit-after=0", 2, "--quit-after: \"0\"" + seconds},
         {"$DEMO --headless 12s", 2, "--headless: \"12s\"" + seconds},
         {"$DEMO --headless nan", 2, "--headless: \"nan\"" + seconds},
@@ -206,10 +219,20 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         {"$DEMO --headless=1 --autopilot --show-contacts", 0,
          "tick      60  contacts: nearest Block 24 at gap 0.5805, ball vertex 10 to face 1; "},
         {"$DEMO --show-contacts", 2, "--show-contacts goes with --headless; in the window, the"},
-        {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture,"},
+        {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture can"},
+        // Without a display the launcher would film, but refuses them first.
+        {"DISPLAY= timeout 60 " TOVREL_SOURCE_DIR "/tovrel --bogus", 2,
+         "\"--bogus\" is neither an"},
+        {"DISPLAY= timeout 60 " TOVREL_SOURCE_DIR "/tovrel --capture=abc", 2,
+         "--capture: \"abc\"" + skipping},
         {"$DEMO --quit-after-ticks=-3", 2, "--quit-after-ticks: \"-3\" is not a number of ticks"},
         {"D=$DISPLAY; DISPLAY= $DEMO -display $D --quit-after-ticks 1 --play", 0, ""},
-        {"rm objects; $DEMO", 1, "PolyObject::PolyObject: Cannot open file: objects/sphere.poly: "},
+        {"rm objects; mkdir objects; echo 1 >objects/sphere.poly; $DEMO", 1,
+         "PolyObject::PolyObject: Cannot load file: objects/sphere.poly: the file ends where "
+         "vertex 0 should be\ntovrel-demo: looked for the data in the working directory /"},
+        // Long enough for the first frame, which reads the map, on a loaded machine.
+        {"rm textures; mkdir textures; : >textures/env_toonshade.tga; $DEMO --quit-after 2", 0,
+         "Couldn't load image \"textures/env_toonshade.tga\"\n  bad image header, looked in /"},
         {"DISPLAY= $DEMO", 1, "no display to open a window on (DISPLAY is not set)"},
     };
     for (const auto& c : cases) {
@@ -219,5 +242,46 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         EXPECT_NE(printed.find((c.status > 0 ? "tovrel-demo: " : "") + c.printed),
                   std::string::npos)
             << c.command << " printed " << printed;
+    }
+}
+
+// Captured frames are never replaced nor lost unsaid: a second run numbers its frames above the
+// first's, a missing folder is made; a read-only folder and a full disk (a file size limit) get one
+// message naming the folder and the reason, leave no file and make a --capture run fail.
+TEST(DemoProgram, CapturesAboveEarlierFramesIntoAMadeFolderAndSaysOnceWhatItCannotWrite) {
+    ASSERT_TRUE(Test_Display_Is_Up());
+    fl_open_display();
+    const bool can_mount = std::system("unshare -rm true >/dev/null 2>&1") == 0;
+    const std::string run = "$DEMO --play --capture=20 --quit-after-ticks 45";
+    using Files = std::vector<std::string>;  // left in images/
+    // clang-format off
+    const std::tuple<std::string, int, Files, std::string> cases[] = {
+        {run + " && " + run, 0, {"img00020.tga", "img00040.tga", "img00060.tga", "img00080.tga"}, ""},
+        {"rmdir images && " + run, 0, {"img00020.tga", "img00040.tga"}, ""},
+        {"unshare -rm sh -c 'mount -t tmpfs -o ro tmpfs images && " + run + "'", 1, {}, "Read-only file system"},
+        {"ulimit -f 1000; trap '' XFSZ; " + run, 1, {}, "File too large"}};
+    // clang-format on
+    for (const auto& [command, status, expected, reason] : cases) {
+        if (!can_mount && command.find("mount") != std::string::npos) {
+            continue;
+        }
+        const Demo demo(command);
+        EXPECT_EQ(demo.Exit_Status(), status) << command;
+        Files files;
+        for (const auto& file : fs::directory_iterator(demo.dir / "images")) {
+            files.push_back(file.path().filename());
+            EXPECT_EQ(file.file_size(), 18 + 21 + 909 * 720 * 4) << file.path();
+        }
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(files, expected) << command;
+        const std::string folder = fs::canonical(demo.dir / "images").string();
+        EXPECT_EQ(Read(demo.dir / "err"), reason.empty()
+                                              ? ""
+                                              : "Couldn't write frames into folder " + folder +
+                                                    ": " + reason + "; image capture is off\n")
+            << command;
+    }
+    if (!can_mount) {
+        GTEST_SKIP() << "the read-only folder was not tried: no mount namespace to be had";
     }
 }

@@ -87,7 +87,49 @@ std::pair<ShapeTables, BodyPose> Random_Body(TestRandom& random) {
             {{}, random.Rotation(), scale}};
 }
 
+// Where a feature sits in its polyhedron: the same for the same feature of two builds of a shape.
+std::pair<FeatureKind, long> Place(const Polyhedron& p, const Feature* f) {
+    return {f->kind,
+            f->kind == FeatureKind::Vertex ? static_cast<const PolyVertex*>(f) - &p.vertices[0]
+            : f->kind == FeatureKind::Edge ? static_cast<const PolyEdge*>(f) - &p.edges[0]
+                                           : static_cast<const PolyFace*>(f) - &p.faces[0]};
+}
+
 }  // namespace
+
+// A pair queried once, then as if four billion times (its stamps where 32 bits would wrap): the
+// world values cached long ago must never pass for current. Queried at random poses side by side
+// with a pair whose stamps are still small, it ends at the same features and the same distance.
+TEST(VClipStamps, PastFourBillionQueriesAPairStillAgreesWithAFreshOne) {
+    TestRandom random(20261207);
+    int disagreements = 0;
+    for (int n = 0; n < 500; ++n) {
+        auto [tables_a, pose_a] = Random_Body(random);
+        auto [tables_b, pose_b] = Random_Body(random);
+        const std::unique_ptr<Polyhedron> pairs[2][2] = {{tables_a.Build(), tables_b.Build()},
+                                                         {tables_a.Build(), tables_b.Build()}};
+        Feature* slots[2][2] = {};
+        for (int query = 0; query < 3; ++query) {  // one before the planted stamps, two after
+            pose_a.orientation = random.Rotation();
+            pose_b.orientation = random.Rotation();
+            pose_b.position = random.Uniform(0.5, 6.0) * random.On_Unit_Sphere();
+            const Matrix4d ma = World_Transform(pose_a), mb = World_Transform(pose_b);
+            double d[2];
+            for (int p = 0; p < 2; ++p) {
+                Vector3d pa, pb, normal;
+                d[p] = VClip(*pairs[p][0], ma, slots[p][0], pa, *pairs[p][1], mb, slots[p][1], pb,
+                             normal);
+            }
+            disagreements += d[0] != d[1] ||
+                             Place(*pairs[0][0], slots[0][0]) != Place(*pairs[1][0], slots[1][0]) ||
+                             Place(*pairs[0][1], slots[0][1]) != Place(*pairs[1][1], slots[1][1]);
+            if (query == 0) {
+                pairs[0][0]->stamp = pairs[0][1]->stamp = 0xFFFFFFFFu;
+            }
+        }
+    }
+    EXPECT_EQ(disagreements, 0) << random.Trace();
+}
 
 TEST(VClipOracle, AgreesWithGjkAndTheExactDistanceOnRandomPairs) {
     TestRandom random(20261206);

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     unsigned char* rgb = tga_load_memory(data, size, &rgb_width, &rgb_height, 3);
     const int error = tga_last_error();
     if ((rgba == nullptr) != (rgb == nullptr) || width != rgb_width || height != rgb_height ||
-        (rgba == nullptr && (error < 1 || error > kTgaOutOfMemory || width != -1))) {
+        (rgba == nullptr && (error < 1 || error > kTgaTooManyPixels || width != -1))) {
         std::abort();
     }
     for (size_t i = 0; rgba != nullptr && i < size_t(width) * size_t(height); ++i) {

@@ -93,7 +93,8 @@ TEST(TgaReader, EachKindOfFileLoadsAsDocumentedOrFailsWithItsCode) {
         {"24-bit map indices", Broken(mapped, [](TgaPicture& p) { p.pixel_depth = 24; }), kTgaBadPixelDepth, {}},
         {"pixels cut short", whole.substr(0, whole.size() - 1), kTgaUnexpectedEnd, {}},
         {"packets cut short", Packets(2, 1, "\1\1\2\3\4\5"), kTgaUnexpectedEnd, {}},
-        {"65535 x 65535 from a few bytes", Broken(small, [](TgaPicture& p) { p.width = p.height = 65535; }), kTgaUnexpectedEnd, {}},
+        {"16384 x 16384 from a few bytes", Broken(small, [](TgaPicture& p) { p.width = p.height = 16384; }), kTgaUnexpectedEnd, {}},
+        {"16384 x 16385 packed", Broken(small, [](TgaPicture& p) { p.image_type = 10, p.width = 16384, p.height = 16385; }), kTgaTooManyPixels, {}},
         // clang-format on
     };
     for (const auto& row : rows) {
@@ -119,7 +120,7 @@ TEST(TgaReader, EachKindOfFileLoadsAsDocumentedOrFailsWithItsCode) {
 
 TEST(TgaErrors, EveryCodeHasItsMessage) {
     std::string all;
-    for (int code = -1; code <= 17; ++code) {
+    for (int code = -1; code <= 18; ++code) {
         all += std::string(tga_error_message(code)) + "; ";
     }
     EXPECT_EQ(all,
@@ -129,7 +130,7 @@ TEST(TgaErrors, EveryCodeHasItsMessage) {
               "from file; unknown image type; image has size 0 width or height (or both); "
               "cannot write to file; colormap index out of range; unsupported pixel depth "
               "for the image type; image too large for a TGA file (width and height at most "
-              "65535); out of memory; unknown error; ");
+              "65535); out of memory; image has more than 16384 x 16384 pixels; unknown error; ");
 }
 
 TEST(TgaWriter, WritesTheHeaderTheIdAndBgrPixelsBottomRowFirst) {

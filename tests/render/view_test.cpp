@@ -156,10 +156,11 @@ TEST_F(View, CameraFollowsEachDragFromWhereTheButtonWentDownAndQAloneIsItsKey) {
                 << button << " by " << dx << ", " << dy;
         }
     }
-    Fl::e_keysym = 'r';  // every other key goes on to the other widgets' shortcuts
-    EXPECT_TRUE(view_.handle(FL_FOCUS) && view_.handle(FL_KEYBOARD) == 0);
-    Fl::e_keysym = 'q';
-    EXPECT_EXIT(view_.handle(FL_KEYBOARD), ::testing::ExitedWithCode(0), "");
+    for (const int key : {'r', 'q'}) {  // keys go on to the application's shortcuts
+        Fl::e_keysym = key;
+        EXPECT_TRUE(view_.handle(FL_FOCUS));
+        EXPECT_EQ(view_.handle(FL_KEYBOARD), 0) << static_cast<char>(key);
+    }
 }
 
 TEST_F(View, PaddleSpeedFollowsTheArrowKeysHeldDownAtEachTick) {
@@ -184,13 +185,9 @@ TEST_F(View, PaddleSpeedFollowsTheArrowKeysHeldDownAtEachTick) {
     EXPECT_TRUE(after_one_tick == 0 && view_.Get_Paddle_Speed() == 1);  // 1.6
 }
 
-TEST_F(View, CapturesEachDueFrameToANumberedFileOfTheFrameAndReportsThoseItCannotWrite) {
-    view_.Set_Capture(true);  // without "images", each due frame is reported and skipped
-    ::testing::internal::CaptureStderr();
+TEST_F(View, CapturesEachDueFrameToANumberedFileOfTheFrame) {
+    view_.Set_Capture(true);  // "images" is made at the first capture
     ASSERT_TRUE(view_.Draw_Frame());
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Couldn't write TGA image: cannot open file\n");
-    fs::create_directory("images");
     // Capture on or off, frame skip, frames drawn by then, frames captured.
     // clang-format off
     const std::tuple<bool, int, int, std::vector<int>> rows[] = {
