@@ -5,6 +5,7 @@
 
 #include "math/angles.h"
 #include "sim/collision.h"
+#include "sim/push_out.h"
 #include "sim/sim_object.h"
 
 namespace {
@@ -13,15 +14,6 @@ namespace {
 constexpr double kRestSpeed = 1.0;
 // Duration of a squash that starts while the bodies already move apart, times the squash rate.
 constexpr double kSlowSquashTime = 0.25;
-// Step of the push-out's search for the other body, and the precision its bisection stops at.
-constexpr double kPushOutStep = 0.1;
-constexpr double kPushOutPrecision = 0.001;
-// The searches give up after this distance rather than run forever when the direction never
-// leads to (or away from) the other body; the body then stays where it was.
-constexpr double kPushOutReach = 100.0;
-// A pinched body squeezes out at most this many times its half extent; further away it would not
-// be squeezing out but jumping, and it stays where it is.
-constexpr double kSqueezeReach = 8.0;
 
 // The body that deforms: the free one of the pair (body A when both are), else the resting one.
 // A fixed or driven body goes on as its own motion says.
@@ -64,27 +56,29 @@ double Phase_Time(double travel, const SimObject& x, double speed) {
     return travel * x.half_extent * kPi / (x.squash_rate * speed * 2.0);
 }
 
-void Set_Squash_Phase(Collision& c, const SimObject& x, bool slow) {
-    c.impact_stretch = SimObject::Stretch_Factor(c.impact_speed, x.max_stretch, x.stretch_rate);
-    // Fully stretched bodies squash down to max_squash; slower ones proportionally less.
-    c.squash_scale = 1.0 - (1.0 - x.max_squash) * (c.impact_stretch / x.max_stretch);
+// The squash of X arriving at `speed`: as stretched as that speed makes it, down to a squash in
+// proportion (a fully stretched body down to max_squash). A slow body already moving apart only
+// settles, in a time of its own.
+void Set_Squash_Phase(ContactTimetable& tt, const SimObject& x, double speed, bool slow) {
+    tt.impact_stretch = SimObject::Stretch_Factor(speed, x.max_stretch, x.stretch_rate);
+    tt.squash_scale = 1.0 - (1.0 - x.max_squash) * (tt.impact_stretch / x.max_stretch);
     if (slow) {
-        c.squash_time = x.squash_rate > 0.0 ? kSlowSquashTime / x.squash_rate : 0.0;
+        tt.squash_time = x.squash_rate > 0.0 ? kSlowSquashTime / x.squash_rate : 0.0;
     } else {
-        c.squash_time = Phase_Time(c.impact_stretch - c.squash_scale, x, c.impact_speed);
+        tt.squash_time = Phase_Time(tt.impact_stretch - tt.squash_scale, x, speed);
     }
 }
 
-void Set_Release_Phase(Collision& c, const SimObject& x) {
-    // A body that leaves with no speed (a rest, or a bounce without restitution) recovers its
-    // shape in as long as it took to squash.
-    if (c.resting || c.release_speed == 0.0) {
-        c.release_time = c.squash_time;
-        c.release_stretch = 1.0;
+// The release of X leaving at `speed`. A body that leaves with no speed (a rest, or a bounce
+// without restitution) recovers its own shape in as long as it took to squash.
+void Set_Release_Phase(ContactTimetable& tt, const SimObject& x, double speed) {
+    if (speed == 0.0) {
+        tt.release_time = tt.squash_time;
+        tt.release_stretch = 1.0;
         return;
     }
-    c.release_stretch = SimObject::Stretch_Factor(c.release_speed, x.max_stretch, x.stretch_rate);
-    c.release_time = Phase_Time(c.release_stretch - c.squash_scale, x, c.release_speed);
+    tt.release_stretch = SimObject::Stretch_Factor(speed, x.max_stretch, x.stretch_rate);
+    tt.release_time = Phase_Time(tt.release_stretch - tt.squash_scale, x, speed);
 }
 
 // The angle in degrees between unit travel direction u and the normal line, 0 .. 90.
@@ -107,198 +101,50 @@ void Rest_Contact(Collision& c, bool moving_apart) {
     SimObject& x = Deforming_Body(c);
     const Vector3d n = Outward_Normal(c, x);
     Vector3d u;
+    ContactTimetable& tt = c.timetable;
     if (c.impact_speed == 0.0) {
-        c.squash_time = 0.0;
-        c.impact_stretch = 1.0;
-        c.squash_scale = 1.0;
+        tt.squash_time = 0.0;
+        tt.impact_stretch = 1.0;
+        tt.squash_scale = 1.0;
     } else {
         u = x.state.velocity * (1.0 / c.impact_speed);
-        Set_Squash_Phase(c, x, moving_apart);
+        Set_Squash_Phase(tt, x, c.impact_speed, moving_apart);
     }
     c.release_speed = 0.0;
     x.state.velocity = Vector3d();
     x.state.stretch_forward = !x.state.stretch_forward;
-    Set_Release_Phase(c, x);
+    Set_Release_Phase(tt, x, c.release_speed);
     // A resting body only settles onto the surface: it turns by the angle itself, not twice it.
     Set_Spin(c, u, moving_apart ? Cross(u, n) : Cross(n, u), Angle_To_Normal(u, n));
-    c.end_time = c.release_time + c.squash_time + c.start_time;
 }
 
+// Nothing deforms, and the contact ends the moment it starts.
 void Flat_Contact(Collision& c) {
     const SimObject& x = Deforming_Body(c);
-    c.end_time = c.start_time;
-    c.squash_time = 0.0;
-    c.release_time = 0.0;
+    ContactTimetable& tt = c.timetable;
+    tt.squash_time = 0.0;
+    tt.release_time = 0.0;
     c.resting = false;
     c.impact_speed = x.state.velocity.Length();
-    c.impact_stretch = SimObject::Stretch_Factor(c.impact_speed, x.max_stretch, x.stretch_rate);
-    c.squash_scale = c.impact_stretch;
-    c.release_stretch = c.impact_stretch;
+    tt.impact_stretch = SimObject::Stretch_Factor(c.impact_speed, x.max_stretch, x.stretch_rate);
+    tt.squash_scale = tt.impact_stretch;
+    tt.release_stretch = tt.impact_stretch;
     c.spin_angle = 0.0;
-}
-
-// Steps X from where it is along unit direction `d` until `touches()` changes its answer, then
-// bisects the last step down to kPushOutPrecision and leaves X on the free side. Returns how far
-// X moved; or, when no change comes within `reach`, -1 with X back where it was.
-template <typename Touches>
-double Search_Along(SimObject& x, const Vector3d& d, Touches touches,
-                    double reach = kPushOutReach) {
-    const Vector3d origin = x.new_state.position;
-    auto place = [&](double k) { x.new_state.position = origin + k * d; };
-    const bool started_touching = touches();
-    double before = 0.0;
-    double reached = 0.0;
-    do {
-        if (reached >= reach) {
-            place(0.0);
-            return -1.0;
-        }
-        before = reached;
-        reached = std::min(reached + kPushOutStep, reach);
-        place(reached);
-    } while (touches() == started_touching);
-    double free = started_touching ? reached : before;
-    double hit = started_touching ? before : reached;
-    while (std::fabs(hit - free) > kPushOutPrecision) {
-        const double mid = (hit + free) * 0.5;
-        place(mid);
-        (touches() ? hit : free) = mid;
-    }
-    place(free);
-    return free;
-}
-
-// The searches query pairs at trial positions, up to 100 units away; what a contact goes by (its
-// normal, and its contact point as the pivot of the turn) stays that of the pair's last
-// separation before the contact, however far a search wanders.
-class KeepWitness {
-public:
-    explicit KeepWitness(Collision& c)
-        : c_(c),
-          point_a_(c.point_a),
-          point_b_(c.point_b),
-          distance_(c.distance),
-          normal_(c.normal) {}
-    ~KeepWitness() {
-        c_.point_a = point_a_;
-        c_.point_b = point_b_;
-        c_.distance = distance_;
-        c_.normal = normal_;
-    }
-    KeepWitness(const KeepWitness&) = delete;
-    KeepWitness& operator=(const KeepWitness&) = delete;
-
-private:
-    Collision& c_;
-    const Vector3d point_a_;
-    const Vector3d point_b_;
-    const double distance_;
-    const Vector3d normal_;
-};
-
-// Moves X out of the other body of `c` along -d, or, while apart, up to `reach` along unit
-// direction `d` towards it, to within kPushOutPrecision of touching it and separated from it.
-void Push_Out(Collision& c, SimObject& x, const Vector3d& d, double reach) {
-    const KeepWitness keep(c);
-    auto touches = [&] { return Query_Pair(c); };
-    if (touches()) {
-        Search_Along(x, -d, touches);
-    } else if (reach > 0.0) {
-        Search_Along(x, d, touches, reach);
-    }
-}
-
-// The part of `v` across unit direction `axis`, as a unit vector; zero when there is none.
-Vector3d Across(const Vector3d& v, const Vector3d& axis) {
-    Vector3d across = v - Dot(v, axis) * axis;
-    if (!across.Vanishes()) {
-        across.Set_Length(1.0);
-    }
-    return across;
-}
-
-// Whether the pair of `q` touches where it is being tried, leaving what its contact goes by alone.
-bool Sunk_Into(Collision& q) {
-    const KeepWitness keep(q);
-    return Query_Pair(q);
-}
-
-// X is pinched: the body of waiting contact `q` lies across from the primary contact `c`'s, and
-// pushing X straight out of either sinks it into the other, a little deeper at every probe until
-// it comes out through the far side. Neither body gives way, so X squeezes out sideways, across
-// the primary's direction, to the nearest place where it touches neither: the way it moves, out
-// of the pinch's opening or the way it falls, whichever is nearest (along a wall it may be a long
-// way).
-void Squeeze_Out(Collision& c, Collision& q, SimObject& x, const Vector3d& inward,
-                 const Vector3d& towards_other, const Vector3d& gravity) {
-    const KeepWitness keep_c(c);
-    const KeepWitness keep_q(q);
-    auto touches_either = [&] { return Query_Pair(c) || Query_Pair(q); };
-    const Vector3d origin = x.new_state.position;
-    const Vector3d& on_other = &x == q.body_a ? q.point_b : q.point_a;
-    Vector3d nearest = origin;
-    double reach = kSqueezeReach * x.half_extent;
-    // The last two at right angles, so that one of them always leads across.
-    const Vector3d leads[] = {x.state.velocity, -(inward + towards_other), gravity,
-                              Vector3d(0.0, 0.0, -1.0), Vector3d(1.0, 0.0, 0.0)};
-    for (const Vector3d& lead : leads) {
-        const Vector3d way = Across(lead, inward);
-        if (way.Vanishes()) {
-            continue;
-        }
-        for (const Vector3d& d : {way, -way}) {
-            // Never with X's centre much beyond the plane touching the second body at its
-            // contact point: that way leads out through its far side, or round its edge. X may
-            // already be a little beyond it, wedged at the edge.
-            const double closing = Dot(d, towards_other);
-            const double room =
-                closing > 0.0 ? (Dot(on_other - origin, towards_other) + kPushOutStep) / closing
-                              : reach;
-            x.new_state.position = origin;
-            const double moved = Search_Along(x, d, touches_either, std::min(reach, room));
-            if (moved >= 0.0) {
-                reach = moved;
-                nearest = x.new_state.position;
-            }
-        }
-    }
-    x.new_state.position = nearest;
-}
-
-// If X has sunk into the other body of waiting contact `q`, moves it back out sideways, across the
-// primary contact `c`'s direction `inward`, so that the primary contact is not disturbed; out of a
-// body lying straight along that direction, straight out. A body lying more across from the
-// primary's than beside it pinches X.
-void Push_Out_Second_Contact(Collision& c, Collision& q, SimObject& x, const Vector3d& inward,
-                             const Vector3d& gravity) {
-    const Vector3d towards_other = &x == q.body_a ? q.normal : -q.normal;
-    const double along = Dot(towards_other, inward);
-    const Vector3d across = towards_other - along * inward;
-    if (along < -across.Length()) {
-        if (Sunk_Into(q)) {
-            Squeeze_Out(c, q, x, inward, towards_other, gravity);
-        }
-    } else if (across.Vanishes()) {
-        Push_Out(q, x, towards_other, 0.0);
-    } else {
-        Push_Out(q, x, Across(towards_other, inward), 0.0);
-    }
 }
 
 void Bounce(Collision& c, SimObject& x, const Vector3d& n) {
     c.resting = false;
     const Vector3d u = x.state.velocity * (1.0 / c.impact_speed);
-    Set_Squash_Phase(c, x, false);
+    Set_Squash_Phase(c.timetable, x, c.impact_speed, false);
     c.release_speed = x.restitution * c.impact_speed;
     const Vector3d v = x.state.velocity;
     x.state.velocity = v - 2.0 * Dot(v, n) * n;
     x.state.velocity.Set_Length(c.release_speed);
     x.state.stretch_forward = !x.state.stretch_forward;
-    Set_Release_Phase(c, x);
+    Set_Release_Phase(c.timetable, x, c.release_speed);
     // Twice the angle between the travel and the normal: the turn that takes the stretch axis from
     // the incoming direction to the outgoing one.
     Set_Spin(c, u, Cross(n, u), 2.0 * Angle_To_Normal(u, n));
-    c.end_time = c.release_time + c.squash_time + c.start_time;
 }
 
 // A resting body that a driven one runs into is no wall for the driven body: it wakes up and
@@ -334,7 +180,7 @@ void Give_Direction_If_Unknown(Collision& c) {
 }
 
 void Start_Response(Collision& c, double t) {
-    c.start_time = t;
+    c.timetable.start_time = t;
     SimObject& x = Deforming_Body(c);
     const SimObject& other = Other_Body(c, x);
     const Vector3d n = Outward_Normal(c, x);
@@ -360,21 +206,6 @@ void Start_Response(Collision& c, double t) {
     Bounce(c, x, n);
 }
 
-double Scale_At(const Collision& c, double tau) {
-    if (tau <= c.squash_time) {
-        if (c.squash_time == 0.0) {
-            return c.squash_scale;
-        }
-        return c.impact_stretch -
-               std::sin(tau * kHalfPi / c.squash_time) * (c.impact_stretch - c.squash_scale);
-    }
-    if (c.release_time == 0.0) {
-        return c.release_stretch;
-    }
-    return c.release_stretch - std::cos((tau - c.squash_time) * kHalfPi / c.release_time) *
-                                   (c.release_stretch - c.squash_scale);
-}
-
 void Update_Contact(Collision& c, double t, const Vector3d& gravity) {
     for (SimObject* body : {c.body_a, c.body_b}) {
         body->new_state = body->state;
@@ -386,7 +217,8 @@ void Update_Contact(Collision& c, double t, const Vector3d& gravity) {
     }
 
     SimObject& x = Deforming_Body(c);
-    const double s = Scale_At(c, t - c.start_time);
+    const ContactTimetable& tt = c.timetable;
+    const double s = tt.Scale_At(t);
     const double across = 1.0 / std::sqrt(s);
     x.new_state.scale = Vector3d(s, across, across);
 
@@ -397,7 +229,7 @@ void Update_Contact(Collision& c, double t, const Vector3d& gravity) {
     if (c.spin_angle > 0.0) {
         // Half of the turn is spread over each phase, in proportion to the time since the last
         // committed state. A phase of no duration has nothing to spread it over.
-        const double phase = c.start_time + c.squash_time > t ? c.squash_time : c.release_time;
+        const double phase = tt.Duration(tt.Phase_At(t));
         const double turn = phase > 0.0 ? c.spin_angle * (t - x.state.time) * 0.5 / phase : 0.0;
         x.new_state.orientation =
             Quaternion::From_Axis_Angle(turn, c.spin_axis) * x.state.orientation;

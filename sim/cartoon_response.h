@@ -6,17 +6,17 @@ struct Collision;
 
 // What a contact does to its bodies. There are no impulses and no contact forces: when a contact
 // becomes primary, the body that deforms (the free or resting one; a fixed or driven body is never
-// deformed, turned or moved by a contact) gets a timetable. It squashes against the
-// other body for `squash_time` seconds (its scale along the stretch axis falls from
-// `impact_stretch` to `squash_scale` along a quarter sine), then springs back for `release_time`
-// seconds (rising to `release_stretch` along a quarter cosine), turning about the contact point
-// so that its stretch axis ends up along its new direction of travel. Three treatments:
+// deformed, turned or moved by a contact) gets a timetable (ContactTimetable): it squashes against
+// the other body, then springs back, turning about the point where it touches the other so that
+// its stretch axis ends up along its new direction of travel. Four treatments build the
+// timetable:
 //   bounce: the velocity is mirrored at the contact plane and scaled by the restitution;
 //   rest:   a slow impact (speed below 1); the body stops dead, squashes, recovers, and at the end
 //           of the contact comes to rest;
 //   flat:   the bodies already move apart; nothing deforms and the contact ends at once;
 //   knock:  a driven body runs into a resting one, which wakes up and bounces off it.
-// Angles handed to rotations are degrees.
+// While the contact lasts, the body is kept just touching the other, and out of the bodies of its
+// waiting contacts (push_out.h). Angles handed to rotations are degrees.
 
 // Gives a new contact the direction its response and push-outs go by when the pair never was
 // found apart (or not since a Reset): the line between the bodies' centres. Other records keep
@@ -32,6 +32,3 @@ void Start_Response(Collision& c, double t);
 // other (and out of a second body it may have sunk into; pinched between two that face each
 // other, it squeezes out sideways, clear of both).
 void Update_Contact(Collision& c, double t, const Vector3d& gravity);
-
-// The stretch of the deforming body `tau` seconds into the contact.
-double Scale_At(const Collision& c, double tau);

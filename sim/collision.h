@@ -4,6 +4,7 @@
 
 #include "collision/body_pair_query.h"
 #include "math/vector3d.h"
+#include "sim/contact_timetable.h"
 
 class SimObject;
 
@@ -18,17 +19,11 @@ struct Collision : ClosestFeatures {
     SimObject* body_a;  // the body with the lower sim_index
     SimObject* body_b;  // the body with the higher sim_index
 
-    bool secondary = false;   // waiting behind another contact of one of its bodies
-    bool resting = false;     // a slow impact: at its end, Free bodies of the pair come to rest
-    double start_time = 0.0;  // when the contact became primary, seconds
-    double end_time = 0.0;    // when it ends: the order of the contact queue
-    double squash_time = 0.0;
-    double release_time = 0.0;
-    double impact_speed = 0.0;  // of the deforming body
+    bool secondary = false;      // waiting behind another contact of one of its bodies
+    bool resting = false;        // a slow impact: at its end, Free bodies of the pair come to rest
+    ContactTimetable timetable;  // from when the contact became primary; its end orders the queue
+    double impact_speed = 0.0;   // of the deforming body
     double release_speed = 0.0;
-    double impact_stretch = 0.0;
-    double squash_scale = 0.0;  // scale at the deepest squash
-    double release_stretch = 0.0;
     Vector3d spin_axis;       // of the turn made during the contact
     double spin_angle = 0.0;  // total turn during the contact, degrees
 };

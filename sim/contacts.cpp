@@ -8,7 +8,7 @@ namespace {
 // "Less urgent than": the standard heap keeps its greatest element on top, so ordering by later
 // end time puts the earliest end on top.
 bool Ends_Later(const Collision* a, const Collision* b) {
-    return a->end_time > b->end_time;
+    return a->timetable.End() > b->timetable.End();
 }
 
 }  // namespace

@@ -14,10 +14,10 @@ enum class SimMode : int32_t {
 };
 
 // One snapshot of a body's motion. Times are seconds, positions world units, velocities world
-// units per second. A body-space point p sits in the world at position + R(orientation) (scale * p),
-// scale applied per axis. For Fixed and Driven bodies `scale` is the body's size (half-extents of
-// the unit box); for a Free body it is the squash-and-stretch: x along the stretch axis (local x),
-// and 1/sqrt(x) across it, so the volume stays the same.
+// units per second. A body-space point p sits in the world at position + R(orientation) (scale *
+// p), scale applied per axis. For Fixed and Driven bodies `scale` is the body's size (half-extents
+// of the unit box); for a Free body it is the squash-and-stretch: x along the stretch axis (local
+// x), and 1/sqrt(x) across it, so the volume stays the same.
 struct SimState {
     SimMode mode = SimMode::Fixed;
     double time = 0.0;

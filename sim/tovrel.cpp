@@ -85,8 +85,8 @@ bool Tovrel::Step(double dt) {
     }
     while (time < target) {
         std::vector<Collision*> found;
-        const bool ending = !contact_queue.Empty() && contact_queue.Top()->end_time < target;
-        const double next = ending ? contact_queue.Top()->end_time : target;
+        const bool ending = !contact_queue.Empty() && contact_queue.Top()->timetable.End() < target;
+        const double next = ending ? contact_queue.Top()->timetable.End() : target;
         if (Advance_To_Event(next, found) > 0) {
             Process_New_Collisions(found);
         } else if (ending) {

@@ -50,23 +50,24 @@ TEST(CartoonResponse, StartPicksBounceRestOrFlatWithItsTimetable) {
         const bool forward = ball.state.stretch_forward;
         Start_Response(c, 2.0);
         EXPECT_EQ(c.resting, row.resting);
-        EXPECT_NEAR(c.squash_scale, row.squash_scale, 1e-6);
-        EXPECT_NEAR(c.squash_time, row.squash_time, 1e-6);
-        EXPECT_EQ(c.release_time, c.squash_time);
-        EXPECT_NEAR(c.release_stretch, row.release_stretch, 1e-6);
-        EXPECT_NEAR(c.end_time, 2.0 + 2 * row.squash_time, 1e-6);
+        const ContactTimetable& tt = c.timetable;
+        EXPECT_NEAR(tt.squash_scale, row.squash_scale, 1e-6);
+        EXPECT_NEAR(tt.squash_time, row.squash_time, 1e-6);
+        EXPECT_EQ(tt.release_time, tt.squash_time);
+        EXPECT_NEAR(tt.release_stretch, row.release_stretch, 1e-6);
+        EXPECT_NEAR(tt.End(), 2.0 + 2 * row.squash_time, 1e-6);
         EXPECT_NEAR(c.spin_angle, std::fabs(row.turn), 1e-9);
         EXPECT_TRUE(row.turn == 0 || Near(c.spin_axis, {0, row.turn > 0 ? 1. : -1., 0}, 1e-15));
         EXPECT_TRUE(Near(ball.state.velocity, row.after, 1e-12));
         const bool flat = !row.resting && Near(row.after, row.velocity, 0.0);  // velocity kept
         EXPECT_EQ(ball.state.stretch_forward == forward, flat);  // only a flat contact keeps it
-        const double tau = c.squash_time / 2;  // a lossless bounce releases as it squashed
+        const double tau = tt.squash_time / 2;  // a lossless bounce releases as it squashed
         EXPECT_TRUE(flat || row.resting || row.restitution != 1 ||
-                    std::fabs(Scale_At(c, tau) - Scale_At(c, 3 * tau)) < 1e-12);
+                    std::fabs(tt.Scale_At(2 + tau) - tt.Scale_At(2 + 3 * tau)) < 1e-12);
         // At the end: just clear of the floor, the stretch axis along the way out (a rest: the
         // normal).
         ball.state.time = 2.0;
-        Update_Contact(c, c.end_time, {});
+        Update_Contact(c, tt.End(), {});
         EXPECT_FALSE(Query_Pair(c));
         ball.new_state.position.z -= 0.001;
         EXPECT_TRUE(Query_Pair(c));
@@ -96,8 +97,8 @@ TEST(CartoonResponse, ABallFarFromTheContactPlaneTurnsAboutItsOwnPoint) {
     c.normal = Vector3d(1, 0, 0), c.point_a = {-0.5, 0, 0.1}, c.point_b = {-0.2, 0, 0.1};
     Start_Response(c, 0.0);
     const Vector3d start = ball.state.position;
-    for (double t = 0.0; t < c.end_time;) {
-        t = std::min(t + 1.0 / 60, c.end_time);
+    for (double t = 0.0; t < c.timetable.End();) {
+        t = std::min(t + 1.0 / 60, c.timetable.End());
         Update_Contact(c, t, {});
         ball.Commit();
         ASSERT_LT((ball.state.position - start).Length(), 1.29) << "at " << t;

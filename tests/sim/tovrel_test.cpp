@@ -57,7 +57,7 @@ TEST(Tovrel, EachPairHasOneRecordAndIsQueriedOnceAPassUnlessBothAreUnmovable) {
             EXPECT_TRUE(c == world.sim.pair_table->At(b, a) && c->body_a == world.bodies[a].get() &&
                         c->body_b == world.bodies[b].get())
                 << a << ", " << b;
-            c->end_time = ends[records.size()];
+            c->timetable.start_time = ends[records.size()];  // a timetable of no time
             queue.Push(c);
             records.insert(c);
             keys.insert(Pair_Key(*world.bodies[b], *world.bodies[a]));
@@ -66,7 +66,7 @@ TEST(Tovrel, EachPairHasOneRecordAndIsQueriedOnceAPassUnlessBothAreUnmovable) {
     EXPECT_EQ(records.size(), 6u);
     EXPECT_EQ(keys, (std::set<int32_t>{1, 2, 3, (1 << 16) | 2, (1 << 16) | 3, (2 << 16) | 3}));
     for (double end : {0.1, 0.2, 0.5, 0.5, 0.7, 0.9}) {
-        EXPECT_EQ(queue.Top()->end_time, end);
+        EXPECT_EQ(queue.Top()->timetable.End(), end);
         records.erase(queue.Top());
         queue.Pop();
     }
@@ -91,7 +91,7 @@ TEST(Scenario, DroppedBallBouncesLowerUntilItRestsAndAResetStartsItOver) {
     // The contact ends inside a later step once the clock reaches its end time; the ball leaves
     // at 0.3 of its speed, stretched for that speed.
     world.Run_Until(2, kTick / 10, 5.0);
-    EXPECT_TRUE(world.journal[1].time == c.end_time && world.sim.contact_queue.Empty());
+    EXPECT_TRUE(world.journal[1].time == c.timetable.End() && world.sim.contact_queue.Empty());
     EXPECT_TRUE(Near(world.journal[1].velocity, -0.3 * hit.velocity, 1e-12));
     EXPECT_NEAR(world.journal[1].scale.x, 1.3111, 2e-4);  // k(2.1117)
     // Impacts at 7.0, 2.1 and 0.63: the third, slower than 1, is a rest.
@@ -137,7 +137,7 @@ TEST(Scenario, ContactInACornerWaitsUnqueuedUntilTheFirstEnds) {
     EXPECT_GT(steps_waiting, 10);
     // When the floor contact ends, the wall contact takes over at once.
     EXPECT_EQ(world.events, "+Ball/Floor -Ball/Floor +Ball/Wall ");
-    EXPECT_EQ(wall->start_time, world.journal[1].time);
+    EXPECT_EQ(wall->timetable.start_time, world.journal[1].time);
     EXPECT_TRUE(world.sim.contact_queue.Size() == 1 && world.sim.contact_queue.Top() == wall);
 }
 

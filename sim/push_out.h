@@ -1,0 +1,23 @@
+#pragma once
+
+#include "math/vector3d.h"
+
+struct Collision;
+class SimObject;
+
+// Keeping a deforming body X out of the bodies it touches. Each search moves X's tentative
+// position along a line, asking the pair query whether it touches, in steps of kPushOutStep, and
+// bisects the step where the answer changes down to kPushOutPrecision, leaving X on the free side.
+// The searches query pairs at trial positions; what a contact goes by (its normal and contact
+// point) stays that of the pair's last separation before the contact, however far a search wanders.
+
+// Moves X out of the other body of `c` along -d, or, while apart, up to `reach` along unit
+// direction `d` towards it, to within kPushOutPrecision of touching it and separated from it.
+void Push_Out(Collision& c, SimObject& x, const Vector3d& d, double reach);
+
+// If X has sunk into the other body of waiting contact `q`, moves it back out sideways, across the
+// primary contact `c`'s direction `inward`, so that the primary contact is not disturbed; out of a
+// body lying straight along that direction, straight out. Pinched between two bodies that face
+// each other, X squeezes out sideways to the nearest place clear of both.
+void Push_Out_Second_Contact(Collision& c, Collision& q, SimObject& x, const Vector3d& inward,
+                             const Vector3d& gravity);
