@@ -1,0 +1,83 @@
+#pragma once
+
+#include <vector>
+
+#include "math/quaternion.h"
+#include "math/vector3d.h"
+#include "sim/box_tree.h"
+
+class Polyhedron;
+class SimObject;
+
+// Two positions in the list of active bodies, first < second.
+struct NearPair {
+    int first;
+    int second;
+};
+
+// The first sieve of the detection pass: which pairs of active bodies can touch at the tentative
+// states being tried, so that only those are queried. At every pass each body is bounded by an
+// axis-aligned box around its shape placed by `new_state` (what the pair query reads): the body's
+// body-space box carried through the very transform the query builds, so the box holds every
+// vertex wherever the state has put, turned, squashed or stretched it. Two bodies whose boxes are
+// apart cannot touch, and their pair is not queried.
+//
+// Bodies that never move (Fixed) are filed in a bounding-volume tree, found from each moving body
+// in logarithmic time, and filed again only when their set or a placement changes (each pass
+// checks their placements against the filed ones, so nothing that moved one is trusted to say
+// so). The moving bodies (Free, Resting, Driven) are swept along x; a Driven body is paired only
+// with Free and Resting ones. So a pair of two unmovable bodies is never even looked at, and
+// neither is a pair far apart.
+//
+// Boxes are grown: by kBoundMargin, and a moving body's by the distance its speed carries it in
+// `reach` seconds. A pair about to touch is thus queried at every probe of the interval searched,
+// and at the last one before, like a search of every pair: its record ends with the same closest
+// features and the same last separation, which the response goes by, and the game plays the same.
+//
+// A placement that the query cannot take apart (a zero scale, a value that is not finite) answers
+// "touching" from the query whatever the distance; such a body's box covers everything.
+class BroadPhase {
+public:
+    // The near pairs of `active` at its bodies' tentative states, ascending by first position and
+    // then by second: the order of a search of every pair. Valid until the next call.
+    const std::vector<NearPair>& Near_Pairs(const std::vector<SimObject*>& active, double reach);
+
+private:
+    // A shape's body-space box, kept for as long as the body keeps its polyhedron.
+    struct BodyBox {
+        const Polyhedron* shape = nullptr;
+        double centre[3];
+        double half[3];
+    };
+    // A still body as filed in the tree.
+    struct Still {
+        bool filed = false;
+        Vector3d position;
+        Quaternion orientation;
+        Vector3d scale;
+        const Polyhedron* shape = nullptr;
+        Box box;
+    };
+    struct Moving {
+        Box box;
+        int position;
+        bool driven;
+    };
+
+    // The box around the body's shape at its tentative state, grown by `grow` and by
+    // `grow_by_size` times its largest half-extent.
+    Box Bound(const SimObject& body, double grow, double grow_by_size);
+    bool Refile(const SimObject& body);  // whether the still body's box changed
+    void File_Still(const std::vector<SimObject*>& active);
+    void Sweep_Moving();
+
+    std::vector<BodyBox> body_boxes_;  // by sim_index
+    std::vector<Still> still_;         // by sim_index
+    int filed_count_ = 0;
+    BoxTree tree_;
+    std::vector<int> position_;  // by sim_index: position in the active list at this pass
+    std::vector<Moving> moving_;
+    std::vector<const Moving*> open_free_;
+    std::vector<const Moving*> open_driven_;
+    std::vector<NearPair> near_;
+};
