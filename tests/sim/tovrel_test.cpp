@@ -131,14 +131,19 @@ TEST(Scenario, DroppedBallBouncesLowerUntilItRestsAndAResetStartsItOver) {
     const Vector3d resting_at = ball.state.position;
     world.sim.Step(1.0);
     EXPECT_TRUE(Near(ball.state.position, resting_at, 0.0) && std::fabs(resting_at.z - 0.3) < 0.01);
-    // A Reset puts the ball back up; the record keeps the features the contact ended on, from
-    // which the first query confirms them in one test (a walk from scratch takes dozens).
+    // A Reset puts the ball back up, out of the floor's reach until it falls near again. The
+    // record keeps the features the contact ended on, from which the first query then confirms
+    // them in one test (a walk from scratch takes dozens).
     world.sim.Reset();
     EXPECT_TRUE(world.sim.contacts.empty() && world.sim.contact_queue.Empty() &&
                 ball.collisions.empty() && ball.state.mode == SimMode::Free);
-    const unsigned long before = vclip_state_test_count;
-    world.sim.Step(kTick);
-    EXPECT_EQ(vclip_state_test_count - before, 1u);
+    const unsigned long queries = vclip_call_count;
+    const unsigned long tests = vclip_state_test_count;
+    while (vclip_call_count == queries) {
+        world.sim.Step(kTick);
+    }
+    EXPECT_EQ(vclip_state_test_count - tests, vclip_call_count - queries);
+    EXPECT_GT(world.sim.time, 0.4);
     world.Run_Until(7, kTick, 5.0);
     EXPECT_TRUE(world.journal[6].time >= 0.718251 && world.journal[6].time <= 0.719252);
 }
