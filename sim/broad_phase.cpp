@@ -97,7 +97,7 @@ Box BroadPhase::Bound(const SimObject& body, double grow, double grow_by_size) {
 bool BroadPhase::Refile(const SimObject& body) {
     Still& still = Slot(still_, body.sim_index);
     const SimState& s = body.new_state;
-    if (still.filed && still.shape == body.polyhedron.get() &&
+    if (Slot(filed_, body.sim_index) && still.shape == body.polyhedron.get() &&
         Same_Placement(still.position, s.position) &&
         Same_Placement(still.orientation, s.orientation) && Same_Placement(still.scale, s.scale)) {
         return false;
@@ -110,34 +110,19 @@ bool BroadPhase::Refile(const SimObject& body) {
     return true;
 }
 
-// Checks every still body against its filing and files the set again when anything differs: a
-// body that became active or still, left, or was placed elsewhere.
 void BroadPhase::File_Still(const std::vector<SimObject*>& active) {
-    bool changed = false;
-    int still_count = 0;
-    for (const SimObject* body : active) {
-        if (body->state.mode == SimMode::Fixed) {
-            ++still_count;
-            changed = Refile(*body) || changed;
-        }
-    }
-    // Every still body of this pass is filed as it stands; with as many filed, no other is.
-    if (!changed && still_count == filed_count_) {
-        return;
-    }
-    for (Still& still : still_) {
-        still.filed = false;
-    }
     std::vector<BoxTree::Entry> entries;
-    entries.reserve(still_count);
     for (const SimObject* body : active) {
         if (body->state.mode == SimMode::Fixed) {
-            Still& still = still_[body->sim_index];
-            still.filed = true;
-            entries.push_back({still.box, body->sim_index});
+            Refile(*body);
+            entries.push_back({still_[body->sim_index].box, body->sim_index});
         }
     }
-    filed_count_ = still_count;
+    std::fill(filed_.begin(), filed_.end(), false);
+    for (const BoxTree::Entry& entry : entries) {
+        filed_[entry.id] = true;
+    }
+    filed_count_ = static_cast<int>(entries.size());
     tree_.Build(std::move(entries));
 }
 
@@ -176,17 +161,27 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
                                                     double reach) {
     near_.clear();
     moving_.clear();
+    int still_count = 0;
+    bool refile = false;
     for (int i = 0; i < static_cast<int>(active.size()); ++i) {
         const SimObject& body = *active[i];
         Slot(position_, body.sim_index) = i;
-        if (body.state.mode != SimMode::Fixed) {
+        if (body.state.mode == SimMode::Fixed) {
+            ++still_count;
+            const bool moved = placements_due_ ? Refile(body) : !Slot(filed_, body.sim_index);
+            refile = refile || moved;
+        } else {
             const double speed =
                 std::max(body.state.velocity.Length(), body.new_state.velocity.Length());
             moving_.push_back({Bound(body, kBoundMargin + reach * speed, kShapeChange), i,
                                Unmovable(body.state.mode)});
         }
     }
-    File_Still(active);
+    placements_due_ = false;
+    // Every still body of this pass is filed as it stands; with as many filed, no other is.
+    if (refile || still_count != filed_count_) {
+        File_Still(active);
+    }
     Sweep_Moving();
     for (const Moving& m : moving_) {
         if (m.driven) {

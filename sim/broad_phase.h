@@ -23,11 +23,13 @@ struct NearPair {
 // apart cannot touch, and their pair is not queried.
 //
 // Bodies that never move (Fixed) are filed in a bounding-volume tree, found from each moving body
-// in logarithmic time, and filed again only when their set or a placement changes (each pass
-// checks their placements against the filed ones, so nothing that moved one is trusted to say
-// so). The moving bodies (Free, Resting, Driven) are swept along x; a Driven body is paired only
-// with Free and Resting ones. So a pair of two unmovable bodies is never even looked at, and
-// neither is a pair far apart.
+// in logarithmic time, and filed again only when their set or a placement changes. Between two
+// steps anything may have placed one anew (a Reset, the application), so the first pass of a step
+// checks every placement against its filing; inside a step nothing moves a Fixed body (the
+// response moves only the bodies it deforms, callbacks only activate and deactivate bodies), and
+// the later passes check only that the set is the same. The moving bodies (Free, Resting, Driven)
+// are swept along x; a Driven body is paired only with Free and Resting ones. So a pair of two
+// unmovable bodies is never even looked at, and neither is a pair far apart.
 //
 // Boxes are grown: by kBoundMargin, and a moving body's by the distance its speed carries it in
 // `reach` seconds. A pair about to touch is thus queried at every probe of the interval searched,
@@ -42,6 +44,9 @@ public:
     // then by second: the order of a search of every pair. Valid until the next call.
     const std::vector<NearPair>& Near_Pairs(const std::vector<SimObject*>& active, double reach);
 
+    // A new step begins: the next pass checks where every still body is.
+    void Check_Placements() { placements_due_ = true; }
+
 private:
     // A shape's body-space box, kept for as long as the body keeps its polyhedron.
     struct BodyBox {
@@ -49,9 +54,8 @@ private:
         double centre[3];
         double half[3];
     };
-    // A still body as filed in the tree.
+    // A still body's placement and box when it was last filed.
     struct Still {
-        bool filed = false;
         Vector3d position;
         Quaternion orientation;
         Vector3d scale;
@@ -67,13 +71,15 @@ private:
     // The box around the body's shape at its tentative state, grown by `grow` and by
     // `grow_by_size` times its largest half-extent.
     Box Bound(const SimObject& body, double grow, double grow_by_size);
-    bool Refile(const SimObject& body);  // whether the still body's box changed
+    bool Refile(const SimObject& body);  // whether the still body must be filed anew
     void File_Still(const std::vector<SimObject*>& active);
     void Sweep_Moving();
 
     std::vector<BodyBox> body_boxes_;  // by sim_index
     std::vector<Still> still_;         // by sim_index
+    std::vector<char> filed_;          // by sim_index: in the tree
     int filed_count_ = 0;
+    bool placements_due_ = true;
     BoxTree tree_;
     std::vector<int> position_;  // by sim_index: position in the active list at this pass
     std::vector<Moving> moving_;

@@ -74,6 +74,7 @@ bool Tovrel::Step(double dt) {
         return false;
     }
     reach_ = dt;
+    broad_phase_.Check_Placements();
     while (time < target) {
         std::vector<Collision*> found;
         const bool ending = !contact_queue.Empty() && contact_queue.Top()->end_time < target;
