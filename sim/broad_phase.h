@@ -32,9 +32,15 @@ struct NearPair {
 // unmovable bodies is never even looked at, and neither is a pair far apart.
 //
 // Boxes are grown: by kBoundMargin, and a moving body's by the distance its speed carries it in
-// `reach` seconds. A pair about to touch is thus queried at every probe of the interval searched,
-// and at the last one before, like a search of every pair: its record ends with the same closest
-// features and the same last separation, which the response goes by, and the game plays the same.
+// `reach` seconds and by a share of its size (its shape changes between probes). A pair about to
+// touch is thus queried at every probe of the interval searched and at the last one before, as a
+// search of every pair would: its record ends with the same last separation, which the response
+// goes by. One thing a skipped query can still change: where two features tie for closest (the
+// demo's ball, symmetric about its plane of flight, square to a wall), the walk ends on the one
+// nearer its start, and a pair first queried when near starts elsewhere than one queried all
+// along. Growing the boxes this much starts the pairs far enough out that the demo plays the same
+// game to the bit (an hour of events, the attract mode's state hash); growing them by 0.05 alone
+// did not.
 //
 // A placement that the query cannot take apart (a zero scale, a value that is not finite) answers
 // "touching" from the query whatever the distance; such a body's box covers everything.
