@@ -39,8 +39,8 @@ struct NearPair {
 // demo's ball, symmetric about its plane of flight, square to a wall), the walk ends on the one
 // nearer its start, and a pair first queried when near starts elsewhere than one queried all
 // along. Growing the boxes this much starts the pairs far enough out that the demo plays the same
-// game to the bit (an hour of events, the attract mode's state hash); growing them by 0.05 alone
-// did not.
+// game to the bit (an hour of events, the attract mode's state hash); 0.05 and the speed's
+// distance, without the share of size, did not.
 //
 // A placement that the query cannot take apart (a zero scale, a value that is not finite) answers
 // "touching" from the query whatever the distance; such a body's box covers everything.
