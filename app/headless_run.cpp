@@ -1,5 +1,6 @@
 #include "app/headless_run.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdarg>
@@ -68,8 +69,9 @@ private:
     HeadlessSummary& summary_;
 };
 
-// The ball's nearest body as the pair records keep it: the gap, the closest feature on each side
-// and the walk's state tests per pair query since the last line.
+// The ball's nearest body as the pair records keep it (among the bodies near enough to be
+// queried): the gap, the closest feature on each side and the walk's state tests per pair query
+// since the last line.
 class ContactsPrinter {
 public:
     explicit ContactsPrinter(EventPrinter& printer) : printer_(printer) {}
@@ -78,7 +80,14 @@ public:
         const WalkCounter::Work work = walk_.Take();
         const Collision* nearest = Nearest_Record(*g_pSimulator, *g_pBall);
         if (nearest == nullptr) {
-            printer_.Line("contacts: the ball is out of play");
+            const auto& active = g_pSimulator->active_objects;
+            if (std::find(active.begin(), active.end(), g_pBall.get()) == active.end()) {
+                printer_.Line("contacts: the ball is out of play");
+            } else {
+                printer_.Line(
+                    "contacts: nothing near the ball; %.2f tests per query over %lu queries",
+                    work.tests_per_query, work.queries);
+            }
             return;
         }
         const bool ball_is_a = nearest->body_a == g_pBall.get();

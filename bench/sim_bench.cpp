@@ -1,16 +1,28 @@
-// The simulator under the demo's kind of load: a ball bouncing under gravity in a closed room,
-// with a grid of fixed target blocks under the ceiling, stepped at the play timer's 1/60 s.
-//   Step/N   one step with N active fixed blocks; sim_seconds_per_second is simulated time per
-//            wall-clock second, pair_queries the pair queries per step (detection, bisection and
-//            push-outs all included).
-// Every pair of two fixed bodies is skipped, but the detection loop still visits it, so the cost
-// has a part that grows with the square of the number of active bodies.
+// The simulator under the demo's kind of load, stepped at the play timer's 1/60 s.
+//   Step/K      a ball bouncing under gravity in a closed room with a grid of K fixed blocks
+//               under the ceiling, its first two simulated seconds: the time of one step;
+//               sim_seconds_per_second is simulated time per wall-clock second, pair_queries the
+//               pair queries per step (detection, bisection and push-outs all included),
+//               resident_mb the process's peak resident memory so far (the sizes run in increasing
+//               order, so each one's own).
+//   Flight/K    the same room, but the ball bounces on the floor well below the blocks for five
+//               simulated seconds: the cost of looking for contacts that do not come, which is
+//               all that grows with K here.
+//   Start/K     the same room's first Reset and first step, with everything they set up.
+//   Breakout    the demo's game on autopilot, 60 simulated seconds (3,600 ticks) an iteration,
+//               every layout, hit and serve included; divide by 3,600 for a tick.
+// Only pairs whose bodies come near are queried, and pairs of two fixed blocks never even looked
+// at, so the step grows with the number of blocks nearby rather than with the square of all.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
+#include "app/headless_run.h"
 #include "collision/vclip.h"
 #include "sim/tovrel.h"
 #include "sim_bodies.h"
@@ -20,7 +32,10 @@ namespace {
 constexpr double kTick = 1.0 / 60;
 
 struct Room {
-    explicit Room(int blocks) {
+    // The ball's start: served towards the floor, to bounce up into the blocks, or along the floor.
+    enum Serve { kIntoBlocks, kBelowBlocks };
+
+    explicit Room(int blocks, Serve serve = kIntoBlocks) {
         const Vector3d half_walls[] = {{0.1, 3, 6},   {0.1, 3, 6},   {6.1, 3, 0.1},
                                        {6.1, 3, 0.1}, {6.1, 0.1, 6}, {6.1, 0.1, 6}};
         const Vector3d wall_at[] = {{-6, 0, 5.5}, {6, 0, 5.5},   {0, 0, 11.6},
@@ -38,21 +53,29 @@ struct Room {
                                                            Vector3d(4.0 / side, 0.5, 1.8 / side)));
             }
         }
-        bodies.push_back(std::make_unique<SimBody>("Ball", SimMode::Free, Vector3d(-4, 0, 5),
-                                                   Vector3d(7, 0, -7), Vector3d(1, 1, 1), 0.3));
+        const bool into = serve == kIntoBlocks;
+        bodies.push_back(std::make_unique<SimBody>(
+            "Ball", SimMode::Free, into ? Vector3d(-4, 0, 5) : Vector3d(-4, 0, 2),
+            into ? Vector3d(7, 0, -7) : Vector3d(3, 0, 0), Vector3d(1, 1, 1), 0.3));
         sim.gravity = Vector3d(0, 0, -9.8);
         for (auto& body : bodies) {
             sim.Add_Object(body.get(), true);
         }
-        sim.Reset();
     }
 
     std::vector<std::unique_ptr<SimObject>> bodies;
     Tovrel sim;
 };
 
-void Step(benchmark::State& state) {
-    Room room(static_cast<int>(state.range(0)));
+double Resident_Mb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+void Run_Steps(benchmark::State& state, Room::Serve serve) {
+    Room room(static_cast<int>(state.range(0)), serve);
+    room.sim.Reset();
     const unsigned long queries_before = vclip_call_count;
     const SimObject& ball = *room.bodies.back();
     for (auto _ : state) {
@@ -64,13 +87,59 @@ void Step(benchmark::State& state) {
     }
     state.counters["sim_seconds_per_second"] =
         benchmark::Counter(kTick, benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["ball_speed"] = ball.state.velocity.Length();
     state.counters["pair_queries"] = benchmark::Counter(
         static_cast<double>(vclip_call_count - queries_before), benchmark::Counter::kAvgIterations);
+    state.counters["resident_mb"] = Resident_Mb();
+}
+
+void Step(benchmark::State& state) {
+    Run_Steps(state, Room::kIntoBlocks);
+}
+
+void Flight(benchmark::State& state) {
+    Run_Steps(state, Room::kBelowBlocks);
+}
+
+void Start(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto room = std::make_unique<Room>(static_cast<int>(state.range(0)));
+        state.ResumeTiming();
+        room->sim.Reset();
+        room->sim.Step(kTick);
+        state.PauseTiming();
+        room.reset();
+        state.ResumeTiming();
+    }
+}
+
+void Breakout(benchmark::State& state) {
+    if (chdir(TOVREL_SOURCE_DIR "/data") != 0) {
+        state.SkipWithError("no data folder to read the ball from");
+        return;
+    }
+    std::FILE* nowhere = std::fopen("/dev/null", "w");
+    HeadlessOptions options;
+    options.seconds = 60.0;
+    options.autopilot = true;
+    for (auto _ : state) {
+        Run_Headless(options, nowhere);
+    }
+    std::fclose(nowhere);
+}
+
+// The block counts of the scaling table, four times more each.
+void Block_Counts(benchmark::internal::Benchmark* b) {
+    for (int blocks = 25; blocks <= 6400; blocks *= 4) {
+        b->Arg(blocks);
+    }
 }
 
 }  // namespace
 
-BENCHMARK(Step)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Step)->Apply(Block_Counts)->Iterations(120)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Flight)->Apply(Block_Counts)->Iterations(300)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Start)->Arg(100)->Arg(6400)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(Breakout)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -20,12 +20,21 @@ int Index_In(const std::vector<T>& list, const Feature* feature) {
 std::vector<const Collision*> Records_Of(const Tovrel& sim, const SimObject& body) {
     std::vector<const Collision*> records;
     const auto& active = sim.active_objects;
-    if (!sim.pair_table || std::find(active.begin(), active.end(), &body) == active.end()) {
+    if (std::find(active.begin(), active.end(), &body) == active.end()) {
         return records;
     }
+    std::vector<const Collision*> current(sim.Near_Records().begin(), sim.Near_Records().end());
+    for (const auto& [key, c] : sim.contacts) {
+        current.push_back(c);
+    }
     for (const SimObject* other : active) {
-        if (other != &body) {
-            records.push_back(sim.pair_table->At(body.sim_index, other->sim_index));
+        const auto of_pair = [&](const Collision* c) {
+            return (c->body_a == &body && c->body_b == other) ||
+                   (c->body_b == &body && c->body_a == other);
+        };
+        const auto found = std::find_if(current.begin(), current.end(), of_pair);
+        if (found != current.end()) {
+            records.push_back(*found);
         }
     }
     return records;

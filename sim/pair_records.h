@@ -13,8 +13,10 @@ struct Feature;
 // read the pair records and nothing else: they never run a query, so they change no feature
 // cache, stamp or counter.
 
-// The records of `body` with every other active body of `sim`, in activation order; none before
-// the simulator's first Reset or while `body` is not active, when its records are stale.
+// The records of `body` that describe it now: those of its pairs with other active bodies that
+// the last detection pass found near, and those of its contacts, in the activation order of the
+// other body. A pair far apart is not queried, so its record (if it has one) says where the
+// bodies were when they last were near, and is left out. None while `body` is not active.
 std::vector<const Collision*> Records_Of(const Tovrel& sim, const SimObject& body);
 
 // Whether the pair of `c` is in contact now (primary or waiting).

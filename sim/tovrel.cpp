@@ -12,10 +12,6 @@ namespace {
 // The bisection narrows a first contact down to this many seconds.
 constexpr double kContactTimePrecision = 0.001;
 
-bool Unmovable(const SimObject& body) {
-    return body.state.mode == SimMode::Fixed || body.state.mode == SimMode::Driven;
-}
-
 }  // namespace
 
 void Tovrel::Add_Object(SimObject* body, bool make_active) {
@@ -63,16 +59,10 @@ bool Tovrel::Reset() {
     }
     contacts.clear();
     contact_queue.Clear();
-    if (!pair_table) {
-        pair_table = std::make_unique<PairTable>(objects);
-    }
     // The closest features carry over, to start the next queries beside their answers; the last
     // separation does not describe the bodies put back, so no contact may go by its normal.
-    for (int i = 0; i < pair_table->Size(); ++i) {
-        for (int j = i + 1; j < pair_table->Size(); ++j) {
-            pair_table->At(i, j)->normal = Vector3d();
-        }
-    }
+    pair_table.For_Each([](Collision& c) { c.normal = Vector3d(); });
+    near_records_.clear();
     time = 0.0;
     return true;
 }
@@ -83,6 +73,8 @@ bool Tovrel::Step(double dt) {
         std::fprintf(stderr, "Simulator not initialized\n");
         return false;
     }
+    reach_ = dt;
+    broad_phase_.Check_Placements();
     while (time < target) {
         std::vector<Collision*> found;
         const bool ending = !contact_queue.Empty() && contact_queue.Top()->timetable.End() < target;
@@ -109,24 +101,20 @@ void Tovrel::Advance_All(double t) {
 
 int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
     int count = 0;
-    for (size_t i = 0; i < active_objects.size(); ++i) {
-        for (size_t j = i + 1; j < active_objects.size(); ++j) {
-            SimObject* a = active_objects[i];
-            SimObject* b = active_objects[j];
-            if (Unmovable(*a) && Unmovable(*b)) {
-                continue;
+    near_records_.clear();
+    for (const NearPair& near : broad_phase_.Near_Pairs(active_objects, reach_)) {
+        Collision* c =
+            &pair_table.Record_Of(*active_objects[near.first], *active_objects[near.second]);
+        near_records_.push_back(c);
+        if (contacts.count(Pair_Key(*c)) != 0) {
+            continue;
+        }
+        if (Query_Pair(*c)) {
+            if (count == 0) {
+                found.clear();
             }
-            Collision* c = pair_table->At(a->sim_index, b->sim_index);
-            if (contacts.count(Pair_Key(*c)) != 0) {
-                continue;
-            }
-            if (Query_Pair(*c)) {
-                if (count == 0) {
-                    found.clear();
-                }
-                found.push_back(c);
-                ++count;
-            }
+            found.push_back(c);
+            ++count;
         }
     }
     return count;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <memory>
 #include <vector>
 
 #include "math/vector3d.h"
+#include "sim/broad_phase.h"
 #include "sim/collision.h"
 #include "sim/contacts.h"
 #include "sim/pair_table.h"
@@ -16,9 +16,10 @@ class SimObject;
 // at a tried time, the time of first contact is narrowed down by bisection to within
 // kContactTimePrecision, the new contacts are processed, and the step goes on from there.
 //
-// Bodies are added before the first Reset, which builds the pair table and starts the clock at 0;
-// bodies that should join later are added inactive and activated when needed. The simulator refers
-// to bodies without owning them; it owns the pair table and its records.
+// Bodies are added before the first Reset, which starts the clock at 0; bodies that should join
+// later are added inactive and activated when needed. Only pairs that the broad phase finds near
+// are queried, and a pair's record is made when it first is. The simulator refers to bodies
+// without owning them; it owns the pair table and its records.
 class Tovrel {
 public:
     // Called with the contact and the user pointer stored beside it.
@@ -43,7 +44,7 @@ public:
     std::vector<SimObject*> active_objects;  // moved and tested for collisions, in activation order
     ContactMap contacts;                     // contacts under way, primary or waiting
     ContactQueue contact_queue;              // primary contacts, earliest end on top
-    std::unique_ptr<PairTable> pair_table;   // one record per pair, built by the first Reset
+    PairTable pair_table;                    // the records of the pairs that came near
     double time = -1.0;                      // seconds; negative until the first Reset
     Vector3d gravity{0.0, 0.0, -9.81};       // acceleration of free bodies, +z up
 
@@ -52,15 +53,24 @@ public:
     ContactCallback on_separation = nullptr;  // a primary contact ends
     void* on_separation_user = nullptr;
 
+    // The records of the pairs the last detection pass found near (queried, or in contact and
+    // passed over); none before the first pass since the last Reset.
+    const std::vector<Collision*>& Near_Records() const { return near_records_; }
+
 private:
     // Every active body tries time t; every primary contact rebuilds its bodies for t.
     void Advance_All(double t);
-    // Pair queries on every active pair not in contact and not both unmovable; the colliding
-    // records replace the contents of `found` (left alone when there are none).
+    // Pair queries on every near pair of active bodies that is not in contact, in the order of a
+    // search of every pair; the colliding records replace the contents of `found` (left alone
+    // when there are none).
     int Find_New_Collisions(std::vector<Collision*>& found);
     // Moves the clock to t, or to the first contact before it; returns the number of new contacts.
     int Advance_To_Event(double t, std::vector<Collision*>& found);
     void Process_New_Collisions(const std::vector<Collision*>& found);
     void End_Contact();
     void Make_Primary(Collision* c);
+
+    BroadPhase broad_phase_;
+    std::vector<Collision*> near_records_;
+    double reach_ = 0.0;  // the span of the current step: how far ahead the broad phase looks
 };

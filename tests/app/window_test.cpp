@@ -216,8 +216,8 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         {"$DEMO --play=yes", 2, "--play takes no value, but was given \"yes\"\n"},
         {"$DEMO --bounce", 2, "\"--bounce\" is neither an option of ours nor of the toolkit"},
         {"$DEMO -geometry huge", 2, "\"-geometry\" is neither an option of ours nor of the"},
-        {"$DEMO --headless=1 --autopilot --show-contacts", 0,
-         "tick      60  contacts: nearest Block 24 at gap 0.5801, ball vertex 10 to face 1; "},
+        {"$DEMO --headless=2 --autopilot --show-contacts", 0,
+         "tick     120  contacts: nearest Paddle at gap 1.1882, ball vertex 76 to face 0; "},
         {"$DEMO --show-contacts", 2, "--show-contacts goes with --headless; in the window, the"},
         {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture can"},
         // Without a display the launcher would film, but refuses them first.

@@ -212,18 +212,19 @@ TEST_F(View, CapturesEachDueFrameToANumberedFileOfTheFrame) {
 }
 
 // What the walk keeps of a ball and a wall whose near face is x = 3.5, over 2 from the ball, drawn
-// as OpenGL fed it back; then the same once the ball has run into the wall.
+// as OpenGL fed it back; then the same once the ball has run into the wall. The ball gets there in
+// one step of a second, which it could cross the gap in: so the pair is near enough to query.
 TEST(ContactDrawing, DrawsTheRecordsWitnessSegmentFeaturesAndContactWithoutAQuery) {
     GlTestContext gl;
     ASSERT_TRUE(gl.Ready());
     World world({0, 0, 0});
     const SimBody& ball =
-        world.Add(true, "Ball", SimMode::Free, {0, .3, .2}, {4, 0, 0}, {1, 1, 1}, 1);
+        world.Add(true, "Ball", SimMode::Free, {-4, .3, .2}, {4, 0, 0}, {1, 1, 1}, 1);
     world.Add(true, "Wall", SimMode::Fixed, {4, 0, 0}, {}, {.5, 2, 2});
     std::vector<FeedbackPrimitive> drawn;
     ASSERT_TRUE(Record_Primitives([&] { Draw_Contacts(world.sim, ball); }, drawn));
     EXPECT_TRUE(drawn.empty()) << "no records before the first Reset";
-    ASSERT_TRUE(world.sim.Reset() && world.sim.Step(0.01));
+    ASSERT_TRUE(world.sim.Reset() && world.sim.Step(1.0));
     const Collision& c = world.Record(0, 1);
     const auto draw = [&](std::vector<FeedbackPrimitive>& drawn) {
         const unsigned long queries = vclip_call_count;

@@ -56,7 +56,7 @@ struct World {
             ASSERT_TRUE(sim.Step(dt));
         }
     }
-    Collision& Record(int i, int j) { return *sim.pair_table->At(i, j); }
+    Collision& Record(int i, int j) { return sim.pair_table.Record_Of(*bodies[i], *bodies[j]); }
 
     Tovrel sim;
     std::vector<std::unique_ptr<SimBody>> bodies;

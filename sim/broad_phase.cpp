@@ -1,0 +1,199 @@
+#include "sim/broad_phase.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "collision/body_pair_query.h"
+#include "geometry/polyhedron.h"
+#include "sim/sim_object.h"
+
+namespace {
+
+// World units every box is grown by: far beyond the rounding of placing a shape.
+constexpr double kBoundMargin = 0.01;
+// A moving body's box is grown by this much of its own size besides: its shape changes from one
+// probe to the next (a squash widens it across as it flattens it), which speed does not measure.
+constexpr double kShapeChange = 0.5;
+
+bool Unmovable(SimMode mode) {
+    return mode == SimMode::Fixed || mode == SimMode::Driven;
+}
+
+Box Everywhere() {
+    return {{-DBL_MAX, -DBL_MAX, -DBL_MAX}, {DBL_MAX, DBL_MAX, DBL_MAX}};
+}
+
+bool Same_Placement(const Vector3d& a, const Vector3d& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+bool Same_Placement(const Quaternion& a, const Quaternion& b) {
+    return a.w == b.w && a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+template <typename T>
+T& Slot(std::vector<T>& by_index, int index) {
+    if (index >= static_cast<int>(by_index.size())) {
+        by_index.resize(index + 1);
+    }
+    return by_index[index];
+}
+
+}  // namespace
+
+Box BroadPhase::Bound(const SimObject& body, double grow, double grow_by_size) {
+    BodyBox& own = Slot(body_boxes_, body.sim_index);
+    const Polyhedron* shape = body.polyhedron.get();
+    if (shape == nullptr || shape->vertices.empty()) {
+        return Everywhere();
+    }
+    if (own.shape != shape) {
+        double lo[3] = {DBL_MAX, DBL_MAX, DBL_MAX};
+        double hi[3] = {-DBL_MAX, -DBL_MAX, -DBL_MAX};
+        for (const PolyVertex& v : shape->vertices) {
+            const double p[3] = {v.position.x, v.position.y, v.position.z};
+            for (int k = 0; k < 3; ++k) {
+                lo[k] = std::min(lo[k], p[k]);
+                hi[k] = std::max(hi[k], p[k]);
+            }
+        }
+        for (int k = 0; k < 3; ++k) {
+            own.centre[k] = 0.5 * (lo[k] + hi[k]);
+            own.half[k] = 0.5 * (hi[k] - lo[k]);
+        }
+        own.shape = shape;
+    }
+    const SimState& s = body.new_state;
+    const Matrix4d m = World_Transform({s.position, s.orientation, s.scale});
+    const double det = m(0, 0) * (m(1, 1) * m(2, 2) - m(1, 2) * m(2, 1)) -
+                       m(0, 1) * (m(1, 0) * m(2, 2) - m(1, 2) * m(2, 0)) +
+                       m(0, 2) * (m(1, 0) * m(2, 1) - m(1, 1) * m(2, 0));
+    if (!std::isnormal(det)) {
+        return Everywhere();
+    }
+    double centre[3];
+    double half[3];
+    for (int k = 0; k < 3; ++k) {
+        centre[k] = m(k, 3);
+        half[k] = 0.0;
+        for (int j = 0; j < 3; ++j) {
+            centre[k] += m(k, j) * own.centre[j];
+            half[k] += std::fabs(m(k, j)) * own.half[j];
+        }
+    }
+    grow += grow_by_size * std::max({half[0], half[1], half[2]});
+    Box box;
+    for (int k = 0; k < 3; ++k) {
+        box.lo[k] = centre[k] - half[k] - grow;
+        box.hi[k] = centre[k] + half[k] + grow;
+        if (!std::isfinite(box.lo[k]) || !std::isfinite(box.hi[k])) {
+            return Everywhere();
+        }
+    }
+    return box;
+}
+
+bool BroadPhase::Refile(const SimObject& body) {
+    Still& still = Slot(still_, body.sim_index);
+    const SimState& s = body.new_state;
+    if (Slot(filed_, body.sim_index) && still.shape == body.polyhedron.get() &&
+        Same_Placement(still.position, s.position) &&
+        Same_Placement(still.orientation, s.orientation) && Same_Placement(still.scale, s.scale)) {
+        return false;
+    }
+    still.position = s.position;
+    still.orientation = s.orientation;
+    still.scale = s.scale;
+    still.shape = body.polyhedron.get();
+    still.box = Bound(body, kBoundMargin, 0.0);
+    return true;
+}
+
+void BroadPhase::File_Still(const std::vector<SimObject*>& active) {
+    std::vector<BoxTree::Entry> entries;
+    for (const SimObject* body : active) {
+        if (body->state.mode == SimMode::Fixed) {
+            Refile(*body);
+            entries.push_back({still_[body->sim_index].box, body->sim_index});
+        }
+    }
+    std::fill(filed_.begin(), filed_.end(), false);
+    for (const BoxTree::Entry& entry : entries) {
+        filed_[entry.id] = true;
+    }
+    filed_count_ = static_cast<int>(entries.size());
+    tree_.Build(std::move(entries));
+}
+
+// Sweeps the moving bodies' boxes in order of their lower x; a box is open until one starting
+// beyond its upper x comes. Each body is paired with the open ones it overlaps, a Driven body
+// with the Free and Resting ones only.
+void BroadPhase::Sweep_Moving() {
+    std::sort(moving_.begin(), moving_.end(),
+              [](const Moving& a, const Moving& b) { return a.box.lo[0] < b.box.lo[0]; });
+    open_free_.clear();
+    open_driven_.clear();
+    auto pair_with_open = [this](std::vector<const Moving*>& open, const Moving& m) {
+        for (size_t k = 0; k < open.size();) {
+            if (open[k]->box.hi[0] < m.box.lo[0]) {
+                open[k] = open.back();
+                open.pop_back();
+                continue;
+            }
+            if (Overlap(open[k]->box, m.box)) {
+                near_.push_back({std::min(open[k]->position, m.position),
+                                 std::max(open[k]->position, m.position)});
+            }
+            ++k;
+        }
+    };
+    for (const Moving& m : moving_) {
+        pair_with_open(open_free_, m);
+        if (!m.driven) {
+            pair_with_open(open_driven_, m);
+        }
+        (m.driven ? open_driven_ : open_free_).push_back(&m);
+    }
+}
+
+const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*>& active,
+                                                    double reach) {
+    near_.clear();
+    moving_.clear();
+    int still_count = 0;
+    bool refile = false;
+    for (int i = 0; i < static_cast<int>(active.size()); ++i) {
+        const SimObject& body = *active[i];
+        Slot(position_, body.sim_index) = i;
+        if (body.state.mode == SimMode::Fixed) {
+            ++still_count;
+            const bool moved = placements_due_ ? Refile(body) : !Slot(filed_, body.sim_index);
+            refile = refile || moved;
+        } else {
+            const double speed =
+                std::max(body.state.velocity.Length(), body.new_state.velocity.Length());
+            moving_.push_back({Bound(body, kBoundMargin + reach * speed, kShapeChange), i,
+                               Unmovable(body.state.mode)});
+        }
+    }
+    placements_due_ = false;
+    // Every still body of this pass is filed as it stands; with as many filed, no other is.
+    if (refile || still_count != filed_count_) {
+        File_Still(active);
+    }
+    Sweep_Moving();
+    for (const Moving& m : moving_) {
+        if (m.driven) {
+            continue;
+        }
+        tree_.Overlapping(m.box, [&](int sim_index) {
+            const int other = position_[sim_index];
+            near_.push_back({std::min(other, m.position), std::max(other, m.position)});
+        });
+    }
+    std::sort(near_.begin(), near_.end(), [](const NearPair& a, const NearPair& b) {
+        return a.first != b.first ? a.first < b.first : a.second < b.second;
+    });
+    return near_;
+}

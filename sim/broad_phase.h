@@ -1,0 +1,95 @@
+#pragma once
+
+#include <vector>
+
+#include "math/quaternion.h"
+#include "math/vector3d.h"
+#include "sim/box_tree.h"
+
+class Polyhedron;
+class SimObject;
+
+// Two positions in the list of active bodies, first < second.
+struct NearPair {
+    int first;
+    int second;
+};
+
+// The first sieve of the detection pass: which pairs of active bodies can touch at the tentative
+// states being tried, so that only those are queried. At every pass each body is bounded by an
+// axis-aligned box around its shape placed by `new_state` (what the pair query reads): the body's
+// body-space box carried through the very transform the query builds, so the box holds every
+// vertex wherever the state has put, turned, squashed or stretched it. Two bodies whose boxes are
+// apart cannot touch, and their pair is not queried.
+//
+// Bodies that never move (Fixed) are filed in a bounding-volume tree, found from each moving body
+// in logarithmic time, and filed again only when their set or a placement changes. Between two
+// steps anything may have placed one anew (a Reset, the application), so the first pass of a step
+// checks every placement against its filing; inside a step nothing moves a Fixed body (the
+// response moves only the bodies it deforms, callbacks only activate and deactivate bodies), and
+// the later passes check only that the set is the same. The moving bodies (Free, Resting, Driven)
+// are swept along x; a Driven body is paired only with Free and Resting ones. So a pair of two
+// unmovable bodies is never even looked at, and neither is a pair far apart.
+//
+// Boxes are grown: by kBoundMargin, and a moving body's by the distance its speed carries it in
+// `reach` seconds and by a share of its size (its shape changes between probes). A pair about to
+// touch is thus queried at every probe of the interval searched and at the last one before, as a
+// search of every pair would: its record ends with the same last separation, which the response
+// goes by. One thing a skipped query can still change: where two features tie for closest (the
+// demo's ball, symmetric about its plane of flight, square to a wall), the walk ends on the one
+// nearer its start, and a pair first queried when near starts elsewhere than one queried all
+// along. Growing the boxes this much starts the pairs far enough out that the demo plays the same
+// game to the bit (an hour of events, the attract mode's state hash); 0.05 and the speed's
+// distance, without the share of size, did not.
+//
+// A placement that the query cannot take apart (a zero scale, a value that is not finite) answers
+// "touching" from the query whatever the distance; such a body's box covers everything.
+class BroadPhase {
+public:
+    // The near pairs of `active` at its bodies' tentative states, ascending by first position and
+    // then by second: the order of a search of every pair. Valid until the next call.
+    const std::vector<NearPair>& Near_Pairs(const std::vector<SimObject*>& active, double reach);
+
+    // A new step begins: the next pass checks where every still body is.
+    void Check_Placements() { placements_due_ = true; }
+
+private:
+    // A shape's body-space box, kept for as long as the body keeps its polyhedron.
+    struct BodyBox {
+        const Polyhedron* shape = nullptr;
+        double centre[3];
+        double half[3];
+    };
+    // A still body's placement and box when it was last filed.
+    struct Still {
+        Vector3d position;
+        Quaternion orientation;
+        Vector3d scale;
+        const Polyhedron* shape = nullptr;
+        Box box;
+    };
+    struct Moving {
+        Box box;
+        int position;
+        bool driven;
+    };
+
+    // The box around the body's shape at its tentative state, grown by `grow` and by
+    // `grow_by_size` times its largest half-extent.
+    Box Bound(const SimObject& body, double grow, double grow_by_size);
+    bool Refile(const SimObject& body);  // whether the still body must be filed anew
+    void File_Still(const std::vector<SimObject*>& active);
+    void Sweep_Moving();
+
+    std::vector<BodyBox> body_boxes_;  // by sim_index
+    std::vector<Still> still_;         // by sim_index
+    std::vector<char> filed_;          // by sim_index: in the tree
+    int filed_count_ = 0;
+    bool placements_due_ = true;
+    BoxTree tree_;
+    std::vector<int> position_;  // by sim_index: position in the active list at this pass
+    std::vector<Moving> moving_;
+    std::vector<const Moving*> open_free_;
+    std::vector<const Moving*> open_driven_;
+    std::vector<NearPair> near_;
+};
