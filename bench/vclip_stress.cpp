@@ -164,6 +164,18 @@ private:
         return n;
     }
 
+    // A direction inside the normal cone of edge `e` in the scaled frame: a positive mix of the
+    // normals of its two faces. The weights are drawn in statements of their own: the order in
+    // which one expression evaluates its operands is unspecified, and from `a * x + b * y` g++
+    // draws b first while clang draws a first, so the two builds swept different shapes. The
+    // order kept is the one g++ took, so the recorded figures still hold.
+    Vector3d Edge_Outward(const PolyEdge& e, const Vector3d& scale) {
+        const double right_weight = Uniform(0.2, 1.0);
+        const double left_weight = Uniform(0.2, 1.0);
+        return left_weight * Scaled_Normal(*e.left_face, scale) +
+               right_weight * Scaled_Normal(*e.right_face, scale);
+    }
+
     // The turn that takes unit `from` to unit `to`, then a random twist about `to`.
     Quaternion Turn(const Vector3d& from, const Vector3d& to) {
         Vector3d axis = Cross(from, to);
@@ -242,16 +254,14 @@ private:
                 lower_shape.edges[Integer(static_cast<int>(lower_shape.edges.size()))];
             const Vector3d along =
                 e.tail->position + Uniform(0.2, 0.8) * (e.head->position - e.tail->position);
-            Vector3d outward = Uniform(0.2, 1.0) * Scaled_Normal(*e.left_face, lower_scale) +
-                               Uniform(0.2, 1.0) * Scaled_Normal(*e.right_face, lower_scale);
+            Vector3d outward = Edge_Outward(e, lower_scale);
             outward.Set_Length(1.0);
             lower = Place(lower_shape, lower_scale, along, outward, {0, 0, 1}, {0, 0, 0});
             const PolyEdge& u =
                 upper_shape.edges[Integer(static_cast<int>(upper_shape.edges.size()))];
             upper_point =
                 u.tail->position + Uniform(0.2, 0.8) * (u.head->position - u.tail->position);
-            upper_outward = Uniform(0.2, 1.0) * Scaled_Normal(*u.left_face, upper_scale) +
-                            Uniform(0.2, 1.0) * Scaled_Normal(*u.right_face, upper_scale);
+            upper_outward = Edge_Outward(u, upper_scale);
         }
         upper_outward.Set_Length(1.0);
         const Placed upper_at_zero =

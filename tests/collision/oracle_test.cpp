@@ -112,7 +112,7 @@ TEST(VClipStamps, PastFourBillionQueriesAPairStillAgreesWithAFreshOne) {
         for (int query = 0; query < 3; ++query) {  // one before the planted stamps, two after
             pose_a.orientation = random.Rotation();
             pose_b.orientation = random.Rotation();
-            pose_b.position = random.Uniform(0.5, 6.0) * random.On_Unit_Sphere();
+            pose_b.position = random.At_Distance(0.5, 6.0);
             const Matrix4d ma = World_Transform(pose_a), mb = World_Transform(pose_b);
             double d[2];
             for (int p = 0; p < 2; ++p) {
@@ -138,13 +138,11 @@ TEST(VClipOracle, AgreesWithGjkAndTheExactDistanceOnRandomPairs) {
         auto [tables_a, pose_a] = Random_Body(random);
         auto [tables_b, pose_b] = Random_Body(random);
         const auto polyhedron_a = tables_a.Build(), polyhedron_b = tables_b.Build();
-        pose_b.position = random.Uniform(0.5, 6.0) * random.On_Unit_Sphere();
+        pose_b.position = random.At_Distance(0.5, 6.0);
         Feature *carried_a = nullptr, *carried_b = nullptr;
         for (int step = 0; step < 6; ++step) {
             pose_b.position += random.In_Box(step > 0 ? 0.05 : 0.0);
-            pose_b.orientation =
-                Quaternion::From_Axis_Angle(random.Uniform(-3, 3), random.On_Unit_Sphere()) *
-                pose_b.orientation;
+            pose_b.orientation = random.Rotation(-3, 3) * pose_b.orientation;
             const Matrix4d ma = World_Transform(pose_a), mb = World_Transform(pose_b);
             const WorldShape wa(tables_a, ma), wb(tables_b, mb);
             const double gjk =

@@ -26,7 +26,16 @@ public:
         v.Set_Length(1.0);
         return v;
     }
-    Quaternion Rotation() { return Quaternion::From_Axis_Angle(Uniform(0, 360), On_Unit_Sphere()); }
+    // Each draw a statement of its own: g++ and clang evaluate the operands of one expression in
+    // different orders, and a seed must give the same case from either build.
+    Quaternion Rotation(double lo_degrees = 0, double hi_degrees = 360) {
+        const double degrees = Uniform(lo_degrees, hi_degrees);
+        return Quaternion::From_Axis_Angle(degrees, On_Unit_Sphere());
+    }
+    Vector3d At_Distance(double lo, double hi) {
+        const double distance = Uniform(lo, hi);
+        return distance * On_Unit_Sphere();
+    }
 
 private:
     unsigned long seed_;
