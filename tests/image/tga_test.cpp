@@ -100,21 +100,24 @@ TEST(TgaReader, EachKindOfFileLoadsAsDocumentedOrFailsWithItsCode) {
     for (const auto& row : rows) {
         const Loaded image = Load_Tga(row.file);
         EXPECT_EQ(image.error, row.code) << row.what << ": " << tga_error_message(image.error);
-        EXPECT_TRUE(image.ok == (row.code == 0) && image.pixels == row.expected) << row.what;
+        EXPECT_EQ(image.ok, row.code == 0) << row.what;
+        EXPECT_EQ(image.pixels, row.expected) << row.what;
     }
-    EXPECT_TRUE(Widened(1) == 8 && Widened(15) == 123 && Premultiplied(200, 51) == 40);
-    // The format argument, files that cannot be opened or read, and a success after a failure.
+    EXPECT_EQ(std::vector<int>({Widened(1), Widened(15), Premultiplied(200, 51)}),
+              std::vector<int>({8, 123, 40}));
+    // The format argument (before the file), files that cannot be opened or read, and a success
+    // after a failure.
     const std::string path = Write_File("fine.tga", whole);
     for (const auto& [name, format, code] :
-         {std::tuple(path, 5, kTgaBadFormat),
+         {std::tuple(Test_Folder() + "none.tga", 5, kTgaBadFormat),
           std::tuple(Test_Folder() + "none.tga", 4, kTgaCannotOpen),
           std::tuple(Test_Folder(), 4, kTgaCannotRead)}) {
-        EXPECT_TRUE(tga_load_file(name.c_str(), nullptr, nullptr, format) == nullptr &&
-                    tga_last_error() == code)
-            << name << ", format " << format;
+        EXPECT_EQ(tga_load_file(name.c_str(), nullptr, nullptr, format), nullptr) << name;
+        EXPECT_EQ(tga_last_error(), code) << name << ", format " << format;
     }
     unsigned char* pixels = tga_load_file(path.c_str(), nullptr, nullptr, 4);
-    EXPECT_TRUE(pixels != nullptr && tga_last_error() == kTgaCannotRead);  // kept
+    EXPECT_NE(pixels, nullptr);
+    EXPECT_EQ(tga_last_error(), kTgaCannotRead) << "the last error is kept";
     std::free(pixels);
 }
 
@@ -147,14 +150,16 @@ TEST(TgaWriter, WritesTheHeaderTheIdAndBgrPixelsBottomRowFirst) {
     // the last flush) fail with their codes and leave no file behind.
     const std::vector<uint8_t> many(4000 * 4, 9);
     for (const auto& [name, width, format, code] :
-         {std::tuple(path + "x", 1, 5, kTgaBadFormat),
+         {std::tuple(path + "x", 1, 5, kTgaBadFormat), std::tuple(path + "x", 0, 4, kTgaZeroSize),
           std::tuple(path + "x", 65536, 4, kTgaTooLarge),
           std::tuple(path + "/a.tga", 1, 4, kTgaCannotOpen),
           std::tuple(std::string("/dev/full"), 1, 4, kTgaCannotWrite),
           std::tuple(std::string("/dev/full"), 4000, 4, kTgaCannotWrite)}) {
-        EXPECT_TRUE(tga_save_file(name.c_str(), width, 1, many.data(), format) == 0 &&
-                    tga_last_error() == code && Read_File(path + "x").empty())
-            << name << ", " << width << " wide, format " << format;
+        SCOPED_TRACE(name + ", " + std::to_string(width) + " wide, format " +
+                     std::to_string(format));
+        EXPECT_EQ(tga_save_file(name.c_str(), width, 1, many.data(), format), 0);
+        EXPECT_EQ(tga_last_error(), code);
+        EXPECT_EQ(Read_File(path + "x"), "") << "a file left behind";
     }
 }
 
@@ -175,6 +180,7 @@ TEST(ImageBuffer, LoadsOnceCopiesFramesOpaqueAndSaysWhySavingFailed) {
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "Couldn't write TGA image: cannot write to file\n");
     image.Set_From_RGBA(frame.data(), 3, 0);  // a frame of no pixels leaves it empty
-    EXPECT_TRUE(image.Get_Data() == nullptr && image.Get_Width() == 0 &&
-                !image.Save_TGA("unused.tga"));
+    EXPECT_EQ(image.Get_Data(), nullptr);
+    EXPECT_EQ(image.Get_Width(), 0);
+    EXPECT_FALSE(image.Save_TGA("unused.tga"));
 }

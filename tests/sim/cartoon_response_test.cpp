@@ -56,13 +56,13 @@ TEST(CartoonResponse, StartPicksBounceRestOrFlatWithItsTimetable) {
         EXPECT_NEAR(c.release_stretch, row.release_stretch, 1e-6);
         EXPECT_NEAR(c.end_time, 2.0 + 2 * row.squash_time, 1e-6);
         EXPECT_NEAR(c.spin_angle, std::fabs(row.turn), 1e-9);
-        EXPECT_TRUE(row.turn == 0 || Near(c.spin_axis, {0, row.turn > 0 ? 1. : -1., 0}, 1e-15));
         EXPECT_TRUE(Near(ball.state.velocity, row.after, 1e-12));
         const bool flat = !row.resting && Near(row.after, row.velocity, 0.0);  // velocity kept
         EXPECT_EQ(ball.state.stretch_forward == forward, flat);  // only a flat contact keeps it
         const double tau = c.squash_time / 2;  // a lossless bounce releases as it squashed
         EXPECT_TRUE(flat || row.resting || row.restitution != 1 ||
-                    std::fabs(Scale_At(c, tau) - Scale_At(c, 3 * tau)) < 1e-12);
+                    std::fabs(Scale_At(c, tau) - Scale_At(c, 3 * tau)) < 1e-12)
+            << "the release does not mirror the squash";
         // At the end: just clear of the floor, the stretch axis along the way out (a rest: the
         // normal).
         ball.state.time = 2.0;
@@ -71,6 +71,7 @@ TEST(CartoonResponse, StartPicksBounceRestOrFlatWithItsTimetable) {
         ball.new_state.position.z -= 0.001;
         EXPECT_TRUE(Query_Pair(c));
         if (row.turn != 0) {
+            EXPECT_TRUE(Near(c.spin_axis, {0, row.turn > 0 ? 1. : -1., 0}, 1e-15));
             const Vector3d out =
                 row.resting ? Vector3d(0, 0, 1) : row.after * (1 / row.after.Length());
             EXPECT_NEAR(std::fabs(Dot(ball.new_state.orientation.Rotate({1, 0, 0}), out)), 1,
