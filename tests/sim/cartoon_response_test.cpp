@@ -23,6 +23,7 @@ TEST(CartoonResponse, StartPicksBounceRestOrFlatWithItsTimetable) {
         // clang-format off
         {"head-on", {0, 0, -10}, .45, 1, 1, kFixed, 0, .524436, .175681, 1.642857, 0, {0, 0, 10}},
         {"45 degrees", {7, 0, -7}, .45, 1, 1, kFixed, 0, .524974, .177084, 1.640998, 90, {7, 0, 7}},
+        {"slight slant", {.05, 0, -10}, .45, 1, 1, kFixed, 0, .524435, .175679, 1.642859, .572953020554, {.05, 0, 10}},
         {"unsquashable", {0, 0, -10}, 1, 1, 1, kFixed, 0, 1, .100980, 1.642857, 0, {0, 0, 10}},
         {"dead", {0, 0, -10}, .45, 1, 0, kFixed, 0, .524436, .175681, 1, 0, {}},
         {"at rest", {0, 0, 0}, .45, 1, 1, kFixed, 1, 1, 0, 1, 0, {}},
@@ -67,6 +68,8 @@ TEST(CartoonResponse, StartPicksBounceRestOrFlatWithItsTimetable) {
         // normal).
         ball.state.time = 2.0;
         Update_Contact(c, c.end_time, {});
+        const Vector3d& scale = ball.new_state.scale;
+        EXPECT_NEAR(scale.x * scale.y * scale.z, 1.0, 1e-12) << "the volume";
         EXPECT_FALSE(Query_Pair(c));
         ball.new_state.position.z -= 0.001;
         EXPECT_TRUE(Query_Pair(c));
