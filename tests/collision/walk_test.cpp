@@ -25,7 +25,8 @@ Feature* Find(Polyhedron& poly, const std::string& name) {
                             : &poly.faces[i];
 }
 
-constexpr StepResult kMove = StepResult::Continue, kTouch = StepResult::Penetrating;
+constexpr StepResult kMove = StepResult::Continue, kTouch = StepResult::Penetrating,
+                     kApart = StepResult::Disjoint;
 const char *kUp = "e8", *kTop = "f0", *kPlusX = "f2", *kMinX = "f3";  // the box's
 
 Matrix4d At(Vector3d p, double degrees = 0, Vector3d axis = {0, 0, 1}, double scale = 1) {
@@ -48,6 +49,8 @@ const struct {
     {"tail plane before both face planes", At({0.5, 0.5, -3}), "v0", kUp, kMove, "", "v4"},
     {"left face plane (0.5) before right (3)", At({-2, 0.5, 0}), "v0", kUp, kMove, "", kPlusX},
     {"vertex on the edge", At({1, 1, 0}), "v0", kUp, kTouch, "", ""},
+    {"corner straight above a corner", At({1, 1, 2}), "v0", "v0", kApart, "", ""},
+    {"corner straight beside a corner", At({1, 2, 1}), "v0", "v0", kApart, "", ""},
     {"most violated side (2, the second)", At({2, 3, 2}), "v0", kTop, kMove, "", "e1"},
     {"earlier side on a tie", At({2, 2, 2}), "v0", kTop, kMove, "", "e0"},
     {"on the face's plane in its region", At({0.25, 0.5, 1}), "v0", kTop, kTouch, "", ""},
@@ -60,6 +63,8 @@ const struct {
     {"edge beyond two sides: their corner", At({1.5, 1.5, 2}), "e1", kTop, kMove, "", "v0"},
     // Beyond the side x = 1 and, at its tail, beyond y = -1, the distance to +-+ falls by 0.05.
     {"a side's end plane leads on", At({1.5, -1.5, 1.5}, -5.71), "e1", kTop, kMove, "", "v3"},
+    // Beyond the side x = 1, the head on its end plane at +-+, the tail beyond it: still the side.
+    {"an end on a side's end plane", At({1.5, -2, 1.5}), "e1", kTop, kMove, "", "e0"},
     // clang-format on
 };
 

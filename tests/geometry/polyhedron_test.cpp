@@ -84,7 +84,8 @@ TEST(Polyhedron, BadShapesAreRefusedNamingTheFault) {
         {"not a number", with_value(box, 4, NAN), "vertex 1 has a coordinate that is not a finite"},
         {"corners 0 and 1 all but together", with_value(box, 3, 1 - 2.5e-9),
          "corners of face 0 lie on one line"},
-        {"flat", {{0, 0, 0, 1, 0, 0, 0, 1, 0}, {3, 3}, {0, 1, 2, 0, 2, 1}}, "at least 4 vertices"}};
+        {"flat", {{0, 0, 0, 1, 0, 0, 0, 1, 0}, {3, 3}, {0, 1, 2, 0, 2, 1}}, "at least 4 vertices"},
+        {"a point", {std::vector<double>(24, 5.0), box.face_sizes, box.face_indices}, "one line"}};
     for (const auto& [name, tables, fault] : rows) {
         try {
             tables.Build();

@@ -1,8 +1,11 @@
 // The TGA reader, writer and in-memory image against values worked out by hand, bad input by table.
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include "image/image_buffer.h"
 #include "image/tga.h"
+#include "image/tga_header.h"
 #include "tga_test_files.h"
 
 namespace {
@@ -103,6 +106,8 @@ TEST(TgaReader, EachKindOfFileLoadsAsDocumentedOrFailsWithItsCode) {
         EXPECT_EQ(image.ok, row.code == 0) << row.what;
         EXPECT_EQ(image.pixels, row.expected) << row.what;
     }
+    EXPECT_EQ(Load_Tga(whole, 3).pixels, Bytes({0, 0, 1, 0, 0, 2, 0, 0, 3, 0, 0, 4})) << "RGB";
+    EXPECT_EQ(Load_Tga(whole, 5).error, kTgaBadFormat);
     EXPECT_EQ(std::vector<int>({Widened(1), Widened(15), Premultiplied(200, 51)}),
               std::vector<int>({8, 123, 40}));
     // The format argument (before the file), files that cannot be opened or read, and a success
@@ -143,6 +148,11 @@ TEST(TgaWriter, WritesTheHeaderTheIdAndBgrPixelsBottomRowFirst) {
     const std::string four = Read_File(path);
     EXPECT_EQ(four.substr(0, 18), std::string("\x15\0\2\0\0\0\0\0\0\0\0\0\4\0\1\0\x20\x08", 18));
     EXPECT_EQ(four.substr(18, 21), "written by tovrel tga");
+    // Each header field has bytes of its own: a header read back writes the same bytes.
+    uint8_t bytes[kTgaHeaderSize], again[kTgaHeaderSize] = {};
+    std::iota(bytes, bytes + kTgaHeaderSize, 100);
+    Format_Tga_Header(Parse_Tga_Header(bytes), again);
+    EXPECT_EQ(Bytes(bytes, bytes + kTgaHeaderSize), Bytes(again, again + kTgaHeaderSize));
     // Divided by alpha: 100 / 128 * 255 = 199.2, 50 / 128 * 255 = 99.6, 200 / 100 over 1: 255.
     EXPECT_EQ(Bytes(four.begin() + 39, four.end()),
               Bytes({30, 20, 10, 255, 100, 150, 200, 255, 0, 99, 199, 128, 0, 127, 255, 100}));
