@@ -63,8 +63,9 @@ const struct {
     {"edge beyond two sides: their corner", At({1.5, 1.5, 2}), "e1", kTop, kMove, "", "v0"},
     // Beyond the side x = 1 and, at its tail, beyond y = -1, the distance to +-+ falls by 0.05.
     {"a side's end plane leads on", At({1.5, -1.5, 1.5}, -5.71), "e1", kTop, kMove, "", "v3"},
-    // Beyond the side x = 1, the head on its end plane at +-+, the tail beyond it: still the side.
-    {"an end on a side's end plane", At({1.5, -2, 1.5}), "e1", kTop, kMove, "", "e0"},
+    // Beyond the side x = 1, one end on its end plane (at +-+, at +++), the other beyond: the side.
+    {"the head on a side's end plane", At({1.5, -2, 1.5}), "e1", kTop, kMove, "", "e0"},
+    {"the tail on a side's end plane", At({1.5, 1, 1.5}), "e1", kTop, kMove, "", "e0"},
     // clang-format on
 };
 
