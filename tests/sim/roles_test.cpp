@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "collision/vclip.h"
+#include "sim/cartoon_response.h"
 #include "sim/collision.h"
 #include "sim_bodies.h"
 #include "support/approx.h"
@@ -68,6 +69,10 @@ TEST(Roles, AFreeBodyStartingInsideAFixedOneComesOutWithinTheStep) {
     EXPECT_TRUE(Near(w.Record(0, 1).point_b, {0.1, 0.05, -0.55}, 1e-5));
     EXPECT_TRUE(
         Near(w.Record(0, 1).normal, Vector3d(-0.2, -0.1, -0.9) * (1 / std::sqrt(.86)), 1e-5));
+    Collision one_centre = w.Record(0, 1);  // of bodies that share a centre: straight up
+    one_centre.body_b = one_centre.body_a, one_centre.normal = Vector3d();
+    Give_Direction_If_Unknown(one_centre);
+    EXPECT_TRUE(Near(one_centre.normal, {0, 0, 1}, 0.0));
     for (int tick = 0; tick < 120; ++tick) {
         ASSERT_TRUE(w.sim.Step(1.0 / 60));
         ASSERT_GT(ball.state.position.z, 0.0) << "still in the floor at tick " << tick;
