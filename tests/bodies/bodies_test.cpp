@@ -47,11 +47,14 @@ TEST_F(Bodies, PaddleMovesStraightOnAtItsStepsSpeedWhateverTheGravityInItsTabled
     // 0.005 and 1/60 are single-precision constants: 0.005 x 12 / (1/60) = 3.5999997...
     paddle.Set_Velocity(Paddle::Velocity_For_Speed(1));
     const Vector3d v = paddle.paddle_velocity;
-    EXPECT_TRUE(Near(v, Vector3d(3.6, 0, 0), 1e-6) && v.x < 3.6) << v.x - 3.6;
+    EXPECT_TRUE(Near(v, Vector3d(3.6, 0, 0), 1e-6));
+    EXPECT_LT(v.x, 3.6);
     SimState later;
     paddle.Get_State_At(2.5, Vector3d(0, 0, -9.8), later);
-    EXPECT_TRUE(Near(later.position, Vector3d(2.8, 0, 0), 1e-6) && Near(later.velocity, v, 0));
-    EXPECT_TRUE(later.time == 2.5 && Near(paddle.state.position, Vector3d(1, 0, 0), 0));
+    EXPECT_TRUE(Near(later.position, Vector3d(2.8, 0, 0), 1e-6));
+    EXPECT_TRUE(Near(later.velocity, v, 0));
+    EXPECT_EQ(later.time, 2.5);
+    EXPECT_TRUE(Near(paddle.state.position, Vector3d(1, 0, 0), 0)) << "the paddle's own state";
     const ShapeTables tables = Paddle_Tables();
     for (int k = 0; k < 56; ++k) {
         const double* xyz = &tables.coordinates[3 * tables.face_indices[k]];
@@ -93,8 +96,10 @@ TEST_F(Bodies, BoxesDrawEachCornerWhereTheirPoseScaleAndFadeTakeItWoundToFaceOut
         SCOPED_TRACE(::testing::Message() << bodies[index]->name << ", polygon " << polygon);
         const auto p = Record([body = bodies[index]] { body->Draw(); }).at(polygon);
         const FeedbackVertex& v = p.at(corner);
-        EXPECT_TRUE(Near(v.position, position, 1e-5) && Near(v.normal, normal, 1e-6));
-        EXPECT_TRUE(color.empty() || std::vector<float>(v.color, v.color + 4) == color);
+        EXPECT_TRUE(Near(v.position, position, 1e-5)) << "the position";
+        EXPECT_TRUE(Near(v.normal, normal, 1e-6)) << "the normal";
+        EXPECT_TRUE(color.empty() || std::vector<float>(v.color, v.color + 4) == color)
+            << "the colour";
         EXPECT_GT(Dot(Cross(p[1].position - p[0].position, p[2].position - p[1].position), normal),
                   0);
     }
@@ -106,7 +111,8 @@ TEST_F(Bodies, MeshDrawsUnlitAndCastsItsShadowFromTheLightOntoThePlaneInTransluc
     PolyObject pyramid(path.c_str(), "Pyramid", Vector3d(1, 1, 1), Vector3d(0, 0, 0));
     std::filesystem::remove(path);
     pyramid.Draw();
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && !glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     // The pyramid moved to `at`, and its apex's shadow on the plane (z = 0, y = 2) from the light.
     const float floor[4] = {0, 0, 1, 0}, wall[4] = {0, 1, 0, -2}, grazing[4] = {1, 0, 0, 0};
     // clang-format off
@@ -123,7 +129,8 @@ TEST_F(Bodies, MeshDrawsUnlitAndCastsItsShadowFromTheLightOntoThePlaneInTransluc
                                   {4, 3, 3, 3, 3});
         const float* c = drawn.at(1).at(2).color;
         EXPECT_TRUE(Near(drawn[1][2].position, apex, 1e-5)) << light[0] << light[1] << light[2];
-        EXPECT_TRUE(c[0] == 0 && c[1] == 0 && c[2] == 0 && c[3] == .8f);  // translucent black
+        EXPECT_EQ(std::vector<float>(c, c + 4),
+                  std::vector<float>({0, 0, 0, .8f}));  // translucent black
     }
     // No shadow falls from a light along the plane, nor from a body without a shadow of its own.
     EXPECT_TRUE(Record([&] { pyramid.Draw_Shadow(floor, grazing); }).empty());

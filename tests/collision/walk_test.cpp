@@ -25,7 +25,8 @@ Feature* Find(Polyhedron& poly, const std::string& name) {
                             : &poly.faces[i];
 }
 
-constexpr StepResult kMove = StepResult::Continue, kTouch = StepResult::Penetrating;
+constexpr StepResult kMove = StepResult::Continue, kTouch = StepResult::Penetrating,
+                     kApart = StepResult::Disjoint;
 const char *kUp = "e8", *kTop = "f0", *kPlusX = "f2", *kMinX = "f3";  // the box's
 
 Matrix4d At(Vector3d p, double degrees = 0, Vector3d axis = {0, 0, 1}, double scale = 1) {
@@ -48,6 +49,8 @@ const struct {
     {"tail plane before both face planes", At({0.5, 0.5, -3}), "v0", kUp, kMove, "", "v4"},
     {"left face plane (0.5) before right (3)", At({-2, 0.5, 0}), "v0", kUp, kMove, "", kPlusX},
     {"vertex on the edge", At({1, 1, 0}), "v0", kUp, kTouch, "", ""},
+    {"corner straight above a corner", At({1, 1, 2}), "v0", "v0", kApart, "", ""},
+    {"corner straight beside a corner", At({1, 2, 1}), "v0", "v0", kApart, "", ""},
     {"most violated side (2, the second)", At({2, 3, 2}), "v0", kTop, kMove, "", "e1"},
     {"earlier side on a tie", At({2, 2, 2}), "v0", kTop, kMove, "", "e0"},
     {"on the face's plane in its region", At({0.25, 0.5, 1}), "v0", kTop, kTouch, "", ""},
@@ -60,6 +63,9 @@ const struct {
     {"edge beyond two sides: their corner", At({1.5, 1.5, 2}), "e1", kTop, kMove, "", "v0"},
     // Beyond the side x = 1 and, at its tail, beyond y = -1, the distance to +-+ falls by 0.05.
     {"a side's end plane leads on", At({1.5, -1.5, 1.5}, -5.71), "e1", kTop, kMove, "", "v3"},
+    // Beyond the side x = 1, one end on its end plane (at +-+, at +++), the other beyond: the side.
+    {"the head on a side's end plane", At({1.5, -2, 1.5}), "e1", kTop, kMove, "", "e0"},
+    {"the tail on a side's end plane", At({1.5, 1, 1.5}), "e1", kTop, kMove, "", "e0"},
     // clang-format on
 };
 
@@ -80,7 +86,8 @@ TEST(StateTests, EachStepWorkedOutByHand) {
                   : kinds == 4 ? Edge_Edge_Test(fa, a, fb, b)
                                : Edge_Face_Test(fa, a, fb, b),
                   step.result);
-        EXPECT_TRUE(fa == next_a && fb == next_b);
+        EXPECT_EQ(fa, next_a) << "the tetrahedron's feature";
+        EXPECT_EQ(fb, next_b) << "the box's feature";
     }
 }
 
@@ -106,13 +113,14 @@ TEST(BodyPairQuery, BoxesAtWorkedOutPosesWithTheirDeformation) {
         SCOPED_TRACE(row.name);
         const BodyPose b{{row.x_b, 0, 0}, {}, {1, 1, 1}};
         EXPECT_EQ(Query_Body_Pair(*box_a, row.a, *box_b, b, record), row.contact);
-        EXPECT_TRUE(Near({record.distance, record.point_a.x, record.point_b.x}, row.last) &&
-                    Near(record.normal, {1, 0, 0}));
+        EXPECT_TRUE(Near({record.distance, record.point_a.x, record.point_b.x}, row.last));
+        EXPECT_TRUE(Near(record.normal, {1, 0, 0}));
         const ClosestFeatures before = record;
         const unsigned long tests = vclip_state_test_count;
         Query_Body_Pair(*box_a, row.a, *box_b, b, record);
-        EXPECT_TRUE(vclip_state_test_count - tests == 1 && record.feature_a == before.feature_a &&
-                    record.feature_b == before.feature_b);
+        EXPECT_EQ(vclip_state_test_count - tests, 1u);
+        EXPECT_EQ(record.feature_a, before.feature_a);
+        EXPECT_EQ(record.feature_b, before.feature_b);
     }
 }
 
@@ -127,23 +135,27 @@ TEST(VClipDeathTest, WorkedOutQueriesFinalPairsAndTheBrokenInvariantsThatEndTheP
     EXPECT_NEAR(VClip(*a, rest, top, p1, *tetrahedron, At({0.2, 0.3, 0.5}),
                       fb = &tetrahedron->edges[3], p2, normal),
                 -0.5, 1e-15);
-    EXPECT_TRUE(Near(p1, {0.2, 0.3, 1}) && Near(p2, p1) && Near(normal, {0, 0, 1}));
+    EXPECT_TRUE(Near(p1, {0.2, 0.3, 1}));
+    EXPECT_TRUE(Near(p2, p1));
+    EXPECT_TRUE(Near(normal, {0, 0, 1}));
     EXPECT_EQ(VClip(*a, rest, corner, p1, *b, At({2, 2, 2}), fb = &b->vertices[6], p2, normal),
               0.0);
-    EXPECT_TRUE(Near(normal, {0, 0, 0}, 0.0) && Near(p1, {1, 1, 1}));
+    EXPECT_TRUE(Near(normal, {0, 0, 0}, 0.0));
+    EXPECT_TRUE(Near(p1, {1, 1, 1}));
     // The tetrahedron's corner at its origin, its outward direction (-1, -1, -1) turned onto
     // (-1, -1, 0), a quarter away from the box's upright edge at (1, 1): edge and vertex, the
     // vertex-edge distance measured the other way round.
     Vector3d axis = Cross({-1, -1, -1}, {-1, -1, 0});
     axis.Set_Length(1.0);
-    Matrix4d facing = Quaternion::From_Axis_Angle(std::acos(2 / std::sqrt(6.0)) * 180 / M_PI, axis)
-                          .To_Matrix();
+    Matrix4d facing =
+        Quaternion::From_Axis_Angle(std::acos(2 / std::sqrt(6.0)) * 180 / M_PI, axis).To_Matrix();
     facing.Set_Translation(Vector3d(1, 1, 0) + 0.25 * Vector3d(M_SQRT1_2, M_SQRT1_2, 0));
     Feature* edge_slot = nullptr;
     EXPECT_NEAR(VClip(*a, rest, edge_slot, p1, *tetrahedron, facing, fb = nullptr, p2, normal),
                 0.25, 1e-12);
-    EXPECT_TRUE(edge_slot->kind == FeatureKind::Edge && Near(p1, {1, 1, 0}) &&
-                Near(normal, {M_SQRT1_2, M_SQRT1_2, 0}));
+    EXPECT_EQ(edge_slot->kind, FeatureKind::Edge);
+    EXPECT_TRUE(Near(p1, {1, 1, 0}));
+    EXPECT_TRUE(Near(normal, {M_SQRT1_2, M_SQRT1_2, 0}));
     // Turned 45 degrees about z, the upright edges stay exactly upright, at x = sqrt(2) and, half a
     // unit higher, one unit further.
     PolyEdge &e1 = a->edges[9], &e2 = b->edges[11];
@@ -151,12 +163,14 @@ TEST(VClipDeathTest, WorkedOutQueriesFinalPairsAndTheBrokenInvariantsThatEndTheP
     EXPECT_NEAR(
         Edge_Edge_Final(e1, {turn, ++a->stamp}, e2, {further, ++b->stamp}, {p1, p2, normal}), 1.0,
         1e-12);
-    EXPECT_TRUE(Near(p1, e1.head->world) && Near(p2, p1 + Vector3d(1, 0, 0)) &&
-                Near(normal, {1, 0, 0}));
+    EXPECT_TRUE(Near(p1, e1.head->world));
+    EXPECT_TRUE(Near(p2, p1 + Vector3d(1, 0, 0)));
+    EXPECT_TRUE(Near(normal, {1, 0, 0}));
     EXPECT_EQ(Edge_Face_Final(tetrahedron->edges[0], {At({-0.5, 0, 1}), ++tetrahedron->stamp},
                               a->faces[0], {rest, ++a->stamp}, {p1, p2, normal}),
               0.0);
-    EXPECT_TRUE(Near(p1, {0.5, 0, 1}) && Near(p2, p1));  // edge 0 runs from X to o
+    EXPECT_TRUE(Near(p1, {0.5, 0, 1}));  // edge 0 runs from X to o
+    EXPECT_TRUE(Near(p2, p1));
     EXPECT_DEATH(VClip(*a, rest, top, p1, *b, At({3, 0, 0}), fb = &b->faces[0], p2, normal),
                  "^Face Face test should never happen\n$");
     // A last row of (2, 0, 0, 1) sends the plane x = -1/2 of the first box to infinity: its world

@@ -11,9 +11,9 @@
 namespace {
 
 // The tetrahedron of the format's description (one normal per face, one colour), except that
-// vertex 0 is (0.5, -1, 0) and normals 0 and 2 are (0, 3, 0) and (0, 0, 0).
+// vertex 0 is (+0.5, -1, 0) and normals 0 and 2 are (0, 3, 0) and (0, 0, 0).
 const std::string kTetrahedron =
-    "4\n0.5 -1 0\n1 0 0\n0 1 0\n0 0 1\n4\n0 3 0\n1 1 0\n0 0 0\n1 1 1\n1\n1 0.5 0\n4\n3 3 3 3\n"
+    "4\n+0.5 -1 0\n1 0 0\n0 1 0\n0 0 1\n4\n0 3 0\n1 1 0\n0 0 0\n1 1 1\n1\n1 0.5 0\n4\n3 3 3 3\n"
     "0 0 0  2 0 0  1 0 0\n0 1 0  1 1 0  3 1 0\n0 2 0  3 2 0  2 2 0\n1 3 0  2 3 0  3 3 0\n";
 
 // One file per process: CTest runs each case in a process of its own, two at a time.
@@ -54,13 +54,14 @@ TEST(PolyMesh, BadFilesFailNamingTheFileAndTheFault) {
         {"empty", "", "the file ends where the vertex count should be"},
         {"letter for a count", "x\n", "\"x\" where the vertex count should be an integer"},
         {"real for a count", "4.5", "should be an integer"},
-        {"count beyond int", "99999999999", "should be an integer"},
+        {"count beyond int", std::string(41, '9'), "9...\" where the vertex count should be"},
         {"negative count", "-1", "the vertex count is -1, below 0"},
         {"no normal count", "4 0 0 0 1 0 0 0 1 0 0 0 1", "the file ends where the normal count"},
         {"no face count", "4 0 0 0 1 0 0 0 1 0 0 0 1 0 0", "the file ends where the face count"},
         {"count beyond the data", "2000000000 1 2 3", "the file ends where vertex 1"},
         {"glued token", "4 0 0 0 1 0 0 0 1 0 0 0 1x", "\"1x\" where vertex 3"},
         {"infinity", "4 0 0 inf", "finite real number"},
+        {"no colour", kTetrahedron.substr(0, kTetrahedron.find("1 0.5 0")), "where colour 0"},
         {"ends among the corners", kTetrahedron.substr(0, kTetrahedron.rfind("2 3 0")),
          "the file ends where the vertex index of corner 1 of face 3"},
         {"vertex index", with("3 3 0\n", "4 3 0\n"), "the vertex index of corner 2 of face 3 is 4"},

@@ -23,7 +23,8 @@ TEST(Polyhedron, AdjacencyItsOrdersAndLazyWorldValues) {
             for (const FeatureLink* l = v.links; l != nullptr; l = l->next, ++links) {
                 EXPECT_EQ(l->plane,
                           l->edge->head == &v ? &l->edge->head_plane : &l->edge->tail_plane);
-                EXPECT_TRUE(l->next == nullptr || (l->next->prev == l && l->next->edge < l->edge));
+                EXPECT_EQ(l->next ? l->next->prev : l, l);
+                EXPECT_TRUE(l->next == nullptr || l->next->edge < l->edge) << "not newest first";
             }
         }
         EXPECT_EQ(links, 2 * poly->edges.size());
@@ -34,10 +35,11 @@ TEST(Polyhedron, AdjacencyItsOrdersAndLazyWorldValues) {
                 const PolyEdge& e = *l->edge;
                 const bool left = e.left_face == &f;
                 const PolyVertex* from = f.vertices[(k + f.vertex_count - 1) % f.vertex_count];
-                EXPECT_TRUE((left ? e.tail : e.head) == from &&
-                            (left ? e.head : e.tail) == f.vertices[k]);
+                EXPECT_EQ(left ? e.tail : e.head, from);
+                EXPECT_EQ(left ? e.head : e.tail, f.vertices[k]);
                 EXPECT_EQ(l->plane, left ? &e.left_plane : &e.right_plane);
-                EXPECT_TRUE(l->next->prev == l && (!left || &e == next_new++));
+                EXPECT_EQ(l->next->prev, l);
+                EXPECT_TRUE(!left || &e == next_new++) << "not numbered as the faces meet them";
             }
         }
     }
@@ -80,8 +82,10 @@ TEST(Polyhedron, BadShapesAreRefusedNamingTheFault) {
         {"inside out", with_value(Tetrahedron_Tables(), 11, -1.0), "the shape is not convex"},
         {"bent face", with_value(box, 2, 1.2), "face 0 is not flat"},
         {"not a number", with_value(box, 4, NAN), "vertex 1 has a coordinate that is not a finite"},
-        {"corners 0 and 1 all but together", with_value(box, 3, 1 - 2.5e-9), "corners of face 0 lie on one line"},
-        {"flat", {{0, 0, 0, 1, 0, 0, 0, 1, 0}, {3, 3}, {0, 1, 2, 0, 2, 1}}, "at least 4 vertices"}};
+        {"corners 0 and 1 all but together", with_value(box, 3, 1 - 2.5e-9),
+         "corners of face 0 lie on one line"},
+        {"flat", {{0, 0, 0, 1, 0, 0, 0, 1, 0}, {3, 3}, {0, 1, 2, 0, 2, 1}}, "at least 4 vertices"},
+        {"a point", {std::vector<double>(24, 5.0), box.face_sizes, box.face_indices}, "one line"}};
     for (const auto& [name, tables, fault] : rows) {
         try {
             tables.Build();

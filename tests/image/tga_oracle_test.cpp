@@ -27,7 +27,7 @@ std::string Run_Command(const std::string& command) {  // the output; a failure 
     std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     std::string out(1 << 16, '\0');
     out.resize(pipe != nullptr ? std::fread(&out[0], 1, out.size(), pipe) : 0);
-    EXPECT_TRUE(pipe != nullptr && pclose(pipe) == 0) << command << "\n" << out;
+    EXPECT_EQ(pipe != nullptr ? pclose(pipe) : -1, 0) << command << "\n" << out;
     return out;
 }
 

@@ -1,8 +1,11 @@
 // The TGA reader, writer and in-memory image against values worked out by hand, bad input by table.
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include "image/image_buffer.h"
 #include "image/tga.h"
+#include "image/tga_header.h"
 #include "tga_test_files.h"
 
 namespace {
@@ -100,21 +103,26 @@ TEST(TgaReader, EachKindOfFileLoadsAsDocumentedOrFailsWithItsCode) {
     for (const auto& row : rows) {
         const Loaded image = Load_Tga(row.file);
         EXPECT_EQ(image.error, row.code) << row.what << ": " << tga_error_message(image.error);
-        EXPECT_TRUE(image.ok == (row.code == 0) && image.pixels == row.expected) << row.what;
+        EXPECT_EQ(image.ok, row.code == 0) << row.what;
+        EXPECT_EQ(image.pixels, row.expected) << row.what;
     }
-    EXPECT_TRUE(Widened(1) == 8 && Widened(15) == 123 && Premultiplied(200, 51) == 40);
-    // The format argument, files that cannot be opened or read, and a success after a failure.
+    EXPECT_EQ(Load_Tga(whole, 3).pixels, Bytes({0, 0, 1, 0, 0, 2, 0, 0, 3, 0, 0, 4})) << "RGB";
+    EXPECT_EQ(Load_Tga(whole, 5).error, kTgaBadFormat);
+    EXPECT_EQ(std::vector<int>({Widened(1), Widened(15), Premultiplied(200, 51)}),
+              std::vector<int>({8, 123, 40}));
+    // The format argument (before the file), files that cannot be opened or read, and a success
+    // after a failure.
     const std::string path = Write_File("fine.tga", whole);
     for (const auto& [name, format, code] :
-         {std::tuple(path, 5, kTgaBadFormat),
+         {std::tuple(Test_Folder() + "none.tga", 5, kTgaBadFormat),
           std::tuple(Test_Folder() + "none.tga", 4, kTgaCannotOpen),
           std::tuple(Test_Folder(), 4, kTgaCannotRead)}) {
-        EXPECT_TRUE(tga_load_file(name.c_str(), nullptr, nullptr, format) == nullptr &&
-                    tga_last_error() == code)
-            << name << ", format " << format;
+        EXPECT_EQ(tga_load_file(name.c_str(), nullptr, nullptr, format), nullptr) << name;
+        EXPECT_EQ(tga_last_error(), code) << name << ", format " << format;
     }
     unsigned char* pixels = tga_load_file(path.c_str(), nullptr, nullptr, 4);
-    EXPECT_TRUE(pixels != nullptr && tga_last_error() == kTgaCannotRead);  // kept
+    EXPECT_NE(pixels, nullptr);
+    EXPECT_EQ(tga_last_error(), kTgaCannotRead) << "the last error is kept";
     std::free(pixels);
 }
 
@@ -140,6 +148,11 @@ TEST(TgaWriter, WritesTheHeaderTheIdAndBgrPixelsBottomRowFirst) {
     const std::string four = Read_File(path);
     EXPECT_EQ(four.substr(0, 18), std::string("\x15\0\2\0\0\0\0\0\0\0\0\0\4\0\1\0\x20\x08", 18));
     EXPECT_EQ(four.substr(18, 21), "written by tovrel tga");
+    // Each header field has bytes of its own: a header read back writes the same bytes.
+    uint8_t bytes[kTgaHeaderSize], again[kTgaHeaderSize] = {};
+    std::iota(bytes, bytes + kTgaHeaderSize, 100);
+    Format_Tga_Header(Parse_Tga_Header(bytes), again);
+    EXPECT_EQ(Bytes(bytes, bytes + kTgaHeaderSize), Bytes(again, again + kTgaHeaderSize));
     // Divided by alpha: 100 / 128 * 255 = 199.2, 50 / 128 * 255 = 99.6, 200 / 100 over 1: 255.
     EXPECT_EQ(Bytes(four.begin() + 39, four.end()),
               Bytes({30, 20, 10, 255, 100, 150, 200, 255, 0, 99, 199, 128, 0, 127, 255, 100}));
@@ -147,14 +160,16 @@ TEST(TgaWriter, WritesTheHeaderTheIdAndBgrPixelsBottomRowFirst) {
     // the last flush) fail with their codes and leave no file behind.
     const std::vector<uint8_t> many(4000 * 4, 9);
     for (const auto& [name, width, format, code] :
-         {std::tuple(path + "x", 1, 5, kTgaBadFormat),
+         {std::tuple(path + "x", 1, 5, kTgaBadFormat), std::tuple(path + "x", 0, 4, kTgaZeroSize),
           std::tuple(path + "x", 65536, 4, kTgaTooLarge),
           std::tuple(path + "/a.tga", 1, 4, kTgaCannotOpen),
           std::tuple(std::string("/dev/full"), 1, 4, kTgaCannotWrite),
           std::tuple(std::string("/dev/full"), 4000, 4, kTgaCannotWrite)}) {
-        EXPECT_TRUE(tga_save_file(name.c_str(), width, 1, many.data(), format) == 0 &&
-                    tga_last_error() == code && Read_File(path + "x").empty())
-            << name << ", " << width << " wide, format " << format;
+        SCOPED_TRACE(name + ", " + std::to_string(width) + " wide, format " +
+                     std::to_string(format));
+        EXPECT_EQ(tga_save_file(name.c_str(), width, 1, many.data(), format), 0);
+        EXPECT_EQ(tga_last_error(), code);
+        EXPECT_EQ(Read_File(path + "x"), "") << "a file left behind";
     }
 }
 
@@ -175,6 +190,7 @@ TEST(ImageBuffer, LoadsOnceCopiesFramesOpaqueAndSaysWhySavingFailed) {
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "Couldn't write TGA image: cannot write to file\n");
     image.Set_From_RGBA(frame.data(), 3, 0);  // a frame of no pixels leaves it empty
-    EXPECT_TRUE(image.Get_Data() == nullptr && image.Get_Width() == 0 &&
-                !image.Save_TGA("unused.tga"));
+    EXPECT_EQ(image.Get_Data(), nullptr);
+    EXPECT_EQ(image.Get_Width(), 0);
+    EXPECT_FALSE(image.Save_TGA("unused.tga"));
 }

@@ -87,9 +87,10 @@ inline Loaded Load_Tga(const std::string& bytes, int format = 4) {
         l->pixels.assign(data, data + (l->ok ? size_t(l->width) * l->height * format : 0));
         std::free(data);
     }
-    EXPECT_TRUE(file.error == memory.error && file.width == memory.width &&
-                file.pixels == memory.pixels && (file.ok || file.width == -7))
-        << "file and memory disagree, or a failure changed the size";
+    EXPECT_EQ(file.error, memory.error);
+    EXPECT_EQ(file.width, memory.width);
+    EXPECT_EQ(file.pixels, memory.pixels);
+    EXPECT_TRUE(file.ok || file.width == -7) << "a failure changed the size";
     return file;
 }
 

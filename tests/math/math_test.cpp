@@ -34,7 +34,8 @@ TEST(Quaternion, QuarterTurnsComposeRightFirstAndDegenerateOnesGiveNoTurn) {
     EXPECT_TRUE(Near((a * b).Rotate({0, 1, 0}), {0, 0, 1}, 1e-15));   // b: +y to +z, a keeps +z
     EXPECT_TRUE(Near((b * a).Rotate({0, 1, 0}), {-1, 0, 0}, 1e-15));  // a: +y to -x, b keeps -x
     const Matrix4d degenerate = Quaternion(0, 0, 0, 0).To_Matrix();
-    EXPECT_TRUE(std::equal(degenerate.m, degenerate.m + 16, Matrix4d().m));  // the identity
+    EXPECT_TRUE(std::equal(degenerate.m, degenerate.m + 16, Matrix4d().m));         // the identity
+    EXPECT_NEAR(Quaternion(0, 0, 1, 1).To_Matrix()(0, 1), -std::sqrt(2.0), 1e-15);  // s = 2 / |q|
     EXPECT_FALSE(Quaternion().To_Axis_Angle().has_value());
     EXPECT_FALSE(Quaternion(0, 0, 0, 1.0000000001).To_Axis_Angle().has_value());  // acos is NaN
     const auto half_turn = Quaternion::From_Axis_Angle(180.0, {0, 1, 0}).To_Axis_Angle().value();

@@ -110,7 +110,8 @@ TEST_F(View, ShowsEachBodyWhereTheCameraSeesItNewestFirstThenTheShadowsOntoTheFl
               (std::vector<std::string>{"a", "c", "b", "a", "c shadow", "b shadow", "overlay"}));
     EXPECT_EQ(b.shadow, (std::vector<float>{0, 0, 1, 0, -1, -2, 2, 0}));  // floor, light
     const std::vector<int> green = view_.At({-6, -1, 5});
-    EXPECT_TRUE(green[1] > 40 && green[0] == 0 && green[2] == 0) << "the lit wall";
+    EXPECT_GT(green[1], 40) << "the lit wall's green";
+    EXPECT_EQ(green[0] + green[2], 0) << "the lit wall's red and blue";
     EXPECT_EQ(view_.At({4, -1, 4.8}),
               (std::vector<int>{255, 128, 0}));                     // unlit, white stand-in map
     EXPECT_EQ(view_.At({-3, 0, 5}), (std::vector<int>{0, 0, 26}));  // cleared to dark blue
@@ -182,7 +183,8 @@ TEST_F(View, PaddleSpeedFollowsTheArrowKeysHeldDownAtEachTick) {
     const int after_one_tick = view_.Get_Paddle_Speed();
     view_.Update_Paddle_Speed();
     ASSERT_EQ(std::system("xdotool keyup Right"), 0);
-    EXPECT_TRUE(after_one_tick == 0 && view_.Get_Paddle_Speed() == 1);  // 1.6
+    EXPECT_EQ(after_one_tick, 0);
+    EXPECT_EQ(view_.Get_Paddle_Speed(), 1);  // 1.6
 }
 
 TEST_F(View, CapturesEachDueFrameToANumberedFileOfTheFrame) {
@@ -224,14 +226,16 @@ TEST(ContactDrawing, DrawsTheRecordsWitnessSegmentFeaturesAndContactWithoutAQuer
     std::vector<FeedbackPrimitive> drawn;
     ASSERT_TRUE(Record_Primitives([&] { Draw_Contacts(world.sim, ball); }, drawn));
     EXPECT_TRUE(drawn.empty()) << "no records before the first Reset";
-    ASSERT_TRUE(world.sim.Reset() && world.sim.Step(1.0));
+    ASSERT_TRUE(world.sim.Reset());
+    ASSERT_TRUE(world.sim.Step(1.0));
     const Collision& c = world.Record(0, 1);
     const auto draw = [&](std::vector<FeedbackPrimitive>& drawn) {
         const unsigned long queries = vclip_call_count;
         ASSERT_TRUE(Record_Primitives([&] { Draw_Contacts(world.sim, ball); }, drawn));
         EXPECT_EQ(vclip_call_count, queries);
         ASSERT_GE(drawn.size(), 3u);
-        EXPECT_TRUE(drawn[0].corners == 2 && drawn[1].corners == 1 && drawn[2].corners == 1);
+        EXPECT_EQ(std::vector<int>({drawn[0].corners, drawn[1].corners, drawn[2].corners}),
+                  std::vector<int>({2, 1, 1}));
         EXPECT_TRUE(Near(drawn[0].vertices[0].position, c.point_a, 1e-5));
         EXPECT_TRUE(Near(drawn[0].vertices[1].position, c.point_b, 1e-5));
         EXPECT_TRUE(Near(drawn[2].vertices[0].position, c.point_b, 1e-5));
@@ -240,7 +244,7 @@ TEST(ContactDrawing, DrawsTheRecordsWitnessSegmentFeaturesAndContactWithoutAQuer
     EXPECT_NEAR(c.point_b.x, 3.5, 1e-12);
     EXPECT_GE(c.distance, 2);
     const float* green = drawn[0].vertices[0].color;
-    EXPECT_TRUE(green[0] == 0 && green[1] == 1 && green[2] == 0);
+    EXPECT_EQ(std::vector<float>(green, green + 3), std::vector<float>({0, 1, 0}));
     // The wall's face, outlined through its four world corners (3.5, +-2, +-2).
     int face_sides = 0;
     for (const FeedbackPrimitive& p : drawn) {
@@ -269,8 +273,8 @@ TEST(ContactDrawing, DrawsTheRecordsWitnessSegmentFeaturesAndContactWithoutAQuer
     // Its head: two strokes back from the tip to either side of the shaft, 0.12 from it.
     ASSERT_LT(arrow + 2, drawn.end());
     const Vector3d left = arrow[1].vertices[1].position, right = arrow[2].vertices[1].position;
-    EXPECT_TRUE(Near(arrow[1].vertices[0].position, tip, 1e-5) &&
-                Near(arrow[2].vertices[0].position, tip, 1e-5));
+    EXPECT_TRUE(Near(arrow[1].vertices[0].position, tip, 1e-5)) << "the left barb";
+    EXPECT_TRUE(Near(arrow[2].vertices[0].position, tip, 1e-5)) << "the right barb";
     EXPECT_TRUE(Near(0.5 * (left + right), back, 1e-5));
     EXPECT_NEAR((left - back).Length(), .12, 1e-5);
     EXPECT_NEAR(left.x, back.x, 1e-5);
@@ -313,6 +317,6 @@ TEST(ContactDrawing, GapsAreRedAtTouchingThroughYellowAtOneToGreenFromTwo) {
     for (const auto& r : rows) {
         float rgb[3] = {-1, -1, -1};
         Gap_Colour(r.gap, rgb);
-        EXPECT_TRUE(rgb[0] == r.rgb[0] && rgb[1] == r.rgb[1] && rgb[2] == r.rgb[2]) << r.gap;
+        EXPECT_EQ(std::vector<float>(rgb, rgb + 3), std::vector<float>(r.rgb, r.rgb + 3)) << r.gap;
     }
 }

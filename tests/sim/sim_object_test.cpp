@@ -28,8 +28,8 @@ TEST(SimObject, EachModeAdvancesAndCommitsItsOwnWay) {
         body.Advance_To(1.0, {});
         body.state.velocity = Vector3d(100, 0, 0);  // would move it elsewhere if tried again
         body.Advance_To(1.0, {});
-        EXPECT_TRUE(body.new_state.position.x == 2 * free && body.new_state.time == moves)
-            << static_cast<int>(mode);
+        EXPECT_EQ(body.new_state.position.x, 2 * free) << static_cast<int>(mode);
+        EXPECT_EQ(body.new_state.time, moves) << static_cast<int>(mode);
         body.new_state.position.y = 1.0;
         body.Commit();
         EXPECT_EQ(body.state.position.y, moves) << static_cast<int>(mode);
@@ -37,7 +37,8 @@ TEST(SimObject, EachModeAdvancesAndCommitsItsOwnWay) {
     SimBody ball("Ball", SimMode::Free, {});
     ball.Add_Collision(reinterpret_cast<Collision*>(&ball));
     ball.Advance_To(0.5, {0, 0, -9.8});  // in contact: left to the contact update but for its time
-    EXPECT_TRUE(ball.new_state.time == 0.5 && ball.new_state.position.z == 0.0);
+    EXPECT_EQ(ball.new_state.time, 0.5);
+    EXPECT_EQ(ball.new_state.position.z, 0.0);
     EXPECT_DEATH(ball.Remove_Collision(nullptr),
                  "SimObject::Remove_Collision: Collision not in list");
     ball.Set_Sim_Index(4);
