@@ -86,10 +86,9 @@ struct Orbit {
                 }
             }
             fcl_transforms.push_back(t);
-            bullet_transforms.emplace_back(
-                btMatrix3x3(m(0, 0), m(0, 1), m(0, 2), m(1, 0), m(1, 1), m(1, 2), m(2, 0), m(2, 1),
-                            m(2, 2)),
-                btVector3(m(0, 3), m(1, 3), m(2, 3)));
+            bullet_transforms.emplace_back(btMatrix3x3(m(0, 0), m(0, 1), m(0, 2), m(1, 0), m(1, 1),
+                                                       m(1, 2), m(2, 0), m(2, 1), m(2, 2)),
+                                           btVector3(m(0, 3), m(1, 3), m(2, 3)));
         }
     }
 };

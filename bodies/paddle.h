@@ -24,7 +24,7 @@ public:
     // within [min_x, max_x], where it stops as against a wall; gravity is unused.
     void Get_State_At(double t, const Vector3d& gravity, SimState& out) override;
 
-    Vector3d paddle_velocity;  // world units per second
+    Vector3d paddle_velocity;                                 // world units per second
     double min_x = -std::numeric_limits<double>::infinity();  // of the centre
     double max_x = std::numeric_limits<double>::infinity();
 };

@@ -66,7 +66,9 @@ public:
 
 private:
     bool Next(std::string_view& token, const std::string& what) {
-        auto is_space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
+        auto is_space = [](char c) {
+            return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+        };
         while (at_ < text_.size() && is_space(text_[at_])) {
             ++at_;
         }
@@ -210,12 +212,14 @@ PolyMesh Load_Poly_Mesh(const char* path, const Vector3d& scale, const Vector3d&
     std::string text;
     if (!Read_Whole_File(path, text)) {
         const std::string reason = std::strerror(errno);
-        throw new GenericException(std::string("PolyObject::PolyObject: Cannot open file: ") + path, reason);
+        throw new GenericException(std::string("PolyObject::PolyObject: Cannot open file: ") + path,
+                                   reason);
     }
     return Parse_Poly_Mesh(std::move(text), path, scale, offset);
 }
 
-PolyMesh Parse_Poly_Mesh(std::string text, const char* path, const Vector3d& scale, const Vector3d& offset) {
+PolyMesh Parse_Poly_Mesh(std::string text, const char* path, const Vector3d& scale,
+                         const Vector3d& offset) {
     const std::string load_error = std::string("PolyObject::PolyObject: Cannot load file: ") + path;
 
     PolyMesh mesh;
@@ -231,11 +235,13 @@ PolyMesh Parse_Poly_Mesh(std::string text, const char* path, const Vector3d& sca
     try {
         mesh.polyhedron = std::make_unique<Polyhedron>(
             static_cast<int>(mesh.mesh_vertices.size()), coordinates.data(),
-            static_cast<int>(mesh.face_sizes.size()), mesh.face_sizes.data(), mesh.vertex_indices.data());
+            static_cast<int>(mesh.face_sizes.size()), mesh.face_sizes.data(),
+            mesh.vertex_indices.data());
     } catch (GenericException* fault) {
         const std::string detail = fault->Detail();
         delete fault;
-        throw new GenericException(load_error, "the faces do not form a closed convex polyhedron: " + detail);
+        throw new GenericException(load_error,
+                                   "the faces do not form a closed convex polyhedron: " + detail);
     }
     return mesh;
 }

@@ -34,4 +34,5 @@ struct PolyMesh {
 PolyMesh Load_Poly_Mesh(const char* path, const Vector3d& scale, const Vector3d& offset);
 
 // The same from the file's text already in memory; `path` only names it in the messages.
-PolyMesh Parse_Poly_Mesh(std::string text, const char* path, const Vector3d& scale, const Vector3d& offset);
+PolyMesh Parse_Poly_Mesh(std::string text, const char* path, const Vector3d& scale,
+                         const Vector3d& offset);

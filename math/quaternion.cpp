@@ -10,7 +10,9 @@ Quaternion Quaternion::From_Axis_Angle(double degrees, const Vector3d& axis) {
     return {s * axis.x, s * axis.y, s * axis.z, std::cos(half)};
 }
 
-double Quaternion::Magnitude() const { return std::sqrt(w * w + x * x + y * y + z * z); }
+double Quaternion::Magnitude() const {
+    return std::sqrt(w * w + x * x + y * y + z * z);
+}
 
 Quaternion operator*(const Quaternion& a, const Quaternion& b) {
     Quaternion r;

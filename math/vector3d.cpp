@@ -5,4 +5,6 @@ bool Vector3d::Is_Near_Zero() const {
     return near_zero(x) && near_zero(y) && near_zero(z);
 }
 
-bool Vector3d::Vanishes() const { return Is_Near_Zero() && Squared_Length() < kVanishingSquaredLength; }
+bool Vector3d::Vanishes() const {
+    return Is_Near_Zero() && Squared_Length() < kVanishingSquaredLength;
+}

@@ -30,9 +30,24 @@ struct Vector3d {
     // that collision detection and the cartoon response use before normalising.
     bool Vanishes() const;
 
-    Vector3d& operator+=(const Vector3d& b) { x += b.x; y += b.y; z += b.z; return *this; }
-    Vector3d& operator-=(const Vector3d& b) { x -= b.x; y -= b.y; z -= b.z; return *this; }
-    Vector3d& operator*=(double s) { x *= s; y *= s; z *= s; return *this; }
+    Vector3d& operator+=(const Vector3d& b) {
+        x += b.x;
+        y += b.y;
+        z += b.z;
+        return *this;
+    }
+    Vector3d& operator-=(const Vector3d& b) {
+        x -= b.x;
+        y -= b.y;
+        z -= b.z;
+        return *this;
+    }
+    Vector3d& operator*=(double s) {
+        x *= s;
+        y *= s;
+        z *= s;
+        return *this;
+    }
 };
 
 // Components inside (-kNearZero, kNearZero) count as zero for Is_Near_Zero().
@@ -40,17 +55,31 @@ constexpr double kNearZero = 1e-13;
 // Squared lengths below this count as zero for Vanishes().
 constexpr double kVanishingSquaredLength = 1e-26;
 
-inline Vector3d operator+(const Vector3d& a, const Vector3d& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Vector3d operator-(const Vector3d& a, const Vector3d& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vector3d operator-(const Vector3d& a) { return {-a.x, -a.y, -a.z}; }
-inline Vector3d operator*(double s, const Vector3d& a) { return {s * a.x, s * a.y, s * a.z}; }
-inline Vector3d operator*(const Vector3d& a, double s) { return {s * a.x, s * a.y, s * a.z}; }
+inline Vector3d operator+(const Vector3d& a, const Vector3d& b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Vector3d operator-(const Vector3d& a, const Vector3d& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vector3d operator-(const Vector3d& a) {
+    return {-a.x, -a.y, -a.z};
+}
+inline Vector3d operator*(double s, const Vector3d& a) {
+    return {s * a.x, s * a.y, s * a.z};
+}
+inline Vector3d operator*(const Vector3d& a, double s) {
+    return {s * a.x, s * a.y, s * a.z};
+}
 
-inline double Dot(const Vector3d& a, const Vector3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline double Dot(const Vector3d& a, const Vector3d& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 inline Vector3d Cross(const Vector3d& a, const Vector3d& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
 // Component-by-component product, used to apply per-axis scale factors.
-inline Vector3d Scale_Each(const Vector3d& a, const Vector3d& s) { return {a.x * s.x, a.y * s.y, a.z * s.z}; }
+inline Vector3d Scale_Each(const Vector3d& a, const Vector3d& s) {
+    return {a.x * s.x, a.y * s.y, a.z * s.z};
+}

@@ -1,7 +1,8 @@
 // Writes the demo's ball, data/objects/sphere.poly: a unit icosphere (an icosahedron whose
 // triangles are split in four twice and pushed out onto the sphere: 162 vertices, 320 faces) with
 // smooth normals and a beach-ball pattern of six coloured segments between white caps. The caps
-// sit on the local x axis, the axis the ball stretches along, so the stripes wrap around the stretch.
+// sit on the local x axis, the axis the ball stretches along, so the stripes wrap around the
+// stretch.
 //
 //   build/release/tools/make_sphere_mesh > data/objects/sphere.poly
 #include <algorithm>
@@ -58,14 +59,14 @@ struct Icosphere {
 Icosphere Icosahedron() {
     const double t = (1.0 + std::sqrt(5.0)) / 2.0;
     Icosphere s;
-    for (Point p : {Point{-1, t, 0}, Point{1, t, 0}, Point{-1, -t, 0}, Point{1, -t, 0}, Point{0, -1, t},
-                    Point{0, 1, t}, Point{0, -1, -t}, Point{0, 1, -t}, Point{t, 0, -1}, Point{t, 0, 1},
-                    Point{-t, 0, -1}, Point{-t, 0, 1}}) {
+    for (Point p : {Point{-1, t, 0}, Point{1, t, 0}, Point{-1, -t, 0}, Point{1, -t, 0},
+                    Point{0, -1, t}, Point{0, 1, t}, Point{0, -1, -t}, Point{0, 1, -t},
+                    Point{t, 0, -1}, Point{t, 0, 1}, Point{-t, 0, -1}, Point{-t, 0, 1}}) {
         s.vertices.push_back(On_Sphere(p));
     }
-    s.faces = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
+    s.faces = {{0, 11, 5},  {0, 5, 1},  {0, 1, 7},  {0, 7, 10}, {0, 10, 11}, {1, 5, 9}, {5, 11, 4},
                {11, 10, 2}, {10, 7, 6}, {7, 1, 8},  {3, 9, 4},  {3, 4, 2},   {3, 2, 6}, {3, 6, 8},
-               {3, 8, 9},  {4, 9, 5},  {2, 4, 11}, {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
+               {3, 8, 9},   {4, 9, 5},  {2, 4, 11}, {6, 2, 10}, {8, 6, 7},   {9, 8, 1}};
     return s;
 }
 
@@ -85,7 +86,7 @@ int main() {
     ball.Subdivide();
     ball.Subdivide();
 
-    const double colours[7][3] = {{1.0, 1.0, 1.0},   {0.92, 0.16, 0.12}, {1.0, 0.84, 0.16},
+    const double colours[7][3] = {{1.0, 1.0, 1.0},    {0.92, 0.16, 0.12}, {1.0, 0.84, 0.16},
                                   {0.16, 0.42, 0.95}, {0.92, 0.16, 0.12}, {1.0, 0.84, 0.16},
                                   {0.16, 0.42, 0.95}};
 
@@ -93,7 +94,8 @@ int main() {
     for (const Point& p : ball.vertices) {
         std::printf("%.17g %.17g %.17g\n", p.x, p.y, p.z);
     }
-    std::printf("%zu\n", ball.vertices.size());  // smooth shading: a vertex's normal is its position
+    std::printf("%zu\n",
+                ball.vertices.size());  // smooth shading: a vertex's normal is its position
     for (const Point& p : ball.vertices) {
         std::printf("%.17g %.17g %.17g\n", p.x, p.y, p.z);
     }
@@ -109,8 +111,10 @@ int main() {
         const Point& a = ball.vertices[f[0]];
         const Point& b = ball.vertices[f[1]];
         const Point& c = ball.vertices[f[2]];
-        const int colour = Pattern({(a.x + b.x + c.x) / 3, (a.y + b.y + c.y) / 3, (a.z + b.z + c.z) / 3});
-        std::printf("%d %d %d  %d %d %d  %d %d %d\n", f[0], f[0], colour, f[1], f[1], colour, f[2], f[2], colour);
+        const int colour =
+            Pattern({(a.x + b.x + c.x) / 3, (a.y + b.y + c.y) / 3, (a.z + b.z + c.z) / 3});
+        std::printf("%d %d %d  %d %d %d  %d %d %d\n", f[0], f[0], colour, f[1], f[1], colour, f[2],
+                    f[2], colour);
     }
     return 0;
 }
