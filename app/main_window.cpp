@@ -13,9 +13,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/contacts_overlay.h"
 #include "app/demo_scene.h"
 #include "app/object_data_window.h"
+#include "app/view_overlays.h"
 #include "render/render_window.h"
 
 Fl_Window* g_pMainWindow = nullptr;
@@ -26,6 +26,7 @@ Fl_Value_Slider* g_pFrameSkipSlider = nullptr;
 Fl_Light_Button* g_pGravityButton = nullptr;
 Fl_Light_Button* g_pShowContactsButton = nullptr;
 bool g_bPlaying = false;
+ViewOverlays g_ViewOverlays;
 
 namespace {
 
@@ -34,8 +35,6 @@ constexpr double kMinTimeScale = 0.01;
 constexpr double kMaxTimeScale = 2.0;
 constexpr double kMaxFrameSkip = 60.0;
 constexpr int kParameterWindowSize = 200;
-
-ContactsOverlay g_ContactsOverlay;
 
 // The parameter windows opened, one per body; each stays, shown or hidden, until the program ends.
 std::vector<ObjectDataWindow*> g_ParameterWindows;
@@ -60,13 +59,30 @@ Fl_Value_Slider* Add_Slider(int x, int y, int w, const char* label, double value
     return slider;
 }
 
-// The view ends the program on q while it has the keyboard focus, but a button takes the focus
-// when it is clicked or its shortcut is pressed; q then reaches no widget, and comes here.
-int Quit_Key_Handler(int event) {
-    if (event == FL_SHORTCUT && Fl::event_key() == 'q') {
-        std::exit(g_pRenderWindow->Exit_Status());
+// The view's own keys, which no control uses: q quits, f shows or hides the engine's figures, m
+// the motion trail, F1 or ? the help, and h brings the camera back to where it started. The view
+// ends the program on q while it has the keyboard focus, but a button takes the focus when it is
+// clicked or its shortcut is pressed; the key then reaches no widget, and comes here.
+int View_Key_Handler(int event) {
+    if (event != FL_SHORTCUT) {
+        return 0;
     }
-    return 0;
+    const int key = Fl::event_key();
+    if (key == 'q') {
+        std::exit(g_pRenderWindow->Exit_Status());
+    } else if (key == 'f') {
+        g_ViewOverlays.show_figures = !g_ViewOverlays.show_figures;
+    } else if (key == 'm') {
+        g_ViewOverlays.Show_Trail(!g_ViewOverlays.Showing_Trail());
+    } else if (key == 'h') {
+        g_pRenderWindow->Reset_Camera();
+    } else if (key == FL_F + 1 || Fl::event_text()[0] == '?') {
+        g_ViewOverlays.show_help = !g_ViewOverlays.show_help;
+    } else {
+        return 0;
+    }
+    g_pRenderWindow->redraw();
+    return 1;
 }
 
 bool Is_Arrow_Key(int key) {
@@ -98,7 +114,7 @@ int Dispatch_Keys(int event, Fl_Window* window) {
     Fl::visible_focus(0);
     const int used = g_pMainWindow->handle(FL_SHORTCUT);
     Fl::visible_focus(visible_focus);
-    return used;
+    return used != 0 ? used : View_Key_Handler(FL_SHORTCUT);
 }
 
 void Frame(int x, int y, int w, int h) {
@@ -148,7 +164,9 @@ void Build_Main_Window() {
     g_pShowContactsButton->labelsize(11);  // the whole label within the designed width
 
     g_pMainWindow->end();
-    Fl::add_handler(Quit_Key_Handler);
+    g_pMainWindow->size_range(kMinWindowWidth, kMinWindowHeight);
+    g_pRenderWindow->Set_Overlay(&g_ViewOverlays);
+    Fl::add_handler(View_Key_Handler);
     Fl::event_dispatch(Dispatch_Keys);
 }
 
@@ -203,7 +221,7 @@ void Gravity_Callback(Fl_Widget* widget, void*) {
 
 void Show_Contacts_Callback(Fl_Widget* widget, void*) {
     const bool on = static_cast<Fl_Light_Button*>(widget)->value() == 1;
-    g_pRenderWindow->Set_Overlay(on ? &g_ContactsOverlay : nullptr);
+    g_ViewOverlays.show_contacts = on;
     g_pRenderWindow->redraw();
 }
 

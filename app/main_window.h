@@ -7,13 +7,16 @@ class Fl_Widget;
 class Fl_Window;
 class RenderWindow;
 class SimObject;
+class ViewOverlays;
 
 // The main window "Tovrel Demo": the 3-D view, the "Objects" list of editable bodies, the
 // playback buttons (Reset, Play, Stop, Step), the time scale, image capture with its frame
 // skipping, the gravity toggle, and "Show Contacts", which draws what the collision walk sees. Play
 // arms the repeating play timer whose ticks run the game; each button also answers to the key of
-// its underlined letter, also while a parameter window has the keyboard focus. The arrow keys only
-// steer: no widget ever receives them. Every callback runs on the toolkit's thread.
+// its underlined letter, also while a parameter window has the keyboard focus, and so do the
+// view's own keys (q, f, m, h, F1 or ?). The arrow keys only steer: no widget ever receives them.
+// Every callback runs on the toolkit's thread. The window can be made larger, not smaller than
+// its controls need.
 
 extern Fl_Window* g_pMainWindow;
 extern RenderWindow* g_pRenderWindow;
@@ -23,6 +26,15 @@ extern Fl_Value_Slider* g_pFrameSkipSlider;
 extern Fl_Light_Button* g_pGravityButton;
 extern Fl_Light_Button* g_pShowContactsButton;
 extern bool g_bPlaying;  // the Play toggle's state
+// What the view draws over the scene: the trail, the contacts, the figures and the help.
+extern ViewOverlays g_ViewOverlays;
+
+// The smallest the main window can be made. The view takes up what the window gains or loses, and
+// the controls below it stretch and shrink along with it: any narrower, "&Image Capture" and
+// "Frame Skipping" would no longer fit; any lower, the buttons beside the view would cut their
+// labels.
+constexpr int kMinWindowWidth = 970;
+constexpr int kMinWindowHeight = 680;
 
 // Creates the main window and every control (not shown yet). The scene is built separately,
 // with the view and the list wrapped in a WindowSceneView.
