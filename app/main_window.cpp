@@ -10,6 +10,7 @@
 #include <FL/Fl_Window.H>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <vector>
 
@@ -117,6 +118,38 @@ int Dispatch_Keys(int event, Fl_Window* window) {
     return used != 0 ? used : View_Key_Handler(FL_SHORTCUT);
 }
 
+// The main window, whose view takes up all it gains or loses when resized: the controls keep their
+// size, those beside the view move along with its right edge and those below it with its bottom,
+// so no label is ever squeezed. The toolkit would stretch the controls below the view along with
+// it, and those beside it in height.
+class MainWindow : public Fl_Window {
+public:
+    MainWindow(int w, int h, const char* label) : Fl_Window(w, h, label) {}
+
+    void resize(int x, int y, int w, int h) override {
+        const int dx = w - this->w();
+        const int dy = h - this->h();
+        std::vector<std::array<int, 4>> places;
+        Fl_Widget* view = resizable();
+        for (int i = 0; i < children(); ++i) {
+            const Fl_Widget* c = child(i);
+            if (c == view) {
+                places.push_back({c->x(), c->y(), c->w() + dx, c->h() + dy});
+            } else {
+                const bool beside = c->x() >= view->x() + view->w();
+                const bool below = c->y() >= view->y() + view->h();
+                places.push_back(
+                    {c->x() + (beside ? dx : 0), c->y() + (below ? dy : 0), c->w(), c->h()});
+            }
+        }
+        Fl_Window::resize(x, y, w, h);
+        for (int i = 0; i < children(); ++i) {
+            const auto& [cx, cy, cw, ch] = places[i];
+            child(i)->resize(cx, cy, cw, ch);
+        }
+    }
+};
+
 void Frame(int x, int y, int w, int h) {
     auto* box = new Fl_Box(x, y, w, h);
     box->box(FL_ENGRAVED_FRAME);
@@ -126,7 +159,7 @@ void Frame(int x, int y, int w, int h) {
 
 void Build_Main_Window() {
     Fl::visual(FL_DOUBLE | FL_DEPTH);
-    g_pMainWindow = new Fl_Window(1024, 800, "Tovrel Demo");
+    g_pMainWindow = new MainWindow(1024, 800, "Tovrel Demo");
 
     g_pRenderWindow = new RenderWindow(5, 5, 909, 720, "RenderWindow");
     g_pMainWindow->resizable(g_pRenderWindow);
@@ -146,6 +179,7 @@ void Build_Main_Window() {
     g_pCaptureButton =
         Add_Button<Fl_Light_Button>(425, 740, 120, "&Image Capture", 'i', Image_Capture_Callback);
     g_pCaptureButton->value(0);
+    g_pCaptureButton->labelsize(12);  // the whole label within the designed width
     // Capture stops by itself when a frame cannot be written; the button shows it.
     g_pRenderWindow->Set_Capture_Stopped_Callback([](void*) { g_pCaptureButton->value(0); },
                                                   nullptr);
@@ -161,7 +195,7 @@ void Build_Main_Window() {
     g_pShowContactsButton =
         Add_Button<Fl_Light_Button>(920, 530, 100, "Show &Contacts", 'c', Show_Contacts_Callback);
     g_pShowContactsButton->value(0);
-    g_pShowContactsButton->labelsize(11);  // the whole label within the designed width
+    g_pShowContactsButton->labelsize(10);  // the whole label within the designed width
 
     g_pMainWindow->end();
     g_pMainWindow->size_range(kMinWindowWidth, kMinWindowHeight);

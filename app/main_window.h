@@ -15,8 +15,8 @@ class ViewOverlays;
 // arms the repeating play timer whose ticks run the game; each button also answers to the key of
 // its underlined letter, also while a parameter window has the keyboard focus, and so do the
 // view's own keys (q, f, m, h, F1 or ?). The arrow keys only steer: no widget ever receives them.
-// Every callback runs on the toolkit's thread. The window can be made larger, not smaller than
-// its controls need.
+// Every callback runs on the toolkit's thread. The window can be made any size down to what its
+// controls need; the view takes up the difference.
 
 extern Fl_Window* g_pMainWindow;
 extern RenderWindow* g_pRenderWindow;
@@ -30,11 +30,10 @@ extern bool g_bPlaying;  // the Play toggle's state
 extern ViewOverlays g_ViewOverlays;
 
 // The smallest the main window can be made. The view takes up what the window gains or loses, and
-// the controls below it stretch and shrink along with it: any narrower, "&Image Capture" and
-// "Frame Skipping" would no longer fit; any lower, the buttons beside the view would cut their
-// labels.
-constexpr int kMinWindowWidth = 970;
-constexpr int kMinWindowHeight = 680;
+// the controls keep their size and move with its edges: any narrower, the controls beside the view
+// would run into those below it; any lower, those below it into those beside it.
+constexpr int kMinWindowWidth = 860;
+constexpr int kMinWindowHeight = 630;
 
 // Creates the main window and every control (not shown yet). The scene is built separately,
 // with the view and the list wrapped in a WindowSceneView.
