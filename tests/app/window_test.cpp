@@ -374,7 +374,7 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         int status;
         std::string printed;  // after "tovrel-demo: " when it fails
     } cases[] = {
-        {"$DEMO --help", 0, "--show-contacts       with --headless: once a simulated second"},
+        {"$DEMO --help", 0, "--show-contacts       Show Contacts on from the start; with"},
         {"$DEMO --play --capture=60 --quit-after 0.5", 0, ""},
         {"(cd images && $DEMO --headless=60 --autopilot)", 0,  // its data found from elsewhere
          "headless: 3600 ticks, 60.000 s simulated in "},
