@@ -26,7 +26,7 @@ void FiguresOverlay::Draw() {
     rate_.Update(sim);
     char line[200];
     std::snprintf(line, sizeof line,
-                  "fps %.0f   step %.2f ms   bodies %zu   contacts %zu   pair queries per tick "
+                  "fps %.0f   step %.3f ms   bodies %zu   contacts %zu   pair queries per tick "
                   "%.0f   blocks left %d   balls missed %d",
                   Frames_Per_Second(), g_dStepMilliseconds, sim.active_objects.size(),
                   sim.contacts.size(), rate_.Queries_Per_Tick(), g_nBlocksLeft, g_nBallsMissed);
