@@ -389,6 +389,10 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         {"$DEMO -geometry huge", 2, "\"-geometry\" is neither an option of ours nor of the"},
         {"$DEMO --headless=1 --autopilot --show-contacts", 0,
          "tick      60  contacts: nearest Block 24 at gap 0.5805, ball vertex 10 to face 1; "},
+        // Block 22, not yet the nearest, is hit at 2.8 s.
+        {"$DEMO --headless=2 --autopilot --show-contacts", 0,
+         "tick     120  contacts: heading for Block 22 at gap 3.6562, ball vertex 143 to edge 4; "
+         "nearest Back Wall at gap 0.7681; "},
         {"$DEMO --show-contacts --play --quit-after-ticks 30", 0, ""},
         {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture can"},
         // Without a display the launcher would film, but refuses them first.
