@@ -23,6 +23,8 @@ std::unique_ptr<PolyObject> g_pBall;
 std::unique_ptr<Paddle> g_pPaddle;
 int g_nBlocksLeft = 0;
 bool g_bResetRequested = false;
+int g_nBallsMissed = 0;
+double g_dStepMilliseconds = 0.0;
 
 SceneView* g_pView = nullptr;
 SceneTimers* g_pTimers = nullptr;
@@ -88,6 +90,8 @@ void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events) {
     g_pEvents = events;
     g_nBlocksLeft = 0;
     g_bResetRequested = false;
+    g_nBallsMissed = 0;
+    g_dStepMilliseconds = 0.0;
 
     // Read first, so that a bad mesh file leaves nothing half-built.
     const Vector3d mesh_scale(kBallRadius, kBallRadius, kBallRadius);

@@ -73,6 +73,9 @@ extern std::unique_ptr<PolyObject> g_pBall;
 extern std::unique_ptr<Paddle> g_pPaddle;
 extern int g_nBlocksLeft;       // blocks of the current layout not yet removed
 extern bool g_bResetRequested;  // the ball touched the slab; the next tick resets
+extern int g_nBallsMissed;      // balls that fell onto the slab or were lost since Build_Scene
+// The wall-clock time of the last play tick's simulator step; measured only, it never steers.
+extern double g_dStepMilliseconds;
 
 extern SceneView* g_pView;
 extern SceneTimers* g_pTimers;

@@ -1,5 +1,6 @@
 // The game's rules: what the simulator's contact callbacks and the play timer do to the scene.
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -59,9 +60,13 @@ void On_Collision_End(Collision* c, void* /*user*/) {
 }
 
 void Step_Simulator() {
+    const auto step_began = std::chrono::steady_clock::now();
     if (!g_pSimulator->Step(g_fTickPeriod * g_dTimeScale)) {
         std::abort();
     }
+    g_dStepMilliseconds =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - step_began)
+            .count();
 }
 
 void Play_Tick(void* /*user*/) {
@@ -82,6 +87,7 @@ void Play_Tick(void* /*user*/) {
         // Neither redraw nor fading this tick: the scene starts over.
         const bool by_slab = g_bResetRequested && !ball_lost;
         g_bResetRequested = false;
+        ++g_nBallsMissed;
         g_pSimulator->Reset();
         g_pView->Set_Light_Position(kLightPosition);
         if (by_slab && g_pEvents != nullptr) {

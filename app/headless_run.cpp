@@ -69,8 +69,33 @@ private:
     HeadlessSummary& summary_;
 };
 
-// The ball's nearest body as the pair records keep it (among the bodies near enough to be
-// queried): the gap, the closest feature on each side and the walk's state tests per pair query
+// The record of the body the ball will reach first if nothing turns either: of the pairs apart and
+// closing, along the line between their witness points, the one with the least gap over closing
+// speed; null when the ball closes on none.
+const Collision* Heading_Record(const std::vector<const Collision*>& records,
+                                const SimObject& ball) {
+    const Collision* heading = nullptr;
+    double soonest = 0.0;
+    for (const Collision* c : records) {
+        const bool ball_is_a = c->body_a == &ball;
+        Vector3d across = ball_is_a ? c->point_b - c->point_a : c->point_a - c->point_b;
+        if (c->distance <= 0.0 || across.Vanishes()) {
+            continue;
+        }
+        across.Set_Length(1.0);
+        const SimObject& other = ball_is_a ? *c->body_b : *c->body_a;
+        const double closing = Dot(ball.state.velocity - other.state.velocity, across);
+        if (closing > 0.0 && (heading == nullptr || c->distance / closing < soonest)) {
+            heading = c;
+            soonest = c->distance / closing;
+        }
+    }
+    return heading;
+}
+
+// What the pair records keep of the ball (among the bodies near enough to be queried): the body
+// it is heading for and its nearest when they differ (else only the nearest), the gaps, the
+// closest feature on each side of the first named, and the walk's state tests per pair query
 // since the last line.
 class ContactsPrinter {
 public:
@@ -90,28 +115,48 @@ public:
             }
             return;
         }
-        const bool ball_is_a = nearest->body_a == g_pBall.get();
-        const SimObject& other = ball_is_a ? *nearest->body_b : *nearest->body_a;
-        const std::string ball_feature = Feature_Label(
-            *g_pBall->polyhedron, ball_is_a ? nearest->feature_a : nearest->feature_b);
+        const Collision* heading = Heading_Record(Records_Of(*g_pSimulator, *g_pBall), *g_pBall);
+        const bool apart = heading != nullptr && heading != nearest;
+        const Collision& first = apart ? *heading : *nearest;
+        const bool ball_is_a = first.body_a == g_pBall.get();
+        const SimObject& other = ball_is_a ? *first.body_b : *first.body_a;
+        const std::string ball_feature =
+            Feature_Label(*g_pBall->polyhedron, ball_is_a ? first.feature_a : first.feature_b);
         const std::string other_feature =
-            Feature_Label(*other.polyhedron, ball_is_a ? nearest->feature_b : nearest->feature_a);
-        std::string name = other.name;
-        for (const auto& block : g_apBlocks) {
-            if (block.get() == &other) {
-                name += " " + std::to_string(block->grid_index);
-            }
+            Feature_Label(*other.polyhedron, ball_is_a ? first.feature_b : first.feature_a);
+        std::string also;
+        if (apart) {
+            also = "; nearest " + Name_Of(Other_Body(*nearest)) + " " + Gap(*nearest);
         }
-        char gap[32];
-        std::snprintf(gap, sizeof gap, "at gap %.4f", nearest->distance);
-        printer_.Line(
-            "contacts: nearest %s %s, ball %s to %s; %.2f tests per query over %lu "
-            "queries",
-            name.c_str(), In_Contact(*g_pSimulator, *nearest) ? "in contact" : gap,
-            ball_feature.c_str(), other_feature.c_str(), work.tests_per_query, work.queries);
+        printer_.Line("contacts: %s %s %s, ball %s to %s%s; %.2f tests per query over %lu queries",
+                      apart ? "heading for" : "nearest", Name_Of(other).c_str(), Gap(first).c_str(),
+                      ball_feature.c_str(), other_feature.c_str(), also.c_str(),
+                      work.tests_per_query, work.queries);
     }
 
 private:
+    static const SimObject& Other_Body(const Collision& c) {
+        return c.body_a == g_pBall.get() ? *c.body_b : *c.body_a;
+    }
+    // A block by its name and its place in the grid, any other body by its name.
+    static std::string Name_Of(const SimObject& body) {
+        std::string name = body.name;
+        for (const auto& block : g_apBlocks) {
+            if (block.get() == &body) {
+                name += " " + std::to_string(block->grid_index);
+            }
+        }
+        return name;
+    }
+    static std::string Gap(const Collision& c) {
+        if (In_Contact(*g_pSimulator, c)) {
+            return "in contact";
+        }
+        char gap[32];
+        std::snprintf(gap, sizeof gap, "at gap %.4f", c.distance);
+        return gap;
+    }
+
     EventPrinter& printer_;
     WalkCounter walk_;
 };

@@ -77,6 +77,10 @@ int Run_Window(const Options& options, std::vector<char*>& toolkit_args) {
         g_pFrameSkipSlider->value(options.frame_skip);
         g_pFrameSkipSlider->do_callback();
     }
+    if (options.show_contacts) {
+        g_pShowContactsButton->value(1);
+        g_pShowContactsButton->do_callback();
+    }
     g_pMainWindow->show(static_cast<int>(toolkit_args.size()), toolkit_args.data());
     if (options.play) {
         Play_Callback(nullptr, nullptr);

@@ -10,11 +10,12 @@
 #include <FL/Fl_Window.H>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
-#include "app/contacts_overlay.h"
 #include "app/demo_scene.h"
 #include "app/object_data_window.h"
+#include "app/view_overlays.h"
 #include "render/render_window.h"
 
 Fl_Window* g_pMainWindow = nullptr;
@@ -25,6 +26,7 @@ Fl_Value_Slider* g_pFrameSkipSlider = nullptr;
 Fl_Light_Button* g_pGravityButton = nullptr;
 Fl_Light_Button* g_pShowContactsButton = nullptr;
 bool g_bPlaying = false;
+ViewOverlays g_ViewOverlays;
 
 namespace {
 
@@ -33,8 +35,6 @@ constexpr double kMinTimeScale = 0.01;
 constexpr double kMaxTimeScale = 2.0;
 constexpr double kMaxFrameSkip = 60.0;
 constexpr int kParameterWindowSize = 200;
-
-ContactsOverlay g_ContactsOverlay;
 
 // The parameter windows opened, one per body; each stays, shown or hidden, until the program ends.
 std::vector<ObjectDataWindow*> g_ParameterWindows;
@@ -59,13 +59,30 @@ Fl_Value_Slider* Add_Slider(int x, int y, int w, const char* label, double value
     return slider;
 }
 
-// q is no widget's shortcut: whichever widget or window has the focus, it comes here.
-int Quit_Key_Handler(int event) {
-    if (event == FL_SHORTCUT && Fl::event_key() == 'q') {
+// The view's own keys, which no control uses: q quits, f shows or hides the engine's figures, m
+// the motion trail, F1 or ? the help, and h brings the camera back to where it started. They are
+// no widget's shortcuts: whichever widget or window has the focus, they come here.
+int View_Key_Handler(int event) {
+    if (event != FL_SHORTCUT) {
+        return 0;
+    }
+    const int key = Fl::event_key();
+    if (key == 'q') {
         Quit_Program();
         return 1;
+    } else if (key == 'f') {
+        g_ViewOverlays.show_figures = !g_ViewOverlays.show_figures;
+    } else if (key == 'm') {
+        g_ViewOverlays.Show_Trail(!g_ViewOverlays.Showing_Trail());
+    } else if (key == 'h') {
+        g_pRenderWindow->Reset_Camera();
+    } else if (key == FL_F + 1 || Fl::event_text()[0] == '?') {
+        g_ViewOverlays.show_help = !g_ViewOverlays.show_help;
+    } else {
+        return 0;
     }
-    return 0;
+    g_pRenderWindow->redraw();
+    return 1;
 }
 
 bool Is_Arrow_Key(int key) {
@@ -97,8 +114,40 @@ int Dispatch_Keys(int event, Fl_Window* window) {
     Fl::visible_focus(0);
     const int used = g_pMainWindow->handle(FL_SHORTCUT);
     Fl::visible_focus(visible_focus);
-    return used;
+    return used != 0 ? used : View_Key_Handler(FL_SHORTCUT);
 }
+
+// The main window, whose view takes up all it gains or loses when resized: the controls keep their
+// size, those beside the view move along with its right edge and those below it with its bottom,
+// so no label is ever squeezed. The toolkit would stretch the controls below the view along with
+// it, and those beside it in height.
+class MainWindow : public Fl_Window {
+public:
+    MainWindow(int w, int h, const char* label) : Fl_Window(w, h, label) {}
+
+    void resize(int x, int y, int w, int h) override {
+        const int dx = w - this->w();
+        const int dy = h - this->h();
+        std::vector<std::array<int, 4>> places;
+        Fl_Widget* view = resizable();
+        for (int i = 0; i < children(); ++i) {
+            const Fl_Widget* c = child(i);
+            if (c == view) {
+                places.push_back({c->x(), c->y(), c->w() + dx, c->h() + dy});
+            } else {
+                const bool beside = c->x() >= view->x() + view->w();
+                const bool below = c->y() >= view->y() + view->h();
+                places.push_back(
+                    {c->x() + (beside ? dx : 0), c->y() + (below ? dy : 0), c->w(), c->h()});
+            }
+        }
+        Fl_Window::resize(x, y, w, h);
+        for (int i = 0; i < children(); ++i) {
+            const auto& [cx, cy, cw, ch] = places[i];
+            child(i)->resize(cx, cy, cw, ch);
+        }
+    }
+};
 
 void Frame(int x, int y, int w, int h) {
     auto* box = new Fl_Box(x, y, w, h);
@@ -109,7 +158,7 @@ void Frame(int x, int y, int w, int h) {
 
 void Build_Main_Window() {
     Fl::visual(FL_DOUBLE | FL_DEPTH);
-    g_pMainWindow = new Fl_Window(1024, 800, "Tovrel Demo");
+    g_pMainWindow = new MainWindow(1024, 800, "Tovrel Demo");
 
     g_pRenderWindow = new RenderWindow(5, 5, 909, 720, "RenderWindow");
     g_pMainWindow->resizable(g_pRenderWindow);
@@ -129,6 +178,7 @@ void Build_Main_Window() {
     g_pCaptureButton =
         Add_Button<Fl_Light_Button>(425, 740, 120, "&Image Capture", 'i', Image_Capture_Callback);
     g_pCaptureButton->value(0);
+    g_pCaptureButton->labelsize(12);  // the whole label within the designed width
     // Capture stops by itself when a frame cannot be written; the button shows it.
     g_pRenderWindow->Set_Capture_Stopped_Callback([](void*) { g_pCaptureButton->value(0); },
                                                   nullptr);
@@ -144,10 +194,12 @@ void Build_Main_Window() {
     g_pShowContactsButton =
         Add_Button<Fl_Light_Button>(920, 530, 100, "Show &Contacts", 'c', Show_Contacts_Callback);
     g_pShowContactsButton->value(0);
-    g_pShowContactsButton->labelsize(11);  // the whole label within the designed width
+    g_pShowContactsButton->labelsize(10);  // the whole label within the designed width
 
     g_pMainWindow->end();
-    Fl::add_handler(Quit_Key_Handler);
+    g_pMainWindow->size_range(kMinWindowWidth, kMinWindowHeight);
+    g_pRenderWindow->Set_Overlay(&g_ViewOverlays);
+    Fl::add_handler(View_Key_Handler);
     Fl::event_dispatch(Dispatch_Keys);
 }
 
@@ -207,7 +259,7 @@ void Gravity_Callback(Fl_Widget* widget, void*) {
 
 void Show_Contacts_Callback(Fl_Widget* widget, void*) {
     const bool on = static_cast<Fl_Light_Button*>(widget)->value() == 1;
-    g_pRenderWindow->Set_Overlay(on ? &g_ContactsOverlay : nullptr);
+    g_ViewOverlays.show_contacts = on;
     g_pRenderWindow->redraw();
 }
 

@@ -7,13 +7,16 @@ class Fl_Widget;
 class Fl_Window;
 class RenderWindow;
 class SimObject;
+class ViewOverlays;
 
 // The main window "Tovrel Demo": the 3-D view, the "Objects" list of editable bodies, the
 // playback buttons (Reset, Play, Stop, Step), the time scale, image capture with its frame
 // skipping, the gravity toggle, and "Show Contacts", which draws what the collision walk sees. Play
 // arms the repeating play timer whose ticks run the game; each button also answers to the key of
-// its underlined letter, also while a parameter window has the keyboard focus. The arrow keys only
-// steer: no widget ever receives them. Every callback runs on the toolkit's thread.
+// its underlined letter, also while a parameter window has the keyboard focus, and so do the
+// view's own keys (q, f, m, h, F1 or ?). The arrow keys only steer: no widget ever receives them.
+// Every callback runs on the toolkit's thread. The window can be made any size down to what its
+// controls need; the view takes up the difference.
 
 extern Fl_Window* g_pMainWindow;
 extern RenderWindow* g_pRenderWindow;
@@ -23,6 +26,14 @@ extern Fl_Value_Slider* g_pFrameSkipSlider;
 extern Fl_Light_Button* g_pGravityButton;
 extern Fl_Light_Button* g_pShowContactsButton;
 extern bool g_bPlaying;  // the Play toggle's state
+// What the view draws over the scene: the trail, the contacts, the figures and the help.
+extern ViewOverlays g_ViewOverlays;
+
+// The smallest the main window can be made. The view takes up what the window gains or loses, and
+// the controls keep their size and move with its edges: any narrower, the controls beside the view
+// would run into those below it; any lower, those below it into those beside it.
+constexpr int kMinWindowWidth = 860;
+constexpr int kMinWindowHeight = 630;
 
 // Ends the program as closing its windows does: the event loop returns, and the program's exit
 // status follows from what happened (a frame that could not be captured makes it 1).

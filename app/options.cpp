@@ -152,10 +152,6 @@ std::string Check_Options(const Options& options) {
         return std::string("--headless runs without a window, so ") + windowed +
                " cannot go with it";
     }
-    if (options.show_contacts && options.headless <= 0.0) {
-        return "--show-contacts goes with --headless; in the window, the Show Contacts button "
-               "(c) draws the contacts";
-    }
     return {};
 }
 
@@ -189,7 +185,7 @@ std::string Usage(const char* program) {
            " [options]\n"
            "A cartoon-physics breakout game: steer the paddle with Left and Right.\n"
            "Keys: p Play, s Stop, t Step, r Reset, i Image Capture, g Gravity, c Show Contacts,\n"
-           "q quit.\n"
+           "f figures, m motion trail, h camera home, F1 or ? help, q quit.\n"
            "\n"
            "Options:\n"
            "  --play                start playing at once\n"
@@ -203,8 +199,9 @@ std::string Usage(const char* program) {
            "  --autopilot           the paddle follows the ball by itself\n"
            "  --headless SECONDS    no window: run the game for that much simulated time as\n"
            "                        fast as possible, printing its events and a summary\n"
-           "  --show-contacts       with --headless: once a simulated second, the ball's\n"
-           "                        nearest body, the gap and the closest features\n"
+           "  --show-contacts       Show Contacts on from the start; with --headless: once a\n"
+           "                        simulated second, the body the ball is heading for, its\n"
+           "                        nearest, the gaps and the closest features\n"
            "  -h, --help            this text\n"
            "\n"
            "Exit status: 0 when the program ran as asked (window closed, q, --quit-after or\n"

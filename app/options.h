@@ -14,7 +14,7 @@ struct Options {
     long quit_after_ticks = 0;   // --quit-after-ticks TICKS: ... or after that many play ticks
     bool autopilot = false;      // --autopilot: the paddle follows the ball
     double headless = 0.0;       // --headless SECONDS: no window, that much simulated time; 0: off
-    bool show_contacts = false;  // --show-contacts: with --headless, the ball's nearest body
+    bool show_contacts = false;  // --show-contacts: Show Contacts on; --headless prints them
 };
 
 // The program's name in its messages, and its exit status for a bad command line.

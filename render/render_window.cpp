@@ -51,6 +51,15 @@ void RenderWindow::Set_Light_Position(const float position[4]) {
     std::copy(position, position + 4, m_fLightPosition);
 }
 
+void RenderWindow::Reset_Camera() {
+    m_fElevation = kStartElevation;
+    m_fAzimuth = kStartAzimuth;
+    m_fDistance = kStartDistance;
+    m_fTargetX = kStartTargetX;
+    m_fTargetZ = kStartTargetZ;
+    redraw();
+}
+
 Vector3d RenderWindow::Eye() const {
     const double elevation = m_fElevation * kRadiansPerDegree;
     const double azimuth = m_fAzimuth * kRadiansPerDegree;

@@ -61,6 +61,9 @@ public:
     // capture went unwritten, so that a script learns its frames are incomplete; 0 otherwise.
     int Exit_Status() const { return Capture_Failed() ? 1 : 0; }
 
+    // Back to the camera at start, whatever the drags did.
+    void Reset_Camera();
+
     float Elevation() const { return m_fElevation; }  // degrees, in [-89, 89]
     float Azimuth() const { return m_fAzimuth; }      // degrees about z
     float Distance() const { return m_fDistance; }    // from the target, at least 1
@@ -94,12 +97,17 @@ private:
     float m_fLightDiffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
     float m_fLightPosition[4] = {0.0f, -2.0f, 7.0f, 1.0f};  // a point light above the room's front
 
-    // The camera, and its copy taken when a mouse button goes down.
-    float m_fElevation = 0.0f;
-    float m_fAzimuth = -90.0f;
-    float m_fDistance = 30.0f;
-    float m_fTargetX = 0.0f;
-    float m_fTargetZ = 5.0f;
+    // The camera at start, the camera, and its copy taken when a mouse button goes down.
+    static constexpr float kStartElevation = 0.0f;
+    static constexpr float kStartAzimuth = -90.0f;
+    static constexpr float kStartDistance = 30.0f;
+    static constexpr float kStartTargetX = 0.0f;
+    static constexpr float kStartTargetZ = 5.0f;
+    float m_fElevation = kStartElevation;
+    float m_fAzimuth = kStartAzimuth;
+    float m_fDistance = kStartDistance;
+    float m_fTargetX = kStartTargetX;
+    float m_fTargetZ = kStartTargetZ;
     float m_fPressElevation = 0.0f;
     float m_fPressAzimuth = 0.0f;
     float m_fPressDistance = 0.0f;

@@ -7,16 +7,20 @@
 #include <FL/Fl_Select_Browser.H>
 #include <FL/Fl_Value_Slider.H>
 #include <FL/x.H>
+#include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 
 #include "app/demo_scene.h"
 #include "app/main_window.h"
 #include "app/object_data_window.h"
+#include "app/view_overlays.h"
 #include "app/window_scene_view.h"
 #include "collision/vclip.h"
 #include "image/image_buffer.h"
@@ -24,6 +28,7 @@
 #include "support/gl_window.h"
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 // Polls `done` for a minute, long enough for the sanitizer build on a loaded machine.
 bool Poll(const std::function<bool()>& done) {
@@ -75,6 +80,35 @@ double Paddle_X(const fs::path& frame) {
         count += blue;
     }
     return count > 100 ? sum / count : -1.0;
+}
+
+// The white pixels in the view's next frame, captured into a scratch folder, within the band of
+// rows `top` to `bottom` from its top and its first 400 columns: only text over the view draws
+// pure white.
+int White_Pixels(int top, int bottom) {
+    const fs::path home = fs::current_path(), dir = home / ("white-" + std::to_string(getpid()));
+    fs::create_directories(dir / "images");
+    fs::current_path(dir);
+    const int frames = g_pRenderWindow->Frame_Count();
+    g_pRenderWindow->Set_Capture(true);
+    g_pRenderWindow->redraw();
+    Run_Until([&] { return g_pRenderWindow->Frame_Count() > frames; });
+    g_pRenderWindow->Set_Capture(false);
+    fs::current_path(home);
+    ImageBuffer image;
+    for (const auto& file : fs::directory_iterator(dir / "images")) {
+        image.Load_TGA(file.path().c_str());
+    }
+    fs::remove_all(dir);
+    int white = 0;
+    const int width = image.Get_Width(), height = image.Get_Height();
+    for (int row = height - bottom; row < height - top && width > 400; ++row) {
+        for (int x = 0; x < 400; ++x) {
+            const unsigned char* p = image.Get_Data() + 4 * (row * width + x);
+            white += p[0] > 240 && p[1] > 240 && p[2] > 240;
+        }
+    }
+    return white;
 }
 
 TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
@@ -145,6 +179,54 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
         "key c", [&] { return contacts.value() == 1 && g_pRenderWindow->Frame_Count() > frames; }));
     ASSERT_TRUE(send("key c", [&] { return contacts.value() == 0; }));
     EXPECT_EQ(vclip_call_count, queries);
+    // The figures' line, on from the start, shows plausible figures while playing and goes with f;
+    // the help shows with F1 and goes with ?; m switches the trail.
+    const auto drawn = [](std::function<bool()> also) {
+        const int frames = g_pRenderWindow->Frame_Count();
+        return [=] { return also() && g_pRenderWindow->Frame_Count() > frames; };
+    };
+    ASSERT_TRUE(send("key p", [] { return g_pSimulator->time > 1; }));
+    std::smatch figures;
+    const std::string line = g_ViewOverlays.figures.Line();
+    ASSERT_TRUE(
+        std::regex_match(line, figures,
+                         std::regex("fps (\\d+)   step ([.\\d]+) ms   bodies (\\d+)   contacts "
+                                    "\\d+   pair queries per tick (\\d+)   blocks left "
+                                    "(\\d+)   balls missed \\d+")))
+        << line;
+    EXPECT_TRUE(std::stoi(figures[1]) > 5 && std::stod(figures[2]) < 100) << line;
+    const int bodies = std::stoi(figures[3]), blocks = std::stoi(figures[5]);
+    EXPECT_TRUE(std::stoi(figures[4]) > 0 && bodies >= 7 && bodies <= 7 + blocks) << line;
+    ASSERT_TRUE(send("key s", stopped));
+    EXPECT_GT(White_Pixels(8, 26), 100);
+    ASSERT_TRUE(send("key f", drawn([] { return !g_ViewOverlays.show_figures; })));
+    EXPECT_EQ(White_Pixels(8, 26), 0);
+    ASSERT_TRUE(send("key F1", drawn([] { return g_ViewOverlays.show_help; })));
+    EXPECT_GT(White_Pixels(60, 180), 500);
+    ASSERT_TRUE(send("key question f", drawn([] {
+                         return !g_ViewOverlays.show_help && g_ViewOverlays.show_figures;
+                     })));
+    EXPECT_EQ(White_Pixels(60, 180), 0);
+    ASSERT_TRUE(send("key m", [] { return g_ViewOverlays.Showing_Trail(); }));
+    ASSERT_TRUE(send("key m", [] { return !g_ViewOverlays.Showing_Trail(); }));
+    // h brings the camera home after an orbit and a zoom.
+    const std::string view_xid = std::to_string(fl_xid(g_pMainWindow));
+    for (const char* button : {"1", "3"}) {  // an orbit, then a zoom
+        ASSERT_TRUE(send("mousemove --window " + view_xid + " 400 300 mousedown " + button,
+                         [] { return Fl::pushed() == g_pRenderWindow; }));
+        ASSERT_TRUE(send("mousemove_relative 60 40", [&] {
+            return *button == '1' ? g_pRenderWindow->Azimuth() != -90
+                                  : g_pRenderWindow->Distance() != 30;
+        }));
+        ASSERT_TRUE(send("mouseup "s + button, [] { return Fl::pushed() == nullptr; }));
+    }
+    EXPECT_TRUE(g_pRenderWindow->Azimuth() != -90 && g_pRenderWindow->Distance() != 30);
+    ASSERT_TRUE(send("key h", [] {
+        const RenderWindow& v = *g_pRenderWindow;
+        return v.Azimuth() == -90 && v.Elevation() == 0 && v.Distance() == 30 &&
+               v.Target().x == 0 && v.Target().z == 5;
+    }));
+    ASSERT_TRUE(send("key r", at(0.0)));
     // The time scale sets the step: 1/6000 s at 0.01, 1/30 s more at 2. Step runs no game rule.
     g_apBlocks[0]->fading = true;
     for (double factor : {0.01, 2.0}) {
@@ -175,6 +257,95 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     EXPECT_TRUE(g_pBall->stretch_rate < 0.1 && g_pBall->squash_rate == g_pBall->stretch_rate);
 }
 
+// Every labelled control of the main window as it is now whose label does not fit it (a button's
+// beside its light if it has one, a slider's to its right within the frame around it, the list's
+// below it), or that overlaps another control or the window's edge; empty when all is well.
+std::string Misfits() {
+    std::string misfits;
+    const auto frame_around = [](const Fl_Widget& w) -> const Fl_Widget* {
+        for (int j = 0; j < g_pMainWindow->children(); ++j) {
+            const Fl_Widget* f = g_pMainWindow->child(j);
+            if (f->box() == FL_ENGRAVED_FRAME && f->x() < w.x() && w.x() < f->x() + f->w() &&
+                f->y() < w.y() && w.y() < f->y() + f->h()) {
+                return f;
+            }
+        }
+        return nullptr;
+    };
+    std::vector<std::array<int, 4>> taken;  // each control's rectangle, its label's included
+    for (int i = 0; i < g_pMainWindow->children(); ++i) {
+        Fl_Widget& w = *g_pMainWindow->child(i);
+        if (w.label() == nullptr || *w.label() == '\0' || w.as_window() != nullptr) {
+            continue;
+        }
+        int width = 0, height = 0;
+        w.measure_label(width, height);
+        const int box = Fl::box_dx(w.box());
+        int room = w.w() - 2 * box, right = w.x() + w.w(), bottom = w.y() + w.h();
+        if (dynamic_cast<const Fl_Light_Button*>(&w) != nullptr) {
+            room -= w.labelsize() / 2 + 5;  // the light and its spaces
+        } else if (w.align() & FL_ALIGN_RIGHT) {
+            const Fl_Widget* frame = frame_around(w);
+            room = frame == nullptr ? 0 : frame->x() + frame->w() - box - right;
+            right += width;
+        } else if (w.align() & FL_ALIGN_BOTTOM) {
+            bottom += height;
+        }
+        if (width > room || height > w.h()) {
+            misfits += std::string(" \"") + w.label() + "\" is " + std::to_string(width) +
+                       " wide in " + std::to_string(room) + ";";
+        }
+        const std::array<int, 4> place = {w.x(), w.y(), right, bottom};
+        for (const auto& t : taken) {
+            if (place[0] < t[2] && t[0] < place[2] && place[1] < t[3] && t[1] < place[3]) {
+                misfits += std::string(" \"") + w.label() + "\" overlaps;";
+            }
+        }
+        if (right > g_pMainWindow->w() || bottom > g_pMainWindow->h()) {
+            misfits += std::string(" \"") + w.label() + "\" is cut by the window's edge;";
+        }
+        taken.push_back(place);
+    }
+    return misfits;
+}
+
+// At the designed size every control is in its designed place and its label fits; the window
+// can be made any size down to the least its controls need, which the display is told, and the
+// view takes up the difference.
+TEST(MainWindow, ControlsInTheirPlacesWithTheirLabelsDownToTheLeastSize) {
+    ASSERT_TRUE(Test_Display_Is_Up());
+    Build_Main_Window();
+    ASSERT_TRUE(Show_And_Wait(*g_pMainWindow));
+    const auto places = [] {
+        std::vector<std::vector<int>> placed = {{g_pMainWindow->w(), g_pMainWindow->h()}};
+        for (int i = 0; i < g_pMainWindow->children(); ++i) {
+            const Fl_Widget& w = *g_pMainWindow->child(i);
+            placed.push_back({w.x(), w.y(), w.w(), w.h()});
+        }
+        return placed;
+    };
+    const std::vector<std::vector<int>> designed = {
+        {1024, 800},         {5, 5, 909, 720},    {919, 5, 100, 300}, {15, 740, 60, 22},
+        {80, 740, 60, 22},   {145, 740, 60, 22},  {210, 740, 60, 22}, {15, 768, 300, 22},
+        {425, 740, 120, 22}, {425, 768, 200, 22}, {10, 735, 390, 60}, {420, 735, 320, 60},
+        {920, 500, 100, 22}, {920, 530, 100, 22}};
+    EXPECT_EQ(places(), designed);
+    EXPECT_EQ(Misfits(), "");
+    XSizeHints hints;
+    long supplied = 0;
+    ASSERT_TRUE(XGetWMNormalHints(fl_display, fl_xid(g_pMainWindow), &hints, &supplied));
+    EXPECT_TRUE(hints.flags & PMinSize);
+    EXPECT_EQ(std::vector<int>({hints.min_width, hints.min_height}),
+              std::vector<int>({kMinWindowWidth, kMinWindowHeight}));
+    for (const auto& [w, h] : {std::pair(kMinWindowWidth, kMinWindowHeight), {1600, 1000}}) {
+        g_pMainWindow->size(w, h);
+        EXPECT_EQ(Misfits(), "") << w << " x " << h;
+        EXPECT_EQ(places()[1], std::vector<int>({5, 5, w - 115, h - 80}));
+    }
+    g_pMainWindow->size(1024, 800);
+    EXPECT_EQ(places(), designed) << "back at the designed size, all in their places again";
+}
+
 TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) {
     ASSERT_TRUE(Test_Display_Is_Up());
     fl_open_display();  // a client of our own keeps the display up between the runs
@@ -203,7 +374,7 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         int status;
         std::string printed;  // after "tovrel-demo: " when it fails
     } cases[] = {
-        {"$DEMO --help", 0, "--show-contacts       with --headless: once a simulated second"},
+        {"$DEMO --help", 0, "--show-contacts       Show Contacts on from the start; with"},
         {"$DEMO --play --capture=60 --quit-after 0.5", 0, ""},
         {"(cd images && $DEMO --headless=60 --autopilot)", 0,  // its data found from elsewhere
          "headless: 3600 ticks, 60.000 s simulated in "},
@@ -218,7 +389,11 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         {"$DEMO -geometry huge", 2, "\"-geometry\" is neither an option of ours nor of the"},
         {"$DEMO --headless=2 --autopilot --show-contacts", 0,
          "tick     120  contacts: nearest Paddle at gap 1.1882, ball vertex 76 to face 0; "},
-        {"$DEMO --show-contacts", 2, "--show-contacts goes with --headless; in the window, the"},
+        // Block 2, not yet the nearest, is the one the ball closes on soonest.
+        {"$DEMO --headless=79 --autopilot --show-contacts", 0,
+         "tick    4740  contacts: heading for Block 2 at gap 0.1759, ball vertex 10 to edge 4; "
+         "nearest Block 7 at gap 0.0209; "},
+        {"$DEMO --show-contacts --play --quit-after-ticks 30", 0, ""},
         {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture can"},
         // Without a display the launcher would film, but refuses them first.
         {"DISPLAY= timeout 60 " TOVREL_SOURCE_DIR "/tovrel --bogus", 2,

@@ -10,11 +10,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "bodies/cube.h"
 #include "bodies/poly_object.h"
 #include "collision/vclip.h"
 #include "render/contact_drawing.h"
+#include "render/motion_trail.h"
 #include "render/paddle_speed.h"
 #include "sim/sim_bodies.h"
 #include "support/approx.h"
@@ -278,6 +280,86 @@ TEST(ContactDrawing, DrawsTheRecordsWitnessSegmentFeaturesAndContactWithoutAQuer
     EXPECT_TRUE(Near(0.5 * (left + right), back, 1e-5));
     EXPECT_NEAR((left - back).Length(), .12, 1e-5);
     EXPECT_NEAR(left.x, back.x, 1e-5);
+    // The contact point's white ring, after the arrow, lies within a twentieth of the ball's
+    // diameter of 2 from the point: a tenth of it across at most, however squashed the ball.
+    double reach = 0;
+    for (auto p = arrow + 3; p < drawn.end() && p->vertices[0].color[0] == 1; ++p) {
+        reach = std::max(reach, (p->vertices[0].position - c.point_a).Length());
+    }
+    EXPECT_TRUE(reach > 0.05 && reach <= 0.1 + 1e-5) << reach;
+}
+
+// Two boxes corner to corner: each closest vertex is marked by a cyan ring a tenth of its own
+// box's side across (2 and 1), faint enough to see the box through it.
+TEST(ContactDrawing, MarksAVertexByARingATenthOfItsBodyAcross) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ready());
+    World world({0, 0, 0});
+    const SimBody& ball = world.Add(true, "Ball", SimMode::Free, {0, 0, 0});
+    world.Add(true, "Corner", SimMode::Fixed, {4, 3, 3}, {}, {.5, .5, .5});
+    ASSERT_TRUE(world.sim.Reset() && world.sim.Step(0.01));
+    const Collision& c = world.Record(0, 1);
+    std::vector<FeedbackPrimitive> drawn;
+    ASSERT_TRUE(Record_Primitives([&] { Draw_Contacts(world.sim, ball); }, drawn));
+    double reach[2] = {0, 0};  // the rings' radii about the ball's and the corner's vertex
+    for (const FeedbackPrimitive& p : drawn) {
+        const float* rgb = p.vertices[0].color;
+        if (rgb[0] < 0.5f && rgb[2] > 0.9f) {
+            EXPECT_NEAR(rgb[3], 0.7, 1e-3);
+            for (const FeedbackVertex& v : p.vertices) {
+                const double to_a = (v.position - c.point_a).Length();
+                const double to_b = (v.position - c.point_b).Length();
+                reach[to_b < to_a] = std::max(reach[to_b < to_a], std::min(to_a, to_b));
+            }
+        }
+    }
+    EXPECT_NEAR(reach[0], 0.1, 1e-5);
+    EXPECT_NEAR(reach[1], 0.05, 1e-5);
+}
+
+// Onion skins: six poses of the flying ball, three drawn frames apart, each fainter than the one
+// after it and behind it along the flight; none while the clock stands still, and a reset starts
+// the trail again.
+TEST(MotionTrail, DrawsTheLastSixPosesFainterTheOlderAndStartsOverOnAReset) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.Ready());
+    World world({0, 0, 0});
+    world.Add(true, "Ball", SimMode::Free, {-5, 0, 0}, {6, 0, 0}, {1, 1, 1}, .5);
+    world.Add(true, "Wall", SimMode::Fixed, {0, 0, 12}, {}, {1, 1, 1});  // never reached
+    MotionTrail trail;
+    ASSERT_TRUE(world.sim.Reset());
+    const auto skins = [&] {  // each skin's alpha and the mean x of its corners, oldest first
+        std::vector<FeedbackPrimitive> drawn;
+        EXPECT_TRUE(Record_Primitives([&] { trail.Draw(world.sim); }, drawn));
+        std::map<float, std::pair<double, int>> by_alpha;
+        for (const FeedbackPrimitive& p : drawn) {
+            for (const FeedbackVertex& v : p.vertices) {
+                by_alpha[v.color[3]].first += v.position.x;
+                by_alpha[v.color[3]].second += 1;
+            }
+        }
+        std::vector<std::pair<float, double>> out;
+        for (const auto& [alpha, sum] : by_alpha) {
+            out.emplace_back(alpha, sum.first / sum.second);
+        }
+        return out;
+    };
+    EXPECT_TRUE(skins().empty());
+    for (int frame = 0; frame <= 30; ++frame) {
+        trail.Record(world.sim);
+        trail.Record(world.sim);  // drawn again with the clock standing: no new pose
+        ASSERT_TRUE(world.sim.Step(1.0 / 60));
+    }
+    const auto six = skins();
+    ASSERT_EQ(six.size(), 6u);
+    for (size_t i = 0; i < six.size(); ++i) {
+        EXPECT_NEAR(six[i].first, 0.35 * (i + 1) / 6, 1e-3);
+        // Poses of frames 15, 18 ... 30: x = -5 + 6 t, t = frame / 60.
+        EXPECT_NEAR(six[i].second, -5 + 6 * (15 + 3 * i) / 60.0, 1e-3) << i;
+    }
+    ASSERT_TRUE(world.sim.Reset());
+    trail.Record(world.sim);
+    EXPECT_EQ(skins().size(), 1u);
 }
 
 // Squashed onto the floor beside a wall, the ball also touches the wall: that contact waits.

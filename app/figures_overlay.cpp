@@ -1,0 +1,35 @@
+#include "app/figures_overlay.h"
+
+#include <cstdio>
+
+#include "app/demo_scene.h"
+#include "app/overlay_text.h"
+
+namespace {
+
+// The rate is taken over this many frames, long enough to read steadily.
+constexpr size_t kRateFrames = 30;
+
+}  // namespace
+
+double FiguresOverlay::Frames_Per_Second() {
+    frames_.push_back(std::chrono::steady_clock::now());
+    if (frames_.size() > kRateFrames) {
+        frames_.pop_front();
+    }
+    const double seconds = std::chrono::duration<double>(frames_.back() - frames_.front()).count();
+    return seconds > 0.0 ? (frames_.size() - 1) / seconds : 0.0;
+}
+
+void FiguresOverlay::Draw() {
+    const Tovrel& sim = *g_pSimulator;
+    rate_.Update(sim);
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "fps %.0f   step %.3f ms   bodies %zu   contacts %zu   pair queries per tick "
+                  "%.0f   blocks left %d   balls missed %d",
+                  Frames_Per_Second(), g_dStepMilliseconds, sim.active_objects.size(),
+                  sim.contacts.size(), rate_.Queries_Per_Tick(), g_nBlocksLeft, g_nBallsMissed);
+    line_ = line;
+    Draw_Overlay_Lines({line_}, kOverlayMargin, kOverlayMargin, false);
+}

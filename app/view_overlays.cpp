@@ -1,0 +1,46 @@
+#include "app/view_overlays.h"
+
+#include <string>
+#include <vector>
+
+#include "app/demo_scene.h"
+#include "app/overlay_text.h"
+
+namespace {
+
+// The help's top left corner, clear of the figures' line.
+constexpr int kHelpLeft = 40;
+constexpr int kHelpTop = 60;
+
+const std::vector<std::string> kHelp = {
+    "Keys",
+    "Left, Right    steer the paddle",
+    "p    Play, pressed again: stop        s    Stop        t    Step        r    Reset",
+    "i    Image Capture        g    Gravity        c    Show Contacts",
+    "f    the engine's figures        m    motion trail        h    camera back home",
+    "F1 or ?    this help, until pressed again        q    quit",
+    "Mouse in the view: left drag orbits, middle drag pans, right drag zooms",
+};
+
+}  // namespace
+
+void ViewOverlays::Show_Trail(bool on) {
+    trail_on_ = on;
+    trail_.Clear();
+}
+
+void ViewOverlays::Draw() {
+    if (trail_on_) {
+        trail_.Draw(*g_pSimulator);
+        trail_.Record(*g_pSimulator);
+    }
+    if (show_contacts) {
+        contacts_.Draw();
+    }
+    if (show_figures) {
+        figures.Draw();
+    }
+    if (show_help) {
+        Draw_Overlay_Lines(kHelp, kHelpLeft, kHelpTop, true);
+    }
+}
