@@ -20,12 +20,17 @@ TEST_F(SceneTest, TheLayoutsAreThoseOfTheGeneratorSeededWith1234) {
             const Block& block = *g_apBlocks[i];
             const bool stands = drand48() < 0.5;
             standing += stands;
-            ASSERT_TRUE(Is_Active(&block) == stands && view.Times_Shown(&block) == stands &&
-                        (!stands || (block.fade == 1.0f && !block.fading)))
-                << "layout " << layout << ", block " << i;
-            EXPECT_TRUE(!stands || std::equal(colour, colour + 3, block.color)) << "block " << i;
+            SCOPED_TRACE("layout " + std::to_string(layout) + ", block " + std::to_string(i));
+            ASSERT_EQ(Is_Active(&block), stands);
+            ASSERT_EQ(view.Times_Shown(&block), stands);
+            if (stands) {
+                EXPECT_EQ(block.fade, 1.0f);
+                EXPECT_FALSE(block.fading);
+                EXPECT_TRUE(std::equal(colour, colour + 3, block.color)) << "the row's colour";
+            }
         }
-        EXPECT_TRUE(g_nBlocksLeft == standing && events.layouts == layout + 1) << layout;
+        EXPECT_EQ(g_nBlocksLeft, standing) << layout;
+        EXPECT_EQ(events.layouts, layout + 1);
     }
 }
 
@@ -38,29 +43,35 @@ TEST_F(SceneTest, AHitBlockFadesFifteenTicksAndClearingTheGridServesTheBallASeco
     g_pBall->initial_state.velocity = {0.0, 0.0, 8.0};
     g_pSimulator->Reset();
     for (int ticks = 0; !block.fading; Tick()) {  // once hit, lit and colliding while touched
-        ASSERT_TRUE(++ticks < 99 &&
-                    (block.fade == 1.0f || (block.fade == 3.0f && Is_Active(&block))));
+        ASSERT_LT(++ticks, 99) << "never hit";
+        ASSERT_TRUE(block.fade == 1.0f || (block.fade == 3.0f && Is_Active(&block)))
+            << "lit only while touched, at tick " << ticks;
     }
     EXPECT_FLOAT_EQ(block.fade, 2.8f);  // the tick the contact ended was the first of fading
     for (int tick = 2; tick < 15; ++tick) {
         Tick();
-        ASSERT_TRUE(view.Times_Shown(&block) == 1 && g_nBlocksLeft == 1) << "fading tick " << tick;
+        ASSERT_EQ(view.Times_Shown(&block), 1) << "fading tick " << tick;
+        ASSERT_EQ(g_nBlocksLeft, 1) << "fading tick " << tick;
     }
     // In the 15th the block leaves; the grid is clear, a new layout is up and the ball away.
     view.paddle_speed = 2;
     Tick();
-    EXPECT_TRUE(events.layouts == 2 && view.light_positions_set == 1 && !Is_Active(g_pBall.get()));
+    EXPECT_EQ(events.layouts, 2);
+    EXPECT_EQ(view.light_positions_set, 1);
+    EXPECT_FALSE(Is_Active(g_pBall.get()));
     // 59 more ticks come to 0.983 s: the ball is still away, and the paddle answers (3.6 a step)
     // until it stops against the right wall.
     const double paddle_x = g_pPaddle->state.position.x;
     for (int tick = 1; tick < 60; ++tick) {
         Tick();
     }
-    EXPECT_TRUE(events.restores == 0 && view.Times_Shown(g_pBall.get()) == 0);
+    EXPECT_EQ(events.restores, 0);
+    EXPECT_EQ(view.Times_Shown(g_pBall.get()), 0);
     EXPECT_NEAR(g_pPaddle->state.position.x, std::min(paddle_x + 59 * 7.2 / 60, 5.9 - 1.5), 1e-3);
     // The 60th comes a hair after the second: the ball was served just before, from the start.
     Tick();
-    EXPECT_TRUE(events.restores == 1 && Is_Active(g_pBall.get()));
+    EXPECT_EQ(events.restores, 1);
+    EXPECT_TRUE(Is_Active(g_pBall.get()));
     EXPECT_DOUBLE_EQ(g_pSimulator->time, g_fTickPeriod);
 }
 
@@ -68,19 +79,28 @@ TEST_F(SceneTest, TheSlabOrALossOutOfTheRoomStartsTheSceneOverInTheNextTickNotIn
     g_pBall->initial_state.position = {10.0, 0.0, -7.0};  // beside the room, above the slab's top
     g_pSimulator->Reset();
     for (int steps = 0; !g_bResetRequested; ++steps) {  // stepping alone, as the Step button does
-        ASSERT_TRUE(steps < 60 && g_pSimulator->Step(g_fTickPeriod));
+        ASSERT_LT(steps, 60) << "the slab never touched";
+        ASSERT_TRUE(g_pSimulator->Step(g_fTickPeriod));
     }
     g_apBlocks[0]->fading = true;
     Tick();  // steps on, then starts over: neither a redraw nor fading
-    EXPECT_TRUE(g_pSimulator->time == 0.0 && g_pBall->state.position.z == -7.0);
-    EXPECT_TRUE(view.redraws_requested == 0 && g_apBlocks[0]->fade == 1.0f && !g_bResetRequested);
-    EXPECT_TRUE(view.light_positions_set == 1 && events.slab_resets == 1);
+    EXPECT_EQ(g_pSimulator->time, 0.0);
+    EXPECT_EQ(g_pBall->state.position.z, -7.0);
+    EXPECT_EQ(view.redraws_requested, 0);
+    EXPECT_EQ(g_apBlocks[0]->fade, 1.0f);
+    EXPECT_FALSE(g_bResetRequested);
+    EXPECT_EQ(view.light_positions_set, 1);
+    EXPECT_EQ(events.slab_resets, 1);
     Tick();
-    EXPECT_TRUE(view.redraws_requested == 1 && g_apBlocks[0]->fade < 0.9f);
+    EXPECT_EQ(view.redraws_requested, 1);
+    EXPECT_LT(g_apBlocks[0]->fade, 0.9f);
     g_pBall->state.position = {7.5, 0.0, 5.0};  // beyond the right wall, as a glitch leaves it
     Tick();
-    EXPECT_TRUE(events.lost == 1 && events.slab_resets == 1 && view.redraws_requested == 1);
-    EXPECT_TRUE(g_pSimulator->time == 0.0 && view.light_positions_set == 2);
+    EXPECT_EQ(events.lost, 1);
+    EXPECT_EQ(events.slab_resets, 1);
+    EXPECT_EQ(view.redraws_requested, 1);
+    EXPECT_EQ(g_pSimulator->time, 0.0);
+    EXPECT_EQ(view.light_positions_set, 2);
 }
 
 struct AttractMode : SceneTest {
@@ -131,16 +151,17 @@ TEST_F(AttractMode,
         for (const auto& block : g_apBlocks) {
             const int times = view.Times_Shown(block.get());
             shown += times;
-            ASSERT_TRUE(times < 2 && Is_Active(block.get()) == (times == 1 && !block->fading))
+            ASSERT_LT(times, 2) << "block " << block->grid_index << ", tick " << tick;
+            ASSERT_EQ(Is_Active(block.get()), times == 1 && !block->fading)
                 << "block " << block->grid_index << ", tick " << tick;
         }
-        ASSERT_TRUE(shown == g_nBlocksLeft &&
-                    view.Times_Shown(g_pBall.get()) == Is_Active(g_pBall.get()))
-            << "tick " << tick;
+        ASSERT_EQ(shown, g_nBlocksLeft) << "tick " << tick;
+        ASSERT_EQ(view.Times_Shown(g_pBall.get()), Is_Active(g_pBall.get())) << "tick " << tick;
         ASSERT_EQ(events.layouts - 1 - events.restores, timers.Has_Timeout(Restore_Ball)) << tick;
     }
     // Blocks go, layouts are cleared, the ball is served again, seldom falls and is never lost.
-    EXPECT_TRUE(events.restores >= 3 && events.slab_resets < 10);
+    EXPECT_GE(events.restores, 3);
+    EXPECT_LT(events.slab_resets, 10);
     EXPECT_EQ(events.lost, 0);
     EXPECT_EQ(view.redraws_requested + events.slab_resets, 10 * 60 * 60);  // a tick does either
     EXPECT_EQ(hash.value, kTenMinutesOfTheGame) << "the game changed";

@@ -127,14 +127,18 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     };
     auto* scale = static_cast<Fl_Value_Slider*>(g_pMainWindow->child(6));
     EXPECT_EQ(std::string(scale->label()) + g_pObjectBrowser->text(1), "Time ScaleBall");
-    EXPECT_TRUE(scale->value() == 1 && !g_pFrameSkipSlider->value() && g_pGravityButton->value());
-    EXPECT_FALSE(g_bPlaying || Fl::has_timeout(Play_Tick) || g_pCaptureButton->value());
+    EXPECT_EQ(scale->value(), 1);
+    EXPECT_EQ(g_pFrameSkipSlider->value(), 0);
+    EXPECT_TRUE(g_pGravityButton->value());
+    EXPECT_FALSE(g_bPlaying);
+    EXPECT_FALSE(Fl::has_timeout(Play_Tick));
+    EXPECT_FALSE(g_pCaptureButton->value());
 
     const auto stopped = [] { return !g_bPlaying && !Fl::has_timeout(Play_Tick); };
     ASSERT_TRUE(send("windowfocus --sync " + std::to_string(fl_xid(g_pMainWindow)) + " key t",
                      at(g_fTickPeriod)));
     ASSERT_TRUE(send("key r", at(0.0)));
-    ASSERT_TRUE(send("key p", [] { return g_bPlaying && g_pSimulator->time > 0.1; }));
+    ASSERT_TRUE(send("key p", [] { return g_bPlaying && g_pSimulator->time > 0.1; })) << "plays";
     ASSERT_TRUE(send("key p", stopped));  // a second press stops, a third plays again
     const double stopped_at = g_pSimulator->time;
     ASSERT_TRUE(send("key p", [&] { return g_pSimulator->time > stopped_at + 0.1; }));
@@ -152,7 +156,8 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
         ASSERT_TRUE(send("keyup Right keydown Left", paddle_past(-0.01)));
         ASSERT_TRUE(send("keyup Left", [] { return true; }));
         EXPECT_EQ(scale->value(), 1);
-        EXPECT_TRUE(!g_pFrameSkipSlider->value() && !g_pObjectBrowser->value());
+        EXPECT_EQ(g_pFrameSkipSlider->value(), 0) << focus->label();
+        EXPECT_EQ(g_pObjectBrowser->value(), 0) << focus->label();
         EXPECT_EQ(Fl::focus(), focus) << focus->label();
     }
     ASSERT_TRUE(send("key s", stopped));
@@ -166,7 +171,8 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     std::ofstream(no_folder / "images").put('x');
     fs::current_path(no_folder);
     EXPECT_TRUE(send("key i r", [] { return g_pRenderWindow->Capture_Failed(); }));
-    EXPECT_FALSE(g_pCaptureButton->value() || g_pRenderWindow->Capturing());
+    EXPECT_FALSE(g_pCaptureButton->value());
+    EXPECT_FALSE(g_pRenderWindow->Capturing());
     fs::current_path(fs::path(TOVREL_SOURCE_DIR) / "data");
     fs::remove_all(no_folder);
     // Show Contacts, under Gravity, draws over the view and runs no query of the walk.
@@ -175,8 +181,9 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
               std::vector<int>({920, 530, 100, 22}));
     const unsigned long queries = vclip_call_count;
     const int frames = g_pRenderWindow->Frame_Count();
-    ASSERT_TRUE(send(
-        "key c", [&] { return contacts.value() == 1 && g_pRenderWindow->Frame_Count() > frames; }));
+    ASSERT_TRUE(send("key c", [&] {
+        return contacts.value() == 1 && g_pRenderWindow->Frame_Count() > frames;
+    })) << "c turns Show Contacts on and a frame is drawn";
     ASSERT_TRUE(send("key c", [&] { return contacts.value() == 0; }));
     EXPECT_EQ(vclip_call_count, queries);
     // The figures' line, on from the start, shows plausible figures while playing and goes with f;
@@ -194,9 +201,12 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
                                     "\\d+   pair queries per tick (\\d+)   blocks left "
                                     "(\\d+)   balls missed \\d+")))
         << line;
-    EXPECT_TRUE(std::stoi(figures[1]) > 5 && std::stod(figures[2]) < 100) << line;
+    EXPECT_GT(std::stoi(figures[1]), 5) << "fps: " << line;
+    EXPECT_LT(std::stod(figures[2]), 100) << "step time: " << line;
     const int bodies = std::stoi(figures[3]), blocks = std::stoi(figures[5]);
-    EXPECT_TRUE(std::stoi(figures[4]) > 0 && bodies >= 7 && bodies <= 7 + blocks) << line;
+    EXPECT_GT(std::stoi(figures[4]), 0) << "pair queries: " << line;
+    EXPECT_GE(bodies, 7) << line;
+    EXPECT_LE(bodies, 7 + blocks) << line;
     ASSERT_TRUE(send("key s", stopped));
     EXPECT_GT(White_Pixels(8, 26), 100);
     ASSERT_TRUE(send("key f", drawn([] { return !g_ViewOverlays.show_figures; })));
@@ -205,7 +215,8 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     EXPECT_GT(White_Pixels(60, 180), 500);
     ASSERT_TRUE(send("key question f", drawn([] {
                          return !g_ViewOverlays.show_help && g_ViewOverlays.show_figures;
-                     })));
+                     })))
+        << "? hides the help, f shows the figures";
     EXPECT_EQ(White_Pixels(60, 180), 0);
     ASSERT_TRUE(send("key m", [] { return g_ViewOverlays.Showing_Trail(); }));
     ASSERT_TRUE(send("key m", [] { return !g_ViewOverlays.Showing_Trail(); }));
@@ -220,12 +231,13 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
         }));
         ASSERT_TRUE(send("mouseup "s + button, [] { return Fl::pushed() == nullptr; }));
     }
-    EXPECT_TRUE(g_pRenderWindow->Azimuth() != -90 && g_pRenderWindow->Distance() != 30);
+    EXPECT_NE(g_pRenderWindow->Azimuth(), -90);
+    EXPECT_NE(g_pRenderWindow->Distance(), 30);
     ASSERT_TRUE(send("key h", [] {
         const RenderWindow& v = *g_pRenderWindow;
         return v.Azimuth() == -90 && v.Elevation() == 0 && v.Distance() == 30 &&
                v.Target().x == 0 && v.Target().z == 5;
-    }));
+    })) << "h brings the camera home";
     ASSERT_TRUE(send("key r", at(0.0)));
     // The time scale sets the step: 1/6000 s at 0.01, 1/30 s more at 2. Step runs no game rule.
     g_apBlocks[0]->fading = true;
@@ -244,7 +256,8 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     g_pBall->max_stretch = 1.0;
     g_pObjectBrowser->do_callback();
     auto* window = dynamic_cast<ObjectDataWindow*>(Fl::first_window());
-    ASSERT_TRUE(window != nullptr && Fl::next_window(window) == g_pMainWindow);
+    ASSERT_NE(window, nullptr) << "one parameter window, in front";
+    ASSERT_EQ(Fl::next_window(window), g_pMainWindow) << "no second parameter window";
     ASSERT_TRUE(Show_And_Wait(*window));
     EXPECT_EQ(std::string(window->label()) + " " + std::to_string(window->h()), "Ball 185");
     const auto* first = static_cast<Fl_Value_Slider*>(window->child(0));
@@ -254,7 +267,8 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
                      [] { return g_bPlaying; }));
     ASSERT_TRUE(send("key s", stopped));
     ASSERT_TRUE(send("mousemove --window " + xid + " 46 60 click 1", at(0.0)));
-    EXPECT_TRUE(g_pBall->stretch_rate < 0.1 && g_pBall->squash_rate == g_pBall->stretch_rate);
+    EXPECT_LT(g_pBall->stretch_rate, 0.1);
+    EXPECT_EQ(g_pBall->squash_rate, g_pBall->stretch_rate);
 }
 
 // Every labelled control of the main window as it is now whose label does not fit it (a button's
@@ -354,7 +368,8 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
                           "windowfocus --sync key p"),
               0);
     ASSERT_TRUE(Poll([&] { return fs::exists(demo.Frame(30)); })) << Read(demo.dir / "err");
-    EXPECT_FALSE(fs::exists(demo.Frame(11)) || fs::exists(demo.Frame(29)));  // every tenth only
+    EXPECT_FALSE(fs::exists(demo.Frame(11)));  // every tenth only
+    EXPECT_FALSE(fs::exists(demo.Frame(29)));
     EXPECT_NEAR(Paddle_X(demo.Frame(10)), 454.0, 3.0);
     // Held Right, the paddle goes right (a frame is whole once the next is begun); q ends the
     // program though the Play button has the keyboard focus.

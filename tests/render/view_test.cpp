@@ -297,7 +297,8 @@ TEST(ContactDrawing, MarksAVertexByARingATenthOfItsBodyAcross) {
     World world({0, 0, 0});
     const SimBody& ball = world.Add(true, "Ball", SimMode::Free, {0, 0, 0});
     world.Add(true, "Corner", SimMode::Fixed, {4, 3, 3}, {}, {.5, .5, .5});
-    ASSERT_TRUE(world.sim.Reset() && world.sim.Step(0.01));
+    ASSERT_TRUE(world.sim.Reset());
+    ASSERT_TRUE(world.sim.Step(0.01));
     const Collision& c = world.Record(0, 1);
     std::vector<FeedbackPrimitive> drawn;
     ASSERT_TRUE(Record_Primitives([&] { Draw_Contacts(world.sim, ball); }, drawn));
