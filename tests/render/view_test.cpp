@@ -296,7 +296,8 @@ TEST(ContactDrawing, MarksAVertexByARingATenthOfItsBodyAcross) {
     ASSERT_TRUE(gl.Ready());
     World world({0, 0, 0});
     const SimBody& ball = world.Add(true, "Ball", SimMode::Free, {0, 0, 0});
-    world.Add(true, "Corner", SimMode::Fixed, {4, 3, 3}, {}, {.5, .5, .5});
+    // Near enough to be queried: 0.33 apart, corner (1, 1, 1) to corner (1.3, 1.1, 1.1).
+    world.Add(true, "Corner", SimMode::Fixed, {1.8, 1.6, 1.6}, {}, {.5, .5, .5});
     ASSERT_TRUE(world.sim.Reset());
     ASSERT_TRUE(world.sim.Step(0.01));
     const Collision& c = world.Record(0, 1);
