@@ -236,3 +236,69 @@ TEST(Soak, BallInAClosedBoxNeverSinksIntoAWallOrLeavesTheRoom) {
         }
     }
 }
+
+// The broad phase against brute force, over random boxes of any turn and size, fixed and free,
+// some fixed ones moved between steps: every pair whose exact boxes (from the world vertices)
+// overlap is near, no pair of two fixed bodies is, and none whose boxes lie more than 2 apart is
+// (a free box of half-size up to 1 grows by about half its size). A box squashed flat has no shape
+// the query can take apart, and is near everything.
+TEST(BroadPhase, FindsEveryPairWhoseBoxesOverlapAndNoneFarApart) {
+    TestRandom random(20261207);
+    std::vector<std::unique_ptr<SimBody>> bodies;
+    std::vector<SimObject*> active;
+    for (int i = 0; i < 40; ++i) {
+        const SimMode mode = i % 3 == 0 ? SimMode::Free : SimMode::Fixed;
+        bodies.push_back(std::make_unique<SimBody>("Box", mode, random.In_Box(6)));
+        bodies.back()->Set_Sim_Index(i);
+        active.push_back(bodies.back().get());
+    }
+    BroadPhase broad;
+    for (int round = 0; round < 20; ++round, broad.Check_Placements()) {
+        for (auto& body : bodies) {
+            Vector3d& scale = body->new_state.scale;  // last round's flat box back in shape
+            scale = {std::max(scale.x, 0.1), std::max(scale.y, 0.1), std::max(scale.z, 0.1)};
+            if (round == 0 || random.Uniform(0, 1) < 0.3) {
+                body->new_state.orientation = random.Rotation();
+                body->new_state.scale = {random.Uniform(0.1, 1), random.Uniform(0.1, 1), 0.5};
+                body->new_state.position = random.In_Box(6);
+            }
+        }
+        if (round % 2 == 0) {  // flat along x, y or z in turn
+            (&bodies[round]->new_state.scale.x)[round / 2 % 3] = 0.0;
+        }
+        // A fixed box moved along z alone, by turns far above the free box 0 and right on it.
+        bodies[1]->new_state.position =
+            bodies[0]->new_state.position + Vector3d(0, 0, round % 2 * 20);
+        std::vector<std::pair<Vector3d, Vector3d>> box;
+        for (const auto& body : bodies) {
+            const SimState& s = body->new_state;
+            const Matrix4d m = World_Transform({s.position, s.orientation, s.scale});
+            Vector3d lo(1e9, 1e9, 1e9), hi(-1e9, -1e9, -1e9);
+            for (const PolyVertex& v : body->polyhedron->vertices) {
+                const Vector3d w = m.Transform_Point(v.position);
+                lo = {std::min(lo.x, w.x), std::min(lo.y, w.y), std::min(lo.z, w.z)};
+                hi = {std::max(hi.x, w.x), std::max(hi.y, w.y), std::max(hi.z, w.z)};
+            }
+            box.emplace_back(lo, hi);
+        }
+        std::set<std::pair<int, int>> near;
+        for (const NearPair& p : broad.Near_Pairs(active, 0.0)) {
+            near.insert({p.first, p.second});
+        }
+        for (int i = 0; i < 40; ++i) {
+            for (int j = i + 1; j < 40; ++j) {
+                const bool fixed = i % 3 != 0 && j % 3 != 0, flat = i == round || j == round;
+                double apart = 0;  // the largest gap between the boxes along an axis
+                for (const auto& [a, b] : {std::pair{box[i], box[j]}, std::pair{box[j], box[i]}}) {
+                    apart = std::max({apart, b.first.x - a.second.x, b.first.y - a.second.y,
+                                      b.first.z - a.second.z});
+                }
+                const bool expected = !fixed && (apart <= 0 || (flat && round % 2 == 0));
+                if (expected || fixed || apart > 2) {
+                    EXPECT_EQ(near.count({i, j}), expected)
+                        << "round " << round << ", " << i << " and " << j << " apart " << apart;
+                }
+            }
+        }
+    }
+}
