@@ -89,31 +89,6 @@ TEST(Tovrel, OnlyNearPairsAreQueriedOnceAPassAndGetARecordNeverTwoUnmovableOnes)
               "edge 11, none");
 }
 
-TEST(Tovrel, ABallFallingOverAFieldOfBlocksHitsTheOneBelowAsIfAloneOverAFloor) {
-    // A ball dropped from rest over 30 x 30 fixed blocks, tops at z = 0, 1 apart: the blocks far
-    // from it are never queried and get no record; it lands on the block below at the moment it
-    // lands on a floor (the time worked out in DroppedBallBounces...).
-    World world;
-    world.Add(true, "Ball", SimMode::Free, {0.25, 0.25, 3}, {}, {1, 1, 1}, 0.3);
-    for (int i = 0; i < 900; ++i) {
-        world.Add(true, "Block", SimMode::Fixed, {i % 30 - 15.0, i / 30 - 15.0, -0.25}, {},
-                  {0.45, 0.45, 0.25});
-    }
-    world.sim.Reset();
-    const unsigned long before = vclip_call_count;
-    for (int tick = 0; tick < 18; ++tick) {  // 0.3 s, down to z = 2.56
-        world.sim.Step(kTick);
-    }
-    EXPECT_EQ(vclip_call_count, before) << "queries while far from every block";
-    EXPECT_EQ(world.sim.pair_table.Size(), 0u);
-    world.Run_Until(1, kTick / 10, 5.0);
-    ASSERT_EQ(world.events, "+Ball/Block ");
-    EXPECT_GE(world.journal[0].time, 0.718251);
-    EXPECT_LE(world.journal[0].time, 0.719252);
-    EXPECT_EQ(world.sim.contacts.begin()->second->body_b, world.bodies[1 + 15 * 30 + 15].get());
-    EXPECT_LE(world.sim.pair_table.Size(), 4u);  // the block below and its three nearest
-}
-
 TEST(Scenario, DroppedBallBouncesLowerUntilItRestsAndAResetStartsItOver) {
     World world;
     SimBody& ball = world.Ball_Over_Floor(0.3, {0, 0, 3}, {});
@@ -254,10 +229,8 @@ TEST(BroadPhase, FindsEveryPairWhoseBoxesOverlapAndNoneFarApart) {
     }
     BroadPhase broad;
     for (int round = 0; round < 20; ++round, broad.Check_Placements()) {
-        for (auto& body : bodies) {
-            Vector3d& scale = body->new_state.scale;  // last round's flat box back in shape
-            scale = {std::max(scale.x, 0.1), std::max(scale.y, 0.1), std::max(scale.z, 0.1)};
-            if (round == 0 || random.Uniform(0, 1) < 0.3) {
+        for (auto& body : bodies) {  // the box flat last round among those placed anew
+            if (round == 0 || &body == &bodies[round - 1] || random.Uniform(0, 1) < 0.3) {
                 body->new_state.orientation = random.Rotation();
                 body->new_state.scale = {random.Uniform(0.1, 1), random.Uniform(0.1, 1), 0.5};
                 body->new_state.position = random.In_Box(6);
