@@ -14,6 +14,9 @@ namespace {
 constexpr double kRestSpeed = 1.0;
 // Duration of a squash that starts while the bodies already move apart, times the squash rate.
 constexpr double kSlowSquashTime = 0.25;
+// A body asked about its centre alone is shrunk by this factor: small enough that its nearest
+// point to the other body is its centre for direction's sake, large enough for a sound query.
+constexpr double kSpeck = 0.01;
 
 // The body that deforms: the free one of the pair (body A when both are), else the resting one.
 // A fixed or driven body goes on as its own motion says.
@@ -177,6 +180,22 @@ void Give_Direction_If_Unknown(Collision& c) {
     }
     c.normal.Set_Length(1.0);
     c.point_a = c.point_b = 0.5 * (a + b);
+}
+
+void Take_Current_Direction(Collision& c) {
+    if (!Query_Pair(c)) {
+        return;
+    }
+    // The body may have been carried far since the contact was found, by another contact's turn
+    // (down a wall, past the other body's edge) while this one waited, and have sunk a little into
+    // the other body on the way. The old direction may then lead into the other body, and a
+    // push-out or squeeze-out along it out through a wall's lower end; the line from the other
+    // body's nearest point to the body's centre leads out of it the short way.
+    SimObject& x = Deforming_Body(c);
+    const Vector3d scale = x.new_state.scale;
+    x.new_state.scale = scale * kSpeck;
+    Query_Pair(c);
+    x.new_state.scale = scale;
 }
 
 void Start_Response(Collision& c, double t) {

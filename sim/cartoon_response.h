@@ -23,6 +23,12 @@ struct Collision;
 // the normal of their last separated query.
 void Give_Direction_If_Unknown(Collision& c);
 
+// Asks the pair of a waiting contact that takes over where its bodies are now, so that the
+// contact goes by their separation rather than by where they were when it was found. A pair that
+// still touches is asked about the deforming body's centre, shrunk to a speck; a centre inside the
+// other body leaves the contact as it was.
+void Take_Current_Direction(Collision& c);
+
 // Sets the whole timetable of a contact that becomes primary at time t, and the deforming body's
 // new committed velocity and stretch flag.
 void Start_Response(Collision& c, double t);

@@ -203,9 +203,9 @@ void Tovrel::End_Contact() {
                                              [](const Collision* k) { return !k->secondary; });
         if (!has_primary) {
             Collision* next = body->collisions.front();
-            // It has its normal from when it was found, and the body has been kept out of the
-            // other since, most often apart from it now: it goes by where they are.
-            Query_Pair(*next);
+            // It has its normal from when it was found, and the body has been moved since, kept
+            // out of the other most often, but not always: it goes by where they are.
+            Take_Current_Direction(*next);
             next->secondary = false;
             Make_Primary(next);
         }

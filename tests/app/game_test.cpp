@@ -167,12 +167,16 @@ TEST_F(AttractMode,
     EXPECT_EQ(hash.value, kTenMinutesOfTheGame) << "the game changed";
 }
 
-// Two ways the long soaks lost the ball at the paddle, replayed from the ball's flight and the
+// Three ways the long soaks lost the ball at the paddle, replayed from the ball's flight and the
 // paddle's speed steps, one a tick, as the autopilot set them; each left the room at the last tick
-// but two. 877104.6 s: off the shoulder of a paddle speeding right, turned about a point on a
-// contact plane it had left, under the right wall's lower end, then up beside its outer face.
-// 118472.2 s (once that was mended): under the paddle's left end, pushed out of it along the
+// or the last but two. 877104.6 s: off the shoulder of a paddle speeding right, turned about a
+// point on a contact plane it had left, under the right wall's lower end, then up beside its outer
+// face. 118472.2 s (once that was mended): under the paddle's left end, pushed out of it along the
 // normal of an earlier contact, which led through the paddle's end into the left wall.
+// 3887938.4 s (once both were mended): swung down the right wall below the paddle's underside
+// while a paddle contact waited; taking over still sunk into the paddle's end, that contact went
+// by its normal from above the paddle's corner, pushed the ball into the wall's lower end, and
+// squeezed it out under that end.
 TEST_F(SceneTest, TheBallStaysInTheRoomWhereTheLongSoakLostIt) {
     const struct {
         Vector3d ball, velocity;
@@ -182,6 +186,11 @@ TEST_F(SceneTest, TheBallStaysInTheRoomWhereTheLongSoakLostIt) {
     } rows[] = {
         {{2.967152, 0, 0.635462}, {5.798240, 0, -5.301367}, 1.68, 1, "113333333322221111111100"},
         {{-5.383805, 0, 0.310268}, {-10.653091, 0, -6.692610}, -3.6, -1, "2111111110000"},
+        {{-2.049643, 0, 0.578762},
+         {11.455183, 0, 1.297908},
+         -3.42,
+         1,
+         "33333333333333333333333333333333333332222111111110000000"},
     };
     for (const auto& row : rows) {
         g_pSimulator->Reset();
