@@ -10,15 +10,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/screenshot_common.sh"
 output=$(realpath -m "${1:-$here/docs/screenshot.png}")
 
-build_target tovrel-demo
-start_display 1280x1024x24
-
-# The demo runs inside data/, where it finds its mesh and its environment map.
-(cd "$here/data" && exec "$tree/app/tovrel-demo") >"$work/demo.log" 2>&1 &
-track $!
-demo=$!
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tovrel Demo$' | head -n1)
-[ -n "$window" ] || { cat "$work/demo.log" >&2; echo "demo_screenshot: no window" >&2; exit 1; }
+start_demo
 
 # The first frame is up once the toon map has been set up and the back wall's green shows in the
 # middle of the view.

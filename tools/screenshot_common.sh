@@ -56,3 +56,16 @@ start_display() {
     [ -s "$work/display" ] || { echo "$(basename "$0"): Xvfb did not start" >&2; exit 1; }
     export DISPLAY=":$(head -n1 "$work/display")"
 }
+
+# Builds the demo, starts a private display and the demo on it inside data/ (where it finds its
+# mesh and its environment map) with the given options, and sets `demo` to its process and
+# `window` to its main window.
+start_demo() {
+    build_target tovrel-demo
+    start_display 1280x1024x24
+    (cd "$here/data" && exec "$tree/app/tovrel-demo" "$@") >"$work/demo.log" 2>&1 &
+    track $!
+    demo=$!
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tovrel Demo$' | head -n1)
+    [ -n "$window" ] || { cat "$work/demo.log" >&2; echo "$(basename "$0"): no window" >&2; exit 1; }
+}

@@ -10,14 +10,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/screenshot_common.sh"
 output=$(realpath -m "${1:-$here/docs/trail.png}")
 
-build_target tovrel-demo
-start_display 1280x1024x24
-
-(cd "$here/data" && exec "$tree/app/tovrel-demo" --play --autopilot) >"$work/demo.log" 2>&1 &
-track $!
-demo=$!
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tovrel Demo$' | head -n1)
-[ -n "$window" ] || { cat "$work/demo.log" >&2; echo "trail_screenshot: no window" >&2; exit 1; }
+start_demo --play --autopilot
 # A second into the game the ball flies fast between the paddle and the blocks.
 timeout 60 xdotool windowfocus --sync "$window"
 sleep 1
