@@ -1,0 +1,49 @@
+#pragma once
+
+#include <vector>
+
+#include "math/vector3d.h"
+#include "sim/sim_state.h"
+
+class Polyhedron;
+
+// A body's convex shape placed in the world by one snapshot of its motion, computed afresh from
+// the shape's body-space vertices: measuring with it reads nothing of, and writes nothing to, the
+// world-space caches and stamps that the closest-feature walk keeps in the polyhedron.
+class WorldShape {
+public:
+    // Places `shape` by `pose`: a body-space point p lands on position + R(orientation)(scale * p).
+    // The shape must outlive this object.
+    WorldShape(const Polyhedron& shape, const SimState& pose);
+
+    const Vector3d& Low() const { return low_; }  // corners of the axis-aligned bounding box
+    const Vector3d& High() const { return high_; }
+
+    // Whether the bounding boxes of the two shapes, each grown by `margin`, overlap.
+    bool Boxes_Near(const WorldShape& other, double margin) const;
+
+    // How deep this shape and `other` interpenetrate: the shortest move of one that leaves them
+    // apart, by the separating axes of two convex polyhedra (the faces' normals of both, and the
+    // cross products of the pairs of edges whose arcs of face normals cross); 0 when they are
+    // apart or just touch. Exact when deeper than `floor`; otherwise a figure of at most `floor`,
+    // since the edge pairs, by far the costliest part, are only examined when the faces leave
+    // room for more.
+    double Penetration_Depth(const WorldShape& other, double floor) const;
+
+private:
+    // The outward unit normals of the faces, in the order of the polyhedron's faces; zero for a
+    // face squashed to nothing. Worked out at the first call.
+    const std::vector<Vector3d>& Face_Normals() const;
+    // The smallest projection of a vertex onto `axis`.
+    double Lowest_Along(const Vector3d& axis) const;
+    // The smallest of h(n) = highest(this, n) - lowest(other, n) over the faces' normals n of
+    // this shape; stops early once below 0, when the shapes are apart.
+    double Least_Face_Overlap(const WorldShape& other, double least) const;
+    double Least_Edge_Overlap(const WorldShape& other, double least) const;
+
+    const Polyhedron& shape_;
+    std::vector<Vector3d> vertices_;  // world space, in the polyhedron's order
+    Vector3d low_;
+    Vector3d high_;
+    mutable std::vector<Vector3d> face_normals_;
+};
