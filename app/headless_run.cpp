@@ -4,11 +4,14 @@
 #include <chrono>
 #include <cmath>
 #include <cstdarg>
+#include <optional>
 
 #include "app/autopilot.h"
+#include "app/breakout_room.h"
 #include "app/demo_scene.h"
 #include "app/headless_view.h"
 #include "app/scene_random.h"
+#include "sim/audit.h"
 #include "sim/collision.h"
 #include "sim/pair_records.h"
 
@@ -179,6 +182,10 @@ HeadlessSummary Run_Headless(const HeadlessOptions& options, std::FILE* out) {
     Seed_Random(1234);
     Build_Scene(options.autopilot ? static_cast<SceneView*>(&autopilot) : &view, &timers, &printer);
     timers.Add_Timeout(g_fTickPeriod, Play_Tick, nullptr);
+    std::optional<SimAudit> audit;
+    if (options.audit) {
+        audit.emplace(*g_pSimulator, Breakout_Room());
+    }
 
     const long ticks = Ticks_For(options.seconds);
     while (summary.ticks < ticks) {
@@ -195,6 +202,11 @@ HeadlessSummary Run_Headless(const HeadlessOptions& options, std::FILE* out) {
             continue;
         }
         summary.simulated_seconds += g_fTickPeriod * g_dTimeScale;
+        if (audit) {
+            for (const AuditViolation& violation : audit->Check(timers.Now())) {
+                printer.Line("audit: %s", violation.text.c_str());
+            }
+        }
         if (options.show_contacts && summary.ticks % static_cast<long>(kTicksPerSecond) == 0) {
             contacts.Print();
         }
@@ -209,6 +221,10 @@ HeadlessSummary Run_Headless(const HeadlessOptions& options, std::FILE* out) {
                  summary.ticks, summary.simulated_seconds, summary.wall_seconds,
                  summary.blocks_cleared, summary.layouts, summary.resets, summary.balls_restored,
                  summary.balls_lost);
+    if (audit) {
+        summary.audit_violations = audit->Total();
+        std::fprintf(out, "%s\n", audit->Summary().c_str());
+    }
     std::fflush(out);
     return summary;
 }

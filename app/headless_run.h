@@ -12,6 +12,7 @@ struct HeadlessOptions {
     double seconds = 0.0;    // simulated time to run: ticks of the play timer until it is covered
     bool autopilot = false;  // the paddle follows the ball; otherwise it stays where it starts
     bool show_contacts = false;  // once a simulated second, what the walk sees of the ball
+    bool audit = false;  // after every tick, check the simulation: each fault found is a line
 };
 
 struct HeadlessSummary {
@@ -23,6 +24,7 @@ struct HeadlessSummary {
     int resets = 0;   // by the ball touching the "Reset" slab
     int balls_restored = 0;
     int balls_lost = 0;  // out of the room other than onto the slab, each starting the scene over
+    long audit_violations = 0;  // with the audit on: faults found, each counted once
 };
 
 // The number of play-timer ticks that cover `seconds`, counting the timer at its nominal 60 a
@@ -30,6 +32,6 @@ struct HeadlessSummary {
 long Ticks_For(double seconds);
 
 // Builds the scene (reading the ball's mesh from the working directory), runs it and writes the
-// event lines and the summary line to `out`. Throws the mesh reader's GenericException* when the
-// ball cannot be read.
+// event lines and the summary line to `out`, then with the audit on its counts. Throws the mesh
+// reader's GenericException* when the ball cannot be read.
 HeadlessSummary Run_Headless(const HeadlessOptions& options, std::FILE* out);

@@ -118,9 +118,10 @@ int main(int argc, char** argv) {
             headless.seconds = options.headless;
             headless.autopilot = options.autopilot;
             headless.show_contacts = options.show_contacts;
+            headless.audit = options.audit;
             // The run did what was asked whatever happened in the game; the summary tells that.
-            Run_Headless(headless, stdout);
-            return 0;
+            // Only the audit judges the simulation.
+            return Run_Headless(headless, stdout).audit_violations > 0 ? kFailed : 0;
         }
         const char* display = std::getenv("DISPLAY");
         if (display == nullptr || *display == '\0') {

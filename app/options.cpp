@@ -110,6 +110,9 @@ int Parse_Own_Option(int argc, char** argv, int i, Options& options, std::string
     if (word.name == "--show-contacts") {
         return Flag_Option(word, options.show_contacts, error);
     }
+    if (word.name == "--audit") {
+        return Flag_Option(word, options.audit, error);
+    }
     if (word.name == "--capture") {
         options.capture = true;
         options.frame_skip = 0;
@@ -151,6 +154,9 @@ std::string Check_Options(const Options& options) {
     if (options.headless > 0.0 && windowed != nullptr) {
         return std::string("--headless runs without a window, so ") + windowed +
                " cannot go with it";
+    }
+    if (options.audit && options.headless <= 0.0) {
+        return "--audit checks a run without a window, so it needs --headless SECONDS";
     }
     return {};
 }
@@ -202,14 +208,18 @@ std::string Usage(const char* program) {
            "  --show-contacts       Show Contacts on from the start; with --headless: once a\n"
            "                        simulated second, the body the ball is heading for, its\n"
            "                        nearest, the gaps and the closest features\n"
+           "  --audit               with --headless: after every tick check that no body holds\n"
+           "                        a NaN, leaves the room, sinks more than 0.01 into another\n"
+           "                        or hangs still without a contact; print each fault and a\n"
+           "                        last line with the counts, and end with status 1 if any\n"
            "  -h, --help            this text\n"
            "\n"
            "Exit status: 0 when the program ran as asked (window closed, q, --quit-after or\n"
            "--quit-after-ticks, a --headless run completed, whatever happened in the game, or\n"
-           "--help); 1 when it could not run (no display, a missing or broken\n"
-           "objects/sphere.poly) or could not write a frame due for capture; 2 for a bad\n"
-           "command line. A broken internal invariant aborts\n"
-           "the program (134 in a shell).\n"
+           "--help) and --audit found no fault; 1 when it could not run (no display, a\n"
+           "missing or broken objects/sphere.poly), could not write a frame due for capture,\n"
+           "or --audit found a fault; 2 for a bad command line. A broken internal invariant\n"
+           "aborts the program (134 in a shell).\n"
            "\n"
            "The data (objects/, textures/) and captured frames (images/) are in the working\n"
            "directory when it holds objects/sphere.poly, otherwise in the data folder of the\n"
