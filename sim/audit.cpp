@@ -47,6 +47,13 @@ bool Inside(const SpaceBox& box, const Vector3d& p, double tolerance) {
 
 }  // namespace
 
+std::string Overlap_Figure(double depth) {
+    char text[32];
+    std::snprintf(text, sizeof text, depth > SimAudit::kExactOverlap ? "%.4f" : "at most %.3f",
+                  depth > SimAudit::kExactOverlap ? depth : SimAudit::kExactOverlap);
+    return text;
+}
+
 bool Has_Contact(const SimObject& body) {
     return !body.collisions.empty();
 }
@@ -206,9 +213,9 @@ std::string SimAudit::Summary() const {
     char text[320];
     std::snprintf(text, sizeof text,
                   "audit: %ld violations: %ld not a number, %ld outside the room, %ld overlaps "
-                  "deeper than %.2f, %ld held still; deepest overlap %.4f, longest hold %.3f s",
+                  "deeper than %.2f, %ld held still; deepest overlap %s, longest hold %.3f s",
                   Total(), Count(AuditFault::Not_A_Number), Count(AuditFault::Outside),
                   Count(AuditFault::Overlap), kOverlapBound, Count(AuditFault::Held_Still),
-                  deepest_overlap_, longest_hold_);
+                  Overlap_Figure(deepest_overlap_).c_str(), longest_hold_);
     return text;
 }

@@ -106,6 +106,9 @@ private:
     double longest_hold_ = 0.0;
 };
 
+// "0.0213" for an overlap measured exactly, "at most 0.005" for one only bounded.
+std::string Overlap_Figure(double depth);
+
 // Whether a body takes part in a contact: while it does, its motion follows the contact's
 // timetable rather than its flight, and it may stand still.
 bool Has_Contact(const SimObject& body);
