@@ -409,6 +409,14 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
          "nearest Block 7 at gap 0.0209; "},
         {"$DEMO --show-contacts --play --quit-after-ticks 30", 0, ""},
         {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture can"},
+        {"$DEMO --audit", 2, "--audit checks a run without a window, so it needs --headless"},
+        {"$DEMO --headless=60 --autopilot --audit", 0,
+         "audit: 0 violations: 0 not a number, 0 outside the room, 0 overlaps deeper than 0.01, "
+         "0 held still; deepest overlap "},
+        // Watching changes nothing, faults found or not.
+        {"($DEMO --headless=300 --autopilot --audit | grep -v audit: | sed 's/in .* wall//' >a; "
+         "$DEMO --headless=300 --autopilot | sed 's/in .* wall//' | cmp - a && echo undisturbed)",
+         0, "undisturbed"},
         // Without a display the launcher would film, but refuses them first.
         {"DISPLAY= timeout 60 " TOVREL_SOURCE_DIR "/tovrel --bogus", 2,
          "\"--bogus\" is neither an"},

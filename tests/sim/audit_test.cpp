@@ -1,0 +1,95 @@
+// The audit on hand-made moments: it names what is wrong, measures overlaps, and stays quiet
+// about what is allowed.
+#include <cmath>
+#include <limits>
+
+#include "sim/audit.h"
+#include "sim_bodies.h"
+
+namespace {
+
+struct Placed {
+    SimMode mode;
+    Vector3d at;
+    Vector3d axis;  // of a turn of 45 degrees; zero for none
+};
+
+struct Case {
+    const char* what;
+    std::vector<Placed> bodies;  // unit boxes (corners at +-1)
+    const char* expected;        // the one violation's text; empty for none
+    double depth;                // the deepest overlap
+};
+
+// Edge across edge: box 0 turned about y has its top edge along y at z = sqrt 2; box 1 turned
+// about x has its bottom edge along x at its centre's height less sqrt 2.
+const double kEdges = 2 * std::sqrt(2.0);
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+TEST(Audit, FindsWhatIsWrongAndOnlyThat) {
+    const Case cases[] = {
+        {"face into face by 0.02",
+         {{SimMode::Fixed, {0, 0, 0}, {}}, {SimMode::Free, {1.98, 0, 0}, {}}},
+         "A #0 and B #1 overlap by 0.0200",
+         0.02},
+        {"face into face by 0.005",
+         {{SimMode::Fixed, {}, {}}, {SimMode::Free, {0, 0, 1.995}, {}}},
+         "",
+         0.005},
+        {"edge into edge by 0.02",
+         {{SimMode::Fixed, {}, {0, 1, 0}}, {SimMode::Resting, {0, 0, kEdges - 0.02}, {1, 0, 0}}},
+         "A #0 and B #1 overlap by 0.0200",
+         0.02},
+        {"two fixed boxes are built as they are",
+         {{SimMode::Fixed, {}, {}}, {SimMode::Fixed, {}, {}}},
+         "",
+         0.0},
+        {"a NaN",
+         {{SimMode::Free, {kNaN, 0, 0}, {}}},
+         "A #0: not a number in its committed state",
+         0.0},
+        {"outside",
+         {{SimMode::Free, {0, 0, 5.02}, {}}},
+         "A #0 outside the room at (0.0000, 0.0000, 5.0200)",
+         0.0},
+        {"within the tolerance", {{SimMode::Driven, {0, -5.005, 0}, {}}}, "", 0.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        World w({0, 0, 0});
+        for (const Placed& p : c.bodies) {
+            SimBody& body = w.Add(true, w.bodies.empty() ? "A" : "B", p.mode, p.at);
+            if (p.axis.Squared_Length() > 0) {
+                body.state.orientation = Quaternion::From_Axis_Angle(45, p.axis);
+            }
+        }
+        SimAudit audit(w.sim, {{{-5, -5, -5}, {5, 5, 5}}});
+        const std::vector<AuditViolation> found = audit.Check(0.5);
+        ASSERT_EQ(found.size(), *c.expected ? 1u : 0u);
+        if (*c.expected) {
+            EXPECT_EQ(found[0].text, c.expected);
+            EXPECT_EQ(found[0].time, 0.5);
+        }
+        EXPECT_NEAR(audit.Deepest_Overlap(), c.depth, 1e-9);
+        EXPECT_EQ(audit.Total(), static_cast<long>(found.size()));
+    }
+}
+
+TEST(Audit, AFreeBodyStandingStillWithoutAContactIsOneViolationHoweverLong) {
+    World w;  // under gravity, a free body cannot stand still
+    SimBody& ball = w.Add(true, "Ball", SimMode::Free, {0, 0, 1});
+    SimAudit audit(w.sim, {{{-5, -5, -5}, {5, 5, 5}}});
+    EXPECT_EQ(audit.Check(0.25).size(), 1u);
+    EXPECT_EQ(audit.Check(0.5).size(), 0u);
+    EXPECT_EQ(audit.Count(AuditFault::Held_Still), 1);
+    EXPECT_EQ(audit.Longest_Hold(), 0.5);
+    // In a contact it may: its timetable moves it, not its flight.
+    Collision contact(&ball, &ball);
+    ball.collisions.push_front(&contact);
+    audit.Check(0.75);
+    audit.Check(1.0);
+    EXPECT_EQ(audit.Count(AuditFault::Held_Still), 1);
+    EXPECT_EQ(audit.Longest_Hold(), 0.5);
+}
+
+}  // namespace
