@@ -64,10 +64,25 @@ const std::vector<Vector3d>& WorldShape::Face_Normals() const {
 }
 
 double WorldShape::Lowest_Along(const Vector3d& axis) const {
-    double lowest = std::numeric_limits<double>::infinity();
-    for (const Vector3d& p : vertices_) {
-        lowest = std::min(lowest, Dot(axis, p));
+    // Downhill along the edges from where the last search ended, which the next face's normal
+    // usually finds close by: on a convex shape a vertex with no lower neighbour is the lowest.
+    const PolyVertex* first = shape_.vertices.data();
+    std::size_t at = lowest_hint_;
+    double lowest = Dot(axis, vertices_[at]);
+    for (bool moved = true; moved;) {
+        moved = false;
+        const PolyVertex& vertex = shape_.vertices[at];
+        for (const FeatureLink* link = vertex.links; link != nullptr; link = link->next) {
+            const std::size_t next = link->edge->Other_End(&vertex) - first;
+            const double value = Dot(axis, vertices_[next]);
+            if (value < lowest) {
+                lowest = value;
+                at = next;
+                moved = true;
+            }
+        }
     }
+    lowest_hint_ = at;
     return lowest;
 }
 

@@ -46,4 +46,5 @@ private:
     Vector3d low_;
     Vector3d high_;
     mutable std::vector<Vector3d> face_normals_;
+    mutable std::size_t lowest_hint_ = 0;  // the vertex the last Lowest_Along ended on
 };
