@@ -210,7 +210,7 @@ std::string Usage(const char* program) {
            "                        nearest, the gaps and the closest features\n"
            "  --audit               with --headless: after every tick check that no body holds\n"
            "                        a NaN, leaves the room, sinks more than 0.01 into another\n"
-           "                        or hangs still without a contact; print each fault and a\n"
+           "                        or stands still without a contact; print each fault and a\n"
            "                        last line with the counts, and end with status 1 if any\n"
            "  -h, --help            this text\n"
            "\n"
