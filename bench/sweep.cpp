@@ -3,8 +3,8 @@
 // each room run for 120 simulated seconds in a process of its own, so that an abort ends that
 // room and is counted, and the sweep goes on. Prints a line per body count and parameter set.
 //
-//   sweep [--counts 2,4,8,16,32,64] [--seeds 5] [--seconds 120] [--parameters all|ball|corners]
-//         [--limit 600]
+//   sweep [--counts 2,4,8,16,32,64] [--seeds 5] [--seconds 120]
+//         [--parameters all|ball|corners|3/0/1/0] [--limit 600]
 //
 // --limit is the wall-clock seconds a room may take before it is stopped and counted as hung.
 #include <sys/mman.h>
@@ -41,15 +41,17 @@ struct SweepOptions {
     int limit = 600;
 };
 
-// The ball's own parameters, then the sixteen corners of the window's ranges.
+// The ball's own parameters, then the sixteen corners of the window's ranges ("all"); "ball" or
+// "corners" alone; or the one corner written as the table names it ("3/0/1/0"), if it is one.
 std::vector<ParameterSet> Parameter_Sets(const std::string& which) {
     std::vector<ParameterSet> sets;
-    if (which != "corners") {
+    if (which == "all" || which == "ball") {
         sets.push_back({"ball 1.9/0.25/0.45/1", {1.9, 0.25, 0.45, 1.0}});
     }
     if (which == "ball") {
         return sets;
     }
+    const bool one_corner = which != "all" && which != "corners";
     for (double max_stretch : {1.0, 3.0}) {
         for (double stretch_rate : {0.0, 2.0}) {
             for (double max_squash : {0.1, 1.0}) {
@@ -57,7 +59,10 @@ std::vector<ParameterSet> Parameter_Sets(const std::string& which) {
                     char label[80];
                     std::snprintf(label, sizeof label, "corner %g/%g/%g/%g", max_stretch,
                                   stretch_rate, max_squash, restitution);
-                    sets.push_back({label, {max_stretch, stretch_rate, max_squash, restitution}});
+                    if (!one_corner || label == "corner " + which) {
+                        sets.push_back(
+                            {label, {max_stretch, stretch_rate, max_squash, restitution}});
+                    }
                 }
             }
         }
@@ -107,9 +112,9 @@ std::string Read_Options(int argc, char** argv, SweepOptions& options) {
             }
         } else if (name == "--parameters") {
             options.parameters = value;
-            if (options.parameters != "all" && options.parameters != "ball" &&
-                options.parameters != "corners") {
-                return "--parameters: \"" + options.parameters + "\" is not all, ball or corners";
+            if (Parameter_Sets(options.parameters).empty()) {
+                return "--parameters: \"" + options.parameters +
+                       "\" is not all, ball, corners nor a corner such as 3/0/1/0";
             }
         } else if (name == "--limit") {
             if (!Read_Whole(value, 1, 86400, whole)) {
@@ -124,6 +129,10 @@ std::string Read_Options(int argc, char** argv, SweepOptions& options) {
         }
     }
     return {};
+}
+
+double Seconds_Since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 enum class Outcome { Finished, Aborted, Hung, Failed };
@@ -222,25 +231,25 @@ int main(int argc, char** argv) {
         "sweep: %d seeds, %g simulated s a room, steps of 1/60 s; overlaps deeper than "
         "%.2f counted, depths exact above %.3f\n",
         options.seeds, options.seconds, SimAudit::kOverlapBound, SimAudit::kExactOverlap);
-    std::printf("%6s  %-24s %4s %6s %4s %5s %4s %7s %7s %13s %7s %7s %8s  %s\n", "bodies",
+    std::printf("%6s  %-24s %4s %6s %4s %5s %4s %7s %7s %13s %7s %7s %8s %7s  %s\n", "bodies",
                 "parameters", "runs", "aborts", "hung", "other", "NaN", "outside", "overlap",
-                "deepest", "hold s", "rest/s", "mean s", "first message");
+                "deepest", "hold s", "rest/s", "mean s", "wall s", "first message");
     for (int count : options.counts) {
         for (const ParameterSet& set : Parameter_Sets(options.parameters)) {
+            const auto row_started = std::chrono::steady_clock::now();
             Row row;
             for (int seed = 1; seed <= options.seeds; ++seed) {
                 row.Add(Run_In_Child(count, static_cast<unsigned long long>(seed), set.values,
                                      options));
             }
-            std::printf("%6d  %-24s %4d %6d %4d %5d %4ld %7ld %7ld %13s %7.3f %7.2f %8.2f  %s\n",
-                        count, set.label.c_str(), row.runs, row.aborted, row.hung, row.failed,
-                        row.not_a_number, row.outside, row.overlaps,
-                        Overlap_Figure(row.deepest).c_str(), row.hold, row.rest_rate,
-                        row.reached / row.runs, row.message.c_str());
+            std::printf(
+                "%6d  %-24s %4d %6d %4d %5d %4ld %7ld %7ld %13s %7.3f %7.2f %8.2f %7.1f  %s\n",
+                count, set.label.c_str(), row.runs, row.aborted, row.hung, row.failed,
+                row.not_a_number, row.outside, row.overlaps, Overlap_Figure(row.deepest).c_str(),
+                row.hold, row.rest_rate, row.reached / row.runs, Seconds_Since(row_started),
+                row.message.c_str());
         }
     }
-    const double wall =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("sweep: %.1f s wall-clock\n", wall);
+    std::printf("sweep: %.1f s wall-clock\n", Seconds_Since(started));
     return 0;
 }
