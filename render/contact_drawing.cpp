@@ -154,7 +154,7 @@ void Draw_Contacts(const Tovrel& sim, const SimObject& body) {
         if (!In_Contact(sim, *c) || c->normal.Vanishes()) {
             continue;
         }
-        if (c->secondary) {
+        if (!c->Running()) {
             glColor3f(0.6f, 0.6f, 0.6f);
             glEnable(GL_LINE_STIPPLE);
             glLineStipple(2, 0x0F0F);

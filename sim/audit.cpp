@@ -54,8 +54,9 @@ std::string Overlap_Figure(double depth) {
     return text;
 }
 
+// Held by its own timetable: a body deforming in a contact stands still as the timetable says.
 bool Has_Contact(const SimObject& body) {
-    return !body.collisions.empty();
+    return body.Held();
 }
 
 SimAudit::SimAudit(const Tovrel& sim, std::vector<SpaceBox> room)

@@ -16,8 +16,10 @@ constexpr double kBoundMargin = 0.01;
 // probe to the next (a squash widens it across as it flattens it), which speed does not measure.
 constexpr double kShapeChange = 0.5;
 
-bool Unmovable(SimMode mode) {
-    return mode == SimMode::Fixed || mode == SimMode::Driven;
+// The open boxes a body of `mode` is paired with, besides the Free ones.
+bool Pairs_With(SimMode mode, SimMode other) {
+    return mode == SimMode::Free || (mode == SimMode::Resting && other == SimMode::Driven) ||
+           (mode == SimMode::Driven && other == SimMode::Resting);
 }
 
 Box Everywhere() {
@@ -127,12 +129,13 @@ void BroadPhase::File_Still(const std::vector<SimObject*>& active) {
 }
 
 // Sweeps the moving bodies' boxes in order of their lower x; a box is open until one starting
-// beyond its upper x comes. Each body is paired with the open ones it overlaps, a Driven body
-// with the Free and Resting ones only.
+// beyond its upper x comes. Each body is paired with the open ones it overlaps where a contact
+// could do something (Pairs_With).
 void BroadPhase::Sweep_Moving() {
     std::sort(moving_.begin(), moving_.end(),
               [](const Moving& a, const Moving& b) { return a.box.lo[0] < b.box.lo[0]; });
     open_free_.clear();
+    open_resting_.clear();
     open_driven_.clear();
     auto pair_with_open = [this](std::vector<const Moving*>& open, const Moving& m) {
         for (size_t k = 0; k < open.size();) {
@@ -150,10 +153,16 @@ void BroadPhase::Sweep_Moving() {
     };
     for (const Moving& m : moving_) {
         pair_with_open(open_free_, m);
-        if (!m.driven) {
+        if (Pairs_With(m.mode, SimMode::Resting)) {
+            pair_with_open(open_resting_, m);
+        }
+        if (Pairs_With(m.mode, SimMode::Driven)) {
             pair_with_open(open_driven_, m);
         }
-        (m.driven ? open_driven_ : open_free_).push_back(&m);
+        (m.mode == SimMode::Free      ? open_free_
+         : m.mode == SimMode::Resting ? open_resting_
+                                      : open_driven_)
+            .push_back(&m);
     }
 }
 
@@ -174,7 +183,7 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
             const double speed =
                 std::max(body.state.velocity.Length(), body.new_state.velocity.Length());
             moving_.push_back({Bound(body, kBoundMargin + reach * speed, kShapeChange), i,
-                               Unmovable(body.state.mode)});
+                               body.state.mode, body.sim_index});
         }
     }
     placements_due_ = false;
@@ -184,7 +193,7 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
     }
     Sweep_Moving();
     for (const Moving& m : moving_) {
-        if (m.driven) {
+        if (m.mode != SimMode::Free) {
             continue;
         }
         tree_.Overlapping(m.box, [&](int sim_index) {
@@ -196,4 +205,15 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
         return a.first != b.first ? a.first < b.first : a.second < b.second;
     });
     return near_;
+}
+
+void BroadPhase::Bodies_Within(const SimObject& x, double reach, std::vector<int>& found) {
+    found.clear();
+    const Box box = Bound(x, kBoundMargin + reach, 0.0);
+    tree_.Overlapping(box, [&](int sim_index) { found.push_back(sim_index); });
+    for (const Moving& m : moving_) {
+        if (m.sim_index != x.sim_index && Overlap(m.box, box)) {
+            found.push_back(m.sim_index);
+        }
+    }
 }

@@ -5,6 +5,7 @@
 #include "math/quaternion.h"
 #include "math/vector3d.h"
 #include "sim/box_tree.h"
+#include "sim/sim_state.h"
 
 class Polyhedron;
 class SimObject;
@@ -28,8 +29,10 @@ struct NearPair {
 // checks every placement against its filing; inside a step nothing moves a Fixed body (the
 // response moves only the bodies it deforms, callbacks only activate and deactivate bodies), and
 // the later passes check only that the set is the same. The moving bodies (Free, Resting, Driven)
-// are swept along x; a Driven body is paired only with Free and Resting ones. So a pair of two
-// unmovable bodies is never even looked at, and neither is a pair far apart.
+// are swept along x. A pair is looked at only where a contact could do something: one body is
+// Free, or a Driven body meets a Resting one (which it may knock away). A Resting body lies where
+// it settled, touching what holds it up; with a Fixed or another Resting body it is never paired.
+// So a pair of two bodies that stay put is never even looked at, and neither is a pair far apart.
 //
 // Boxes are grown: by kBoundMargin, and a moving body's by the distance its speed carries it in
 // `reach` seconds and by a share of its size (its shape changes between probes). A pair about to
@@ -49,6 +52,11 @@ public:
     // The near pairs of `active` at its bodies' tentative states, ascending by first position and
     // then by second: the order of a search of every pair. Valid until the next call.
     const std::vector<NearPair>& Near_Pairs(const std::vector<SimObject*>& active, double reach);
+
+    // The sim_index of every body of the last pass, other than X, whose box there overlaps X's box
+    // at its tentative state grown by `reach`: what a search that moves X up to that far could run
+    // into. Replaces the contents of `found`.
+    void Bodies_Within(const SimObject& x, double reach, std::vector<int>& found);
 
     // A new step begins: the next pass checks where every still body is.
     void Check_Placements() { placements_due_ = true; }
@@ -71,7 +79,8 @@ private:
     struct Moving {
         Box box;
         int position;
-        bool driven;
+        SimMode mode;
+        int sim_index;
     };
 
     // The box around the body's shape at its tentative state, grown by `grow` and by
@@ -90,6 +99,7 @@ private:
     std::vector<int> position_;  // by sim_index: position in the active list at this pass
     std::vector<Moving> moving_;
     std::vector<const Moving*> open_free_;
+    std::vector<const Moving*> open_resting_;
     std::vector<const Moving*> open_driven_;
     std::vector<NearPair> near_;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "math/angles.h"
 #include "sim/collision.h"
@@ -10,28 +11,24 @@
 
 namespace {
 
+using Role = Response::Role;
+
 // Impacts slower than this (world units per second) are rests rather than bounces.
 constexpr double kRestSpeed = 1.0;
+// A rest settles at least as fast as an impact at this speed would.
+constexpr double kSlowestSettling = 0.25;
+// Two free bodies that touch part at least this fast.
+constexpr double kPartingSpeed = 0.5;
+// A body left slower than this share of the closing speed of a meeting has stopped.
+constexpr double kStopped = 1e-9;
 // Duration of a squash that starts while the bodies already move apart, times the squash rate.
 constexpr double kSlowSquashTime = 0.25;
 // A body asked about its centre alone is shrunk by this factor: small enough that its nearest
 // point to the other body is its centre for direction's sake, large enough for a sound query.
 constexpr double kSpeck = 0.01;
 
-// The body that deforms: the free one of the pair (body A when both are), else the resting one.
-// A fixed or driven body goes on as its own motion says.
-SimObject& Deforming_Body(const Collision& c) {
-    if (c.body_a->state.mode == SimMode::Free) {
-        return *c.body_a;
-    }
-    if (c.body_b->state.mode == SimMode::Free) {
-        return *c.body_b;
-    }
-    return c.body_a->state.mode == SimMode::Resting ? *c.body_a : *c.body_b;
-}
-
-SimObject& Other_Body(const Collision& c, const SimObject& x) {
-    return &x == c.body_a ? *c.body_b : *c.body_a;
+bool Can_Deform(const SimObject& x) {
+    return x.state.mode == SimMode::Free || x.state.mode == SimMode::Resting;
 }
 
 // How far X reaches from its centre against unit direction `u`, in its committed pose.
@@ -56,6 +53,8 @@ double Phase_Time(double travel, const SimObject& x, double speed) {
     if (x.squash_rate <= 0.0) {
         return 0.0;
     }
+    // Ever slower impacts would hold a body ever longer, without end as they come to nothing.
+    speed = std::max(speed, kSlowestSettling);
     return travel * x.half_extent * kPi / (x.squash_rate * speed * 2.0);
 }
 
@@ -89,79 +88,206 @@ double Angle_To_Normal(const Vector3d& u, const Vector3d& normal) {
     return std::acos(std::min(1.0, std::fabs(Dot(u, normal)))) * kDegreesPerRadian;
 }
 
-void Set_Spin(Collision& c, const Vector3d& u, const Vector3d& axis, double degrees) {
+void Set_Spin(Response& r, const Vector3d& u, const Vector3d& axis, double degrees) {
     if (u.Vanishes()) {
-        c.spin_angle = 0.0;
+        r.spin_angle = 0.0;
         return;
     }
-    c.spin_axis = axis;
-    c.spin_axis.Set_Length(1.0);
-    c.spin_angle = degrees;
+    r.spin_axis = axis;
+    r.spin_axis.Set_Length(1.0);
+    r.spin_angle = degrees;
 }
 
-void Rest_Contact(Collision& c, bool moving_apart) {
-    c.resting = true;
-    SimObject& x = Deforming_Body(c);
-    const Vector3d n = Outward_Normal(c, x);
+// The body stops dead, squashes and recovers; at its end it comes to rest if held up there.
+void Rest_Contact(Response& r, SimObject& x, const Vector3d& n, bool moving_apart) {
+    r.resting = true;
     Vector3d u;
-    ContactTimetable& tt = c.timetable;
-    if (c.impact_speed == 0.0) {
+    ContactTimetable& tt = r.timetable;
+    if (r.impact_speed == 0.0) {
         tt.squash_time = 0.0;
         tt.impact_stretch = 1.0;
         tt.squash_scale = 1.0;
     } else {
-        u = x.state.velocity * (1.0 / c.impact_speed);
-        Set_Squash_Phase(tt, x, c.impact_speed, moving_apart);
+        u = x.state.velocity * (1.0 / r.impact_speed);
+        Set_Squash_Phase(tt, x, r.impact_speed, moving_apart);
     }
-    c.release_speed = 0.0;
+    r.release_speed = 0.0;
     x.state.velocity = Vector3d();
     x.state.stretch_forward = !x.state.stretch_forward;
-    Set_Release_Phase(tt, x, c.release_speed);
+    Set_Release_Phase(tt, x, r.release_speed);
     // A resting body only settles onto the surface: it turns by the angle itself, not twice it.
-    Set_Spin(c, u, moving_apart ? Cross(u, n) : Cross(n, u), Angle_To_Normal(u, n));
+    Set_Spin(r, u, moving_apart ? Cross(u, n) : Cross(n, u), Angle_To_Normal(u, n));
 }
 
 // Nothing deforms, and the contact ends the moment it starts.
-void Flat_Contact(Collision& c) {
-    const SimObject& x = Deforming_Body(c);
-    ContactTimetable& tt = c.timetable;
+void Flat_Contact(Response& r, const SimObject& x) {
+    ContactTimetable& tt = r.timetable;
     tt.squash_time = 0.0;
     tt.release_time = 0.0;
-    c.resting = false;
-    c.impact_speed = x.state.velocity.Length();
-    tt.impact_stretch = SimObject::Stretch_Factor(c.impact_speed, x.max_stretch, x.stretch_rate);
+    r.resting = false;
+    r.impact_speed = x.state.velocity.Length();
+    tt.impact_stretch = SimObject::Stretch_Factor(r.impact_speed, x.max_stretch, x.stretch_rate);
     tt.squash_scale = tt.impact_stretch;
     tt.release_stretch = tt.impact_stretch;
-    c.spin_angle = 0.0;
+    r.spin_angle = 0.0;
 }
 
-void Bounce(Collision& c, SimObject& x, const Vector3d& n) {
-    c.resting = false;
-    const Vector3d u = x.state.velocity * (1.0 / c.impact_speed);
-    Set_Squash_Phase(c.timetable, x, c.impact_speed, false);
-    c.release_speed = x.restitution * c.impact_speed;
+void Bounce(Response& r, SimObject& x, const Vector3d& n) {
+    r.resting = false;
+    const Vector3d u = x.state.velocity * (1.0 / r.impact_speed);
+    Set_Squash_Phase(r.timetable, x, r.impact_speed, false);
+    r.release_speed = x.restitution * r.impact_speed;
     const Vector3d v = x.state.velocity;
     x.state.velocity = v - 2.0 * Dot(v, n) * n;
-    x.state.velocity.Set_Length(c.release_speed);
+    x.state.velocity.Set_Length(r.release_speed);
     x.state.stretch_forward = !x.state.stretch_forward;
-    Set_Release_Phase(c.timetable, x, c.release_speed);
+    Set_Release_Phase(r.timetable, x, r.release_speed);
     // Twice the angle between the travel and the normal: the turn that takes the stretch axis from
     // the incoming direction to the outgoing one.
-    Set_Spin(c, u, Cross(n, u), 2.0 * Angle_To_Normal(u, n));
+    Set_Spin(r, u, Cross(n, u), 2.0 * Angle_To_Normal(u, n));
 }
 
 // A resting body that a driven one runs into is no wall for the driven body: it wakes up and
 // bounces off it as off a wall that moves with the driven body, so the bounce is worked out in
 // the driven body's frame and the driven body's velocity added back. It leaves at least as fast
 // as the driven body moves along the normal, however slow the push.
-void Knock_Away(Collision& c, SimObject& x, const SimObject& driven, const Vector3d& n,
+void Knock_Away(Response& r, SimObject& x, const SimObject& driven, const Vector3d& n,
                 const Vector3d& approach) {
     x.state.mode = SimMode::Free;
+    x.support = nullptr;
     x.state.velocity = approach;
-    c.impact_speed = std::max(approach.Length(), kRestSpeed);
-    x.state.velocity.Set_Length(c.impact_speed);
-    Bounce(c, x, n);
+    r.impact_speed = std::max(approach.Length(), kRestSpeed);
+    x.state.velocity.Set_Length(r.impact_speed);
+    Bounce(r, x, n);
     x.state.velocity += driven.state.velocity;
+}
+
+// X meets a body that does not give way (Fixed or Driven): bounce, rest, flat or knock.
+void Meet_Unyielding(Response& r, SimObject& x, const SimObject& other, const Vector3d& n) {
+    const bool driven = other.state.mode == SimMode::Driven;
+    Vector3d approach = x.state.velocity;
+    if (driven) {
+        approach -= other.state.velocity;
+    }
+    const bool moving_apart = Dot(approach, n) > 0.0;
+    if (driven && Dot(approach, n) < 0.0 && x.state.mode == SimMode::Resting) {
+        Knock_Away(r, x, other, n, approach);
+        return;
+    }
+    r.impact_speed = x.state.velocity.Length();
+    if (r.impact_speed < kRestSpeed) {
+        Rest_Contact(r, x, n, moving_apart);
+        return;
+    }
+    if (moving_apart) {
+        Flat_Contact(r, x);
+        return;
+    }
+    Bounce(r, x, n);
+}
+
+// X, flying at `before`, leaves a meeting with another free body at its present velocity. Its shape
+// starts as its flight made it, squashes as deep as the pair's closing speed makes it, and springs
+// back to the stretch of its new speed; both phases go at the closing speed. It turns so that its
+// stretch axis ends along its new way, the short way round: a body sent back flips its axis's
+// sense.
+void Part_After_Meeting(Response& r, SimObject& x, const Vector3d& before, double closing) {
+    ContactTimetable& tt = r.timetable;
+    r.resting = false;
+    r.impact_speed = closing;
+    r.release_speed = x.state.velocity.Length();
+    tt.impact_stretch = SimObject::Stretch_Factor(before.Length(), x.max_stretch, x.stretch_rate);
+    const double depth = SimObject::Stretch_Factor(closing, x.max_stretch, x.stretch_rate);
+    tt.squash_scale = 1.0 - (1.0 - x.max_squash) * (depth / x.max_stretch);
+    tt.squash_time = Phase_Time(std::fabs(tt.impact_stretch - tt.squash_scale), x, closing);
+    tt.release_stretch = SimObject::Stretch_Factor(r.release_speed, x.max_stretch, x.stretch_rate);
+    tt.release_time = Phase_Time(std::fabs(tt.release_stretch - tt.squash_scale), x, closing);
+    Vector3d u = before;
+    Vector3d way = x.state.velocity;
+    if (u.Vanishes() || way.Vanishes()) {
+        r.spin_angle = 0.0;
+        return;
+    }
+    u.Set_Length(1.0);
+    way.Set_Length(1.0);
+    if (Dot(u, way) < 0.0) {
+        x.state.stretch_forward = !x.state.stretch_forward;
+        way = -way;
+    }
+    const double turn = std::acos(std::min(1.0, Dot(u, way))) * kDegreesPerRadian;
+    Set_Spin(r, u, Cross(u, way), turn);
+}
+
+// Whether the other body can hold X up where X's outward normal is `n`: it is not itself flying,
+// and the normal is within 45 degrees of straight up, against gravity.
+bool Holds_Up(const SimObject& other, const Vector3d& n, const Vector3d& gravity) {
+    if (other.state.mode == SimMode::Free || gravity.Vanishes()) {
+        return false;
+    }
+    Vector3d up = -gravity;
+    up.Set_Length(1.0);
+    return Dot(n, up) >= std::sqrt(0.5);
+}
+
+// Two bodies that both can deform meet. They part as two bodies of masses in proportion to their
+// volumes would, at the pair's restitution (the lesser) times their closing speed, so their
+// momentum is kept; a resting body run into wakes up. Each starting body squashes on its own
+// timetable; a waiting one only takes its new velocity now. Bodies that touch while closing slowly
+// or not at all (side by side, each widening as it slows) would be found touching again at every
+// step: they are nudged apart at kPartingSpeed at least, and nothing deforms.
+void Meet_Yielding(Collision& c, bool start_a, bool start_b) {
+    SimObject& a = *c.body_a;
+    SimObject& b = *c.body_b;
+    const Vector3d before_a = a.state.velocity;
+    const Vector3d before_b = b.state.velocity;
+    const double closing = Dot(before_a - before_b, c.normal);
+    if (-closing < kPartingSpeed) {
+        const double e = std::min(a.restitution, b.restitution);
+        const double parting = std::max(e * closing, kPartingSpeed);
+        const double mass_a = a.Volume();
+        const double mass_b = b.Volume();
+        const double change = (closing + parting) / (mass_a + mass_b);
+        a.state.velocity -= change * mass_b * c.normal;
+        b.state.velocity += change * mass_a * c.normal;
+        for (SimObject* x : {&a, &b}) {
+            // A body stopped dead (equal bodies head-on) is left with the rounding of the
+            // change: no direction to turn to.
+            if (x->state.velocity.Length() < kStopped * closing) {
+                x->state.velocity = Vector3d();
+            }
+            if (x->state.mode == SimMode::Resting) {
+                x->state.mode = SimMode::Free;
+                x->support = nullptr;
+            }
+        }
+    }
+    const bool squash = closing >= kRestSpeed;
+    for (auto [x, before, start] : {std::tuple{&a, before_a, start_a}, {&b, before_b, start_b}}) {
+        if (start && squash) {
+            Part_After_Meeting(c.Response_Of(*x), *x, before, closing);
+        } else if (start) {
+            Flat_Contact(c.Response_Of(*x), *x);
+        }
+    }
+}
+
+// A free body coming slowly down onto a resting one settles on it; the resting one stays as it
+// is. Returns whether that is the case; X's response is started only when `start`.
+bool Settle_On(Collision& c, SimObject& x, bool start, const Vector3d& gravity) {
+    SimObject& other = c.Other(x);
+    const Vector3d n = Outward_Normal(c, x);
+    const Vector3d approach = x.state.velocity - other.state.velocity;
+    if (x.state.mode != SimMode::Free || other.state.mode != SimMode::Resting ||
+        approach.Length() >= kRestSpeed || !Holds_Up(other, n, gravity)) {
+        return false;
+    }
+    c.Response_Of(other).role = Response::Role::Still;
+    if (start) {
+        Response& r = c.Response_Of(x);
+        r.impact_speed = x.state.velocity.Length();
+        Rest_Contact(r, x, n, Dot(approach, n) > 0.0);
+    }
+    return true;
 }
 
 }  // namespace
@@ -182,7 +308,7 @@ void Give_Direction_If_Unknown(Collision& c) {
     c.point_a = c.point_b = 0.5 * (a + b);
 }
 
-void Take_Current_Direction(Collision& c) {
+void Take_Current_Direction(Collision& c, SimObject& x) {
     if (!Query_Pair(c)) {
         return;
     }
@@ -191,92 +317,174 @@ void Take_Current_Direction(Collision& c) {
     // the other body on the way. The old direction may then lead into the other body, and a
     // push-out or squeeze-out along it out through a wall's lower end; the line from the other
     // body's nearest point to the body's centre leads out of it the short way.
-    SimObject& x = Deforming_Body(c);
     const Vector3d scale = x.new_state.scale;
     x.new_state.scale = scale * kSpeck;
     Query_Pair(c);
     x.new_state.scale = scale;
 }
 
-void Start_Response(Collision& c, double t) {
-    c.timetable.start_time = t;
-    SimObject& x = Deforming_Body(c);
-    const SimObject& other = Other_Body(c, x);
-    const Vector3d n = Outward_Normal(c, x);
-    const bool driven = other.state.mode == SimMode::Driven;
-    Vector3d approach = x.state.velocity;
-    if (driven) {
-        approach -= other.state.velocity;
+namespace {
+
+// The degrees turned between two times of a contact. Half of the turn is spread over each phase,
+// in proportion to the time; a phase of no duration has nothing to spread it over. Times on both
+// sides of the turn from squash to release take each phase's share for their part of it.
+double Turn_Between(const Response& r, double from, double to) {
+    const ContactTimetable& tt = r.timetable;
+    auto spread = [&](double from, double to) {
+        const double phase = tt.Duration(tt.Phase_At(to));
+        return phase > 0.0 ? r.spin_angle * (to - from) * 0.5 / phase : 0.0;
+    };
+    const double squash_end = tt.start_time + tt.squash_time;
+    if (tt.Phase_At(from) == tt.Phase_At(to)) {
+        return spread(from, to);
     }
-    const bool moving_apart = Dot(approach, n) > 0.0;
-    if (driven && Dot(approach, n) < 0.0 && x.state.mode == SimMode::Resting) {
-        Knock_Away(c, x, other, n, approach);
-        return;
-    }
-    c.impact_speed = x.state.velocity.Length();
-    if (c.impact_speed < kRestSpeed) {
-        Rest_Contact(c, moving_apart);
-        return;
-    }
-    if (moving_apart) {
-        Flat_Contact(c);
-        return;
-    }
-    Bounce(c, x, n);
+    return spread(from, squash_end) + spread(squash_end, to);
 }
 
-void Update_Contact(Collision& c, double t, const Vector3d& gravity) {
-    for (SimObject* body : {c.body_a, c.body_b}) {
-        body->new_state = body->state;
-    }
-    for (SimObject* body : {c.body_a, c.body_b}) {
-        if (body->state.mode == SimMode::Driven) {
-            body->Advance_To(t, gravity);
-        }
-    }
-
-    SimObject& x = Deforming_Body(c);
-    const ContactTimetable& tt = c.timetable;
+// X's tentative state for time t from its committed state and its timetable: squashed or
+// stretched along its stretch axis, and turned about the point where it touches the other body.
+void Deform_Body(const Collision& c, SimObject& x, double t) {
+    x.new_state = x.state;
+    const Response& r = c.Response_Of(x);
+    const ContactTimetable& tt = r.timetable;
     const double s = tt.Scale_At(t);
     const double across = 1.0 / std::sqrt(s);
     x.new_state.scale = Vector3d(s, across, across);
-
-    // The plane that touches the other body at the contact point, facing X.
-    const Vector3d outward = Outward_Normal(c, x);
-    const Vector3d& on_other = &x == c.body_a ? c.point_b : c.point_a;
-
-    if (c.spin_angle > 0.0) {
-        // Half of the turn is spread over each phase, in proportion to the time since the last
-        // committed state. A phase of no duration has nothing to spread it over.
-        const double phase = tt.Duration(tt.Phase_At(t));
-        const double turn = phase > 0.0 ? c.spin_angle * (t - x.state.time) * 0.5 / phase : 0.0;
-        x.new_state.orientation =
-            Quaternion::From_Axis_Angle(turn, c.spin_axis) * x.state.orientation;
+    // Against a body that gives way too, X keeps the point where they touch whether it turns or
+    // not: squashed about its centre, each would leave a gap that only one of them closes.
+    if (r.spin_angle > 0.0 || Can_Deform(c.Other(x))) {
+        const double turn = Turn_Between(r, x.state.time, t);
+        if (r.spin_angle > 0.0) {
+            x.new_state.orientation =
+                Quaternion::From_Axis_Angle(turn, r.spin_axis) * x.state.orientation;
+        }
         // Turn and rescale about the contact point: take the offset from it into body space with
         // the old pose, and back out with the new one. The point is X's own, straight below its
         // centre towards the other body, where X touches it. Not the contact point found with
         // the contact, nor that plane: a contact that waited, or the other body driven on since,
         // leaves them far from X, and turned and squashed about a point so far away X would be
         // flung along the plane, round the other body's edge or a wall's lower end.
+        const Vector3d outward = Outward_Normal(c, x);
         const Vector3d pivot = x.state.position - Reach_Along(x, outward) * outward;
         Vector3d d = x.state.orientation.Conjugate().Rotate(x.state.position - pivot);
         d = Vector3d(d.x / x.state.scale.x, d.y / x.state.scale.y, d.z / x.state.scale.z);
         d = x.new_state.orientation.Rotate(Scale_Each(d, x.new_state.scale));
         x.new_state.position = pivot + d;
     }
+    x.new_state.time = t;
+}
 
-    // Back to touching the other body, but never with X's centre beyond the plane that touches
-    // the other body at the contact point: past its edge (a wall's lower end), X has swung clear
-    // of it and would otherwise be drawn round the edge to the far side.
-    const Vector3d inward = -outward;
+// Moves X back to touching the other body, but never with X's centre beyond the plane that
+// touches the other body at the contact point: past its edge (a wall's lower end), X has swung
+// clear of it and would otherwise be drawn round the edge to the far side.
+void Touch_Other(Collision& c, SimObject& x) {
+    const Vector3d inward = -Outward_Normal(c, x);
+    const Vector3d& on_other = &x == c.body_a ? c.point_b : c.point_a;
     Push_Out(c, x, inward, Dot(on_other - x.new_state.position, inward));
-    // Pairs in contact are not searched for new collisions, so X must also be kept out of the
-    // bodies of all its waiting contacts (in a corner it may wait on several), newest first.
-    for (Collision* waiting : x.collisions) {
-        if (waiting != &c) {
-            Push_Out_Second_Contact(c, *waiting, x, inward, gravity);
+}
+
+// Two bodies deforming against each other: body A is moved to touch B, then that move is shared
+// between them by their masses, so that the pair keeps its place rather than A doing all the
+// moving. Their placing relative to each other is the one the search found.
+void Touch_Each_Other(Collision& c) {
+    SimObject& a = *c.body_a;
+    SimObject& b = *c.body_b;
+    const Vector3d before = a.new_state.position;
+    Touch_Other(c, a);
+    const Vector3d moved = a.new_state.position - before;
+    const double share_of_b = a.Volume() / (a.Volume() + b.Volume());
+    a.new_state.position -= share_of_b * moved;
+    b.new_state.position -= share_of_b * moved;
+}
+
+// Pairs in contact are not searched for new collisions, so X must also be kept out of the bodies
+// of all its other contacts (in a corner it may wait on several), newest first. Against a partner
+// that does not give way, X goes round the primary contact (push_out.h). A partner that deforms
+// with X gives way: X goes straight out of the other body, the short way, and carries its partner
+// along, as a ball squashed onto another presses it down into the floor and is lifted off again.
+void Clear_Other_Contacts(Collision& c, SimObject& x, const Vector3d& gravity) {
+    SimObject& partner = c.Other(x);
+    const bool carry = c.Response_Of(partner).role == Role::Running;
+    const Vector3d inward = -Outward_Normal(c, x);
+    for (Collision* other : x.collisions) {
+        if (other == &c) {
+            continue;
+        }
+        if (carry) {
+            const Vector3d before = x.new_state.position;
+            Push_Out_Beside(*other, c, x, -Outward_Normal(*other, x));
+            partner.new_state.position += x.new_state.position - before;
+        } else {
+            Push_Out_Second_Contact(c, *other, x, inward, gravity);
         }
     }
-    c.body_a->new_state.time = t;
-    c.body_b->new_state.time = t;
+}
+
+void Start_Sides(Collision& c, double t, const Vector3d& gravity, bool start_a, bool start_b) {
+    for (auto [x, start] : {std::pair{c.body_a, start_a}, std::pair{c.body_b, start_b}}) {
+        if (start) {
+            c.Response_Of(*x).timetable.start_time = t;
+        }
+        // A resting body's committed state holds at any time, and is kept unchanged since it came
+        // to rest; woken now, it moves on from now.
+        if (x->state.mode == SimMode::Resting) {
+            x->state.time = t;
+        }
+    }
+    if (!Can_Deform(*c.body_a) || !Can_Deform(*c.body_b)) {
+        SimObject& x = start_a ? *c.body_a : *c.body_b;
+        Meet_Unyielding(c.Response_Of(x), x, c.Other(x), Outward_Normal(c, x));
+        return;
+    }
+    if (Settle_On(c, *c.body_a, start_a, gravity) || Settle_On(c, *c.body_b, start_b, gravity)) {
+        return;
+    }
+    Meet_Yielding(c, start_a, start_b);
+}
+
+}  // namespace
+
+void Start_Response(Collision& c, double t, const Vector3d& gravity) {
+    Start_Sides(c, t, gravity, c.response_a.role == Role::Running,
+                c.response_b.role == Role::Running);
+}
+
+void Take_Over(Collision& c, SimObject& x, double t, const Vector3d& gravity) {
+    Take_Current_Direction(c, x);
+    c.Response_Of(x).role = Role::Running;
+    Start_Sides(c, t, gravity, &x == c.body_a, &x == c.body_b);
+}
+
+bool Comes_To_Rest(const Collision& c, const SimObject& x, const Vector3d& gravity) {
+    return c.Response_Of(x).resting && x.state.mode == SimMode::Free &&
+           Holds_Up(c.Other(x), Outward_Normal(c, x), gravity);
+}
+
+void Deform(Collision& c, double t) {
+    for (SimObject* x : {c.body_a, c.body_b}) {
+        if (c.Response_Of(*x).role == Role::Running) {
+            Deform_Body(c, *x, t);
+        }
+    }
+}
+
+void Keep_Touching(Collision& c, const Vector3d& gravity) {
+    const bool a_runs = c.response_a.role == Role::Running;
+    const bool b_runs = c.response_b.role == Role::Running;
+    if (a_runs && b_runs) {
+        Touch_Each_Other(c);
+    } else if (a_runs || b_runs) {
+        Touch_Other(c, a_runs ? *c.body_a : *c.body_b);
+    }
+    for (auto [x, runs] : {std::pair{c.body_a, a_runs}, {c.body_b, b_runs}}) {
+        if (runs) {
+            Clear_Other_Contacts(c, *x, gravity);
+            Clear_Of_All(c, *x);
+        }
+    }
+}
+
+void Update_Contact(Collision& c, double t, const Vector3d& gravity) {
+    Deform(c, t);
+    Keep_Touching(c, gravity);
 }

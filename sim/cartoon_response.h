@@ -3,38 +3,58 @@
 #include "math/vector3d.h"
 
 struct Collision;
+class SimObject;
 
-// What a contact does to its bodies. There are no impulses and no contact forces: when a contact
-// becomes primary, the body that deforms (the free or resting one; a fixed or driven body is never
-// deformed, turned or moved by a contact) gets a timetable (ContactTimetable): it squashes against
-// the other body, then springs back, turning about the point where it touches the other so that
-// its stretch axis ends up along its new direction of travel. Four treatments build the
-// timetable:
+// What a contact does to its bodies. There are no contact forces: when a contact starts for a body
+// that can deform (a free one, or a resting one that something runs into; a fixed or driven body is
+// never deformed, turned or moved by a contact), the body gets a timetable (ContactTimetable): it
+// squashes against the other body, then springs back, turning about the point where it touches
+// the other so that its stretch axis ends up along its new direction of travel. Against a body
+// that does not give way (Fixed or Driven) one of four treatments builds the timetable:
 //   bounce: the velocity is mirrored at the contact plane and scaled by the restitution;
 //   rest:   a slow impact (speed below 1); the body stops dead, squashes, recovers, and at the end
-//           of the contact comes to rest;
+//           of the contact comes to rest if the other body holds it up (see Comes_To_Rest);
 //   flat:   the bodies already move apart; nothing deforms and the contact ends at once;
 //   knock:  a driven body runs into a resting one, which wakes up and bounces off it.
-// While the contact lasts, the body is kept just touching the other, and out of the bodies of its
-// waiting contacts (push_out.h). Angles handed to rotations are degrees.
+// Two bodies that both can deform meet as two masses in proportion to their volumes, at the lesser
+// restitution of the two, so that their momentum is kept; each squashes on its own timetable, with
+// its own parameters, and is let go when its own timetable ends. A free body coming slowly down
+// onto a resting one rests on it instead. While a body deforms, it is kept just touching the other,
+// and out of the bodies of its other contacts (push_out.h). Angles handed to rotations are degrees.
 
 // Gives a new contact the direction its response and push-outs go by when the pair never was
 // found apart (or not since a Reset): the line between the bodies' centres. Other records keep
 // the normal of their last separated query.
 void Give_Direction_If_Unknown(Collision& c);
 
-// Asks the pair of a waiting contact that takes over where its bodies are now, so that the
+// Asks the pair of a waiting contact that takes over for X where its bodies are now, so that the
 // contact goes by their separation rather than by where they were when it was found. A pair that
-// still touches is asked about the deforming body's centre, shrunk to a speck; a centre inside the
-// other body leaves the contact as it was.
-void Take_Current_Direction(Collision& c);
+// still touches is asked about X's centre, shrunk to a speck; a centre inside the other body
+// leaves the contact as it was.
+void Take_Current_Direction(Collision& c, SimObject& x);
 
-// Sets the whole timetable of a contact that becomes primary at time t, and the deforming body's
-// new committed velocity and stretch flag.
-void Start_Response(Collision& c, double t);
+// A contact starts at time t for every body whose role in it the simulator has set to Running:
+// sets their timetables and their new committed velocities and stretch flags (and those of a
+// waiting partner that can deform). A body settling on a resting one leaves that one Still.
+void Start_Response(Collision& c, double t, const Vector3d& gravity);
 
-// Rebuilds both bodies' tentative states for time t from their committed states and the
-// timetable, then moves the deforming body along the contact normal until it just touches the
-// other (and out of a second body it may have sunk into; pinched between two that face each
+// X's running contact has ended and this one, which X waited on, starts for X at time t, going by
+// where the bodies are now.
+void Take_Over(Collision& c, SimObject& x, double t, const Vector3d& gravity);
+
+// Whether X, whose timetable in `c` has ended, comes to rest there: its contact was a slow one, and
+// the other body holds it up (is not flying, and X lies on it within 45 degrees of straight up).
+bool Comes_To_Rest(const Collision& c, const SimObject& x, const Vector3d& gravity);
+
+// Rebuilds the tentative state for time t of every body deforming in `c`, from its committed state
+// and its timetable. Every contact is deformed before any body is kept touching, so that each is
+// kept touching the others as they will be.
+void Deform(Collision& c, double t);
+
+// Moves every body deforming in `c` along the contact normal until it just touches the other (and
+// out of a body of its other contacts it may have sunk into; pinched between two that face each
 // other, it squeezes out sideways, clear of both).
+void Keep_Touching(Collision& c, const Vector3d& gravity);
+
+// Deform, then Keep_Touching: a contact on its own.
 void Update_Contact(Collision& c, double t, const Vector3d& gravity);

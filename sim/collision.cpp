@@ -1,5 +1,6 @@
 #include "sim/collision.h"
 
+#include <cassert>
 #include <utility>
 
 #include "sim/sim_object.h"
@@ -29,4 +30,22 @@ BodyPose Tentative_Pose(const SimObject& body) {
 bool Query_Pair(Collision& c) {
     return Query_Body_Pair(*c.body_a->polyhedron, Tentative_Pose(*c.body_a), *c.body_b->polyhedron,
                            Tentative_Pose(*c.body_b), c);
+}
+
+double Collision::End() const {
+    double end = 0.0;
+    bool found = false;
+    for (const Response* r : {&response_a, &response_b}) {
+        if (r->role == Response::Role::Running && (!found || r->timetable.End() < end)) {
+            end = r->timetable.End();
+            found = true;
+        }
+    }
+    assert(found);
+    return end;
+}
+
+bool Touches_Keeping_Witness(Collision& c) {
+    const KeepWitness keep(c);
+    return Query_Pair(c);
 }

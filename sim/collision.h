@@ -8,24 +8,53 @@
 
 class SimObject;
 
+// What a contact does to one of its bodies, in the contact's record. A body that can deform (a
+// Free one, or a Resting one that something runs into) squashes and springs back on a timetable of
+// its own, so the two bodies of a contact part each when its own timetable ends; a Fixed or Driven
+// body is never deformed, turned or moved by a contact.
+struct Response {
+    enum class Role {
+        Still,    // not deformed by this contact
+        Waiting,  // deforms once its body's running contact ends
+        Running,  // deforming on this timetable now
+        Done,     // its timetable has ended; the body flies on while its partner's runs
+    };
+
+    Role role = Role::Still;
+    bool resting = false;        // a slow impact: at its end the body comes to rest where held up
+    ContactTimetable timetable;  // from when the body began to deform in this contact
+    double impact_speed = 0.0;   // the speed that sets the squash: closing speed of the pair
+    double release_speed = 0.0;
+    Vector3d spin_axis;       // of the turn made during the contact
+    double spin_angle = 0.0;  // total turn during the contact, degrees
+};
+
 // The record of one pair of bodies, kept for the whole run. From the pair query it caches the
 // closest features, to start the next query from, and the witness data of the last query that
 // found the pair apart (the ClosestFeatures part: feature_a, point_a, feature_b, point_b,
 // distance, normal, with normal pointing from body_a towards body_b). While the bodies touch it
-// also holds the timetable of the cartoon response.
+// also holds what the contact does to each of them.
 struct Collision : ClosestFeatures {
     Collision(SimObject* a, SimObject* b) : body_a(a), body_b(b) {}
 
     SimObject* body_a;  // the body with the lower sim_index
     SimObject* body_b;  // the body with the higher sim_index
 
-    bool secondary = false;      // waiting behind another contact of one of its bodies
-    bool resting = false;        // a slow impact: at its end, Free bodies of the pair come to rest
-    ContactTimetable timetable;  // from when the contact became primary; its end orders the queue
-    double impact_speed = 0.0;   // of the deforming body
-    double release_speed = 0.0;
-    Vector3d spin_axis;       // of the turn made during the contact
-    double spin_angle = 0.0;  // total turn during the contact, degrees
+    Response response_a;  // what the contact does to body_a
+    Response response_b;  // ... and to body_b
+
+    Response& Response_Of(const SimObject& x) { return &x == body_a ? response_a : response_b; }
+    const Response& Response_Of(const SimObject& x) const {
+        return &x == body_a ? response_a : response_b;
+    }
+    SimObject& Other(const SimObject& x) const { return &x == body_a ? *body_b : *body_a; }
+    // Some body deforms in it now: it is queued by End(). Otherwise it waits behind others.
+    bool Running() const {
+        return response_a.role == Response::Role::Running ||
+               response_b.role == Response::Role::Running;
+    }
+    // The earliest end of a running timetable: the contact's next event. Only while Running().
+    double End() const;
 };
 
 // The key of a pair, (lower sim_index << 16) | higher sim_index, whichever body is named first.
@@ -37,3 +66,35 @@ int32_t Pair_Key(const Collision& c);
 // feature walk from the record's cached features. True when the bodies touch or interpenetrate;
 // the record's points, distance and normal are then left as they were.
 bool Query_Pair(Collision& c);
+
+// Restores the witness data (points, distance, normal) of a record when it goes out of scope:
+// searches that query a pair at trial positions leave what its contact goes by (the pair's last
+// separation before the contact) as it was, however far they wander.
+class KeepWitness {
+public:
+    explicit KeepWitness(Collision& c)
+        : c_(c),
+          point_a_(c.point_a),
+          point_b_(c.point_b),
+          distance_(c.distance),
+          normal_(c.normal) {}
+    ~KeepWitness() {
+        c_.point_a = point_a_;
+        c_.point_b = point_b_;
+        c_.distance = distance_;
+        c_.normal = normal_;
+    }
+    KeepWitness(const KeepWitness&) = delete;
+    KeepWitness& operator=(const KeepWitness&) = delete;
+
+private:
+    Collision& c_;
+    const Vector3d point_a_;
+    const Vector3d point_b_;
+    const double distance_;
+    const Vector3d normal_;
+};
+
+// The pair query, leaving the record's witness data as it was: whether the pair touches where its
+// bodies are being tried.
+bool Touches_Keeping_Witness(Collision& c);

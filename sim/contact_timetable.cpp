@@ -6,6 +6,11 @@
 
 double ContactTimetable::Scale_At(double t) const {
     const double tau = t - start_time;
+    // A release of no time is over the moment the squash is: a body whose phases take no time
+    // is never left squashed.
+    if (release_time == 0.0 && tau >= squash_time) {
+        return release_stretch;
+    }
     if (Phase_At(t) == Phase::Squash) {
         if (squash_time == 0.0) {
             return squash_scale;

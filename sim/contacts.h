@@ -23,6 +23,8 @@ public:
         return heap_.front();
     }
     void Pop();
+    // Takes a contact out wherever it is (its end has changed); nothing when it is not queued.
+    void Remove(Collision* c);
     bool Empty() const { return heap_.empty(); }
     std::size_t Size() const { return heap_.size(); }
     void Clear() { heap_.clear(); }

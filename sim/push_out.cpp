@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <initializer_list>
+#include <vector>
 
 #include "sim/collision.h"
 #include "sim/sim_object.h"
@@ -14,18 +17,70 @@ constexpr double kPushOutPrecision = 0.001;
 // The searches give up after this distance rather than run forever when the direction never
 // leads to (or away from) the other body; the body then stays where it was.
 constexpr double kPushOutReach = 100.0;
-// A pinched body squeezes out at most this many times its half extent; further away it would not
-// be squeezing out but jumping, and it stays where it is.
-constexpr double kSqueezeReach = 8.0;
+// A body wedged among bodies around it moves at most this many times its half extent to the nearest
+// place clear of them all.
+constexpr double kClearReach = 3.0;
+
+// What a search of X's place must not carry X into: the bodies that do not give way (Fixed and
+// Driven), near it and not in contact with it, or of its contacts other than the ones searched. A
+// body X already sinks into where the search starts may stay so, unless the search leads further
+// into it. A free or resting body that X is pushed into gives way: the detection pass finds the
+// pair, and they meet and part.
+class ThirdBodies {
+public:
+    ThirdBodies(SimObject& x, std::initializer_list<const Collision*> searched) {
+        auto add = [&](Collision* r) {
+            const SimMode mode = r->Other(x).state.mode;
+            const bool gives_way = mode == SimMode::Free || mode == SimMode::Resting;
+            if (!gives_way && std::find(searched.begin(), searched.end(), r) == searched.end()) {
+                const Vector3d towards = &x == r->body_a ? r->normal : -r->normal;
+                bodies_.push_back({r, Touches_Keeping_Witness(*r), towards});
+            }
+        };
+        std::for_each(x.within_reach.begin(), x.within_reach.end(), add);
+        std::for_each(x.collisions.begin(), x.collisions.end(), add);
+    }
+    // Whether X, tried after a move along `d`, sinks into one that it may not.
+    bool Blocks(const Vector3d& d) const {
+        return std::any_of(bodies_.begin(), bodies_.end(), [&](const Third& b) {
+            const bool allowed = b.touched_at_start && Dot(d, b.towards) <= 0.0;
+            return !allowed && Touches_Keeping_Witness(*b.record);
+        });
+    }
+
+private:
+    struct Third {
+        Collision* record;
+        bool touched_at_start;
+        Vector3d towards;  // from X towards the body, by the record's last separation
+    };
+    std::vector<Third> bodies_;
+};
+
+// Narrows the move from `clear` to `into`, the first that sinks X into a third body, down to
+// kPushOutPrecision, and leaves X just touching that body: the detection pass finds the contact.
+double Stop_At_Third(const ThirdBodies& third, const Vector3d& d, double clear, double into,
+                     const std::function<void(double)>& place) {
+    while (into - clear > kPushOutPrecision) {
+        const double mid = (into + clear) * 0.5;
+        place(mid);
+        (third.Blocks(d) ? into : clear) = mid;
+    }
+    place(into);
+    return into;
+}
 
 // Steps X from where it is along unit direction `d` until `touches()` changes its answer, then
 // bisects the last step down to kPushOutPrecision and leaves X on the free side. Returns how far
-// X moved; or, when no change comes within `reach`, -1 with X back where it was.
+// X moved; or, when no change comes within `reach`, -1 with X back where it was. No search carries
+// X into or through a body it is not in contact with: it stops where X just touches that body.
 template <typename Touches>
-double Search_Along(SimObject& x, const Vector3d& d, Touches touches,
+double Search_Along(SimObject& x, const Vector3d& d, Touches touches, const ThirdBodies& third,
                     double reach = kPushOutReach) {
     const Vector3d origin = x.new_state.position;
-    auto place = [&](double k) { x.new_state.position = origin + k * d; };
+    const std::function<void(double)> place = [&](double k) {
+        x.new_state.position = origin + k * d;
+    };
     const bool started_touching = touches();
     double before = 0.0;
     double reached = 0.0;
@@ -37,6 +92,9 @@ double Search_Along(SimObject& x, const Vector3d& d, Touches touches,
         before = reached;
         reached = std::min(reached + kPushOutStep, reach);
         place(reached);
+        if (third.Blocks(d)) {
+            return Stop_At_Third(third, d, before, reached, place);
+        }
     } while (touches() == started_touching);
     double free = started_touching ? reached : before;
     double hit = started_touching ? before : reached;
@@ -49,34 +107,6 @@ double Search_Along(SimObject& x, const Vector3d& d, Touches touches,
     return free;
 }
 
-// The searches query pairs at trial positions, up to 100 units away; what a contact goes by (its
-// normal, and its contact point as the pivot of the turn) stays that of the pair's last
-// separation before the contact, however far a search wanders.
-class KeepWitness {
-public:
-    explicit KeepWitness(Collision& c)
-        : c_(c),
-          point_a_(c.point_a),
-          point_b_(c.point_b),
-          distance_(c.distance),
-          normal_(c.normal) {}
-    ~KeepWitness() {
-        c_.point_a = point_a_;
-        c_.point_b = point_b_;
-        c_.distance = distance_;
-        c_.normal = normal_;
-    }
-    KeepWitness(const KeepWitness&) = delete;
-    KeepWitness& operator=(const KeepWitness&) = delete;
-
-private:
-    Collision& c_;
-    const Vector3d point_a_;
-    const Vector3d point_b_;
-    const double distance_;
-    const Vector3d normal_;
-};
-
 // The part of `v` across unit direction `axis`, as a unit vector; zero when there is none.
 Vector3d Across(const Vector3d& v, const Vector3d& axis) {
     Vector3d across = v - Dot(v, axis) * axis;
@@ -84,12 +114,6 @@ Vector3d Across(const Vector3d& v, const Vector3d& axis) {
         across.Set_Length(1.0);
     }
     return across;
-}
-
-// Whether the pair of `q` touches where it is being tried, leaving what its contact goes by alone.
-bool Sunk_Into(Collision& q) {
-    const KeepWitness keep(q);
-    return Query_Pair(q);
 }
 
 // X is pinched: the body of waiting contact `q` lies across from the primary contact `c`'s, and
@@ -103,6 +127,7 @@ void Squeeze_Out(Collision& c, Collision& q, SimObject& x, const Vector3d& inwar
     const KeepWitness keep_c(c);
     const KeepWitness keep_q(q);
     auto touches_either = [&] { return Query_Pair(c) || Query_Pair(q); };
+    const ThirdBodies third(x, {&c, &q});
     const Vector3d origin = x.new_state.position;
     const Vector3d& on_other = &x == q.body_a ? q.point_b : q.point_a;
     Vector3d nearest = origin;
@@ -124,7 +149,7 @@ void Squeeze_Out(Collision& c, Collision& q, SimObject& x, const Vector3d& inwar
                 closing > 0.0 ? (Dot(on_other - origin, towards_other) + kPushOutStep) / closing
                               : reach;
             x.new_state.position = origin;
-            const double moved = Search_Along(x, d, touches_either, std::min(reach, room));
+            const double moved = Search_Along(x, d, touches_either, third, std::min(reach, room));
             if (moved >= 0.0) {
                 reach = moved;
                 nearest = x.new_state.position;
@@ -134,16 +159,139 @@ void Squeeze_Out(Collision& c, Collision& q, SimObject& x, const Vector3d& inwar
     x.new_state.position = nearest;
 }
 
-}  // namespace
-
-void Push_Out(Collision& c, SimObject& x, const Vector3d& d, double reach) {
+// Push_Out, with the bodies of the records `searched` (the one pushed out of, and a primary contact
+// left to its own search) not counted as third bodies.
+void Push_Out_Searching(Collision& c, SimObject& x, const Vector3d& d, double reach,
+                        std::initializer_list<const Collision*> searched) {
     const KeepWitness keep(c);
     auto touches = [&] { return Query_Pair(c); };
+    const ThirdBodies third(x, searched);
     if (touches()) {
-        Search_Along(x, -d, touches);
+        Search_Along(x, -d, touches, third);
     } else if (reach > 0.0) {
-        Search_Along(x, d, touches, reach);
+        Search_Along(x, d, touches, third, reach);
     }
+}
+
+}  // namespace
+
+void Clear_Of_All(Collision& c, SimObject& x) {
+    // A partner that deforms too is kept touching by the pair's own search, which moves both.
+    std::vector<Collision*> around;
+    if (c.Response_Of(c.Other(x)).role != Response::Role::Running) {
+        around.push_back(&c);
+    }
+    for (Collision* r : x.collisions) {
+        if (r != &c) {
+            around.push_back(r);
+        }
+    }
+    around.insert(around.end(), x.within_reach.begin(), x.within_reach.end());
+    auto away_from = [&](const Collision& r) {
+        Vector3d away = &x == r.body_a ? -r.normal : r.normal;
+        if (!away.Vanishes()) {
+            away.Set_Length(1.0);
+        }
+        return away;
+    };
+    // A body that X touches only within a couple of the searches' precisions, as the push-outs
+    // leave it (or as a query answers a placement exactly at touching), is no sink.
+    auto sunk_into = [&](Collision& r) {
+        if (!Touches_Keeping_Witness(r)) {
+            return false;
+        }
+        const Vector3d away = away_from(r);
+        if (away.Vanishes()) {
+            return true;
+        }
+        const Vector3d at = x.new_state.position;
+        x.new_state.position = at + 2.0 * kPushOutPrecision * away;
+        const bool deeper = Touches_Keeping_Witness(r);
+        x.new_state.position = at;
+        return deeper;
+    };
+    std::vector<bool> sunk_at_start;
+    for (Collision* r : around) {
+        sunk_at_start.push_back(sunk_into(*r));
+    }
+    if (std::none_of(sunk_at_start.begin(), sunk_at_start.end(), [](bool b) { return b; })) {
+        return;
+    }
+    // The ways tried: along the axes, away from each body around as their last separations say,
+    // and between a body X sinks into and another, which leaves both at once (out of a wedge);
+    // never deeper into a body X sinks into, which would lead through it.
+    std::vector<Vector3d> ways = {{1, 0, 0},  {-1, 0, 0}, {0, 1, 0},
+                                  {0, -1, 0}, {0, 0, 1},  {0, 0, -1}};
+    std::vector<Vector3d> out_of_sinks;
+    std::vector<Vector3d> out_of_others;
+    for (std::size_t i = 0; i < around.size(); ++i) {
+        const Vector3d away = away_from(*around[i]);
+        if (!away.Vanishes()) {
+            ways.push_back(away);
+            (sunk_at_start[i] ? out_of_sinks : out_of_others).push_back(away);
+        }
+    }
+    for (const Vector3d& out : out_of_sinks) {
+        for (const Vector3d& other : out_of_others) {
+            Vector3d between = out + other;
+            if (!between.Vanishes()) {
+                between.Set_Length(1.0);
+                ways.push_back(between);
+            }
+        }
+    }
+    // Where X is tried: clear of all, sunk only into bodies it was in at the start, or into a new
+    // one (that way is closed).
+    enum class Place { Clear, Sunk, Blocked };
+    auto place_at = [&](const Vector3d& at) {
+        x.new_state.position = at;
+        Place result = Place::Clear;
+        for (std::size_t i = 0; i < around.size(); ++i) {
+            if (sunk_into(*around[i])) {
+                if (!sunk_at_start[i]) {
+                    return Place::Blocked;
+                }
+                result = Place::Sunk;
+            }
+        }
+        return result;
+    };
+    const Vector3d origin = x.new_state.position;
+    Vector3d nearest = origin;
+    double reach = kClearReach * x.half_extent;
+    for (const Vector3d& d : ways) {
+        if (std::any_of(out_of_sinks.begin(), out_of_sinks.end(),
+                        [&](const Vector3d& out) { return Dot(d, out) < 0.0; })) {
+            continue;
+        }
+        double sunk = 0.0;
+        for (double k = kPushOutStep; k <= reach; k += kPushOutStep) {
+            const Place p = place_at(origin + k * d);
+            if (p == Place::Blocked) {
+                break;
+            }
+            if (p == Place::Clear) {
+                double clear = k;
+                while (clear - sunk > kPushOutPrecision) {
+                    const double mid = (clear + sunk) * 0.5;
+                    (place_at(origin + mid * d) == Place::Clear ? clear : sunk) = mid;
+                }
+                reach = clear;
+                nearest = origin + clear * d;
+                break;
+            }
+            sunk = k;
+        }
+    }
+    x.new_state.position = nearest;
+}
+
+void Push_Out(Collision& c, SimObject& x, const Vector3d& d, double reach) {
+    Push_Out_Searching(c, x, d, reach, {&c});
+}
+
+void Push_Out_Beside(Collision& q, const Collision& c, SimObject& x, const Vector3d& d) {
+    Push_Out_Searching(q, x, d, 0.0, {&q, &c});
 }
 
 void Push_Out_Second_Contact(Collision& c, Collision& q, SimObject& x, const Vector3d& inward,
@@ -152,12 +300,12 @@ void Push_Out_Second_Contact(Collision& c, Collision& q, SimObject& x, const Vec
     const double along = Dot(towards_other, inward);
     const Vector3d across = towards_other - along * inward;
     if (along < -across.Length()) {
-        if (Sunk_Into(q)) {
+        if (Touches_Keeping_Witness(q)) {
             Squeeze_Out(c, q, x, inward, towards_other, gravity);
         }
     } else if (across.Vanishes()) {
-        Push_Out(q, x, towards_other, 0.0);
+        Push_Out_Beside(q, c, x, towards_other);
     } else {
-        Push_Out(q, x, Across(towards_other, inward), 0.0);
+        Push_Out_Beside(q, c, x, Across(towards_other, inward));
     }
 }

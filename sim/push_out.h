@@ -5,6 +5,11 @@
 struct Collision;
 class SimObject;
 
+// A pinched body squeezes out at most this many times its half extent; further away it would not
+// be squeezing out but jumping, and it stays where it is. The bodies that far around a deforming
+// body are the ones its searches keep it out of.
+constexpr double kSqueezeReach = 8.0;
+
 // Keeping a deforming body X out of the bodies it touches. Each search moves X's tentative
 // position along a line, asking the pair query whether it touches, in steps of kPushOutStep, and
 // bisects the step where the answer changes down to kPushOutPrecision, leaving X on the free side.
@@ -15,9 +20,20 @@ class SimObject;
 // direction `d` towards it, to within kPushOutPrecision of touching it and separated from it.
 void Push_Out(Collision& c, SimObject& x, const Vector3d& d, double reach);
 
+// If X has sunk into the other body of contact `q`, moves it out along -d, to within
+// kPushOutPrecision of touching it; the body of the primary contact `c` is no third body to this
+// search (its own keeps X touching it).
+void Push_Out_Beside(Collision& q, const Collision& c, SimObject& x, const Vector3d& d);
+
 // If X has sunk into the other body of waiting contact `q`, moves it back out sideways, across the
 // primary contact `c`'s direction `inward`, so that the primary contact is not disturbed; out of a
 // body lying straight along that direction, straight out. Pinched between two bodies that face
 // each other, X squeezes out sideways to the nearest place clear of both.
 void Push_Out_Second_Contact(Collision& c, Collision& q, SimObject& x, const Vector3d& inward,
                              const Vector3d& gravity);
+
+// The last resort once the searches along single lines are done: X, deforming in contact `c`,
+// still sinks into a body around it (wedged among several, or pushed out of one into another). It
+// moves to the nearest place clear of them all, away from one of them or along an axis, within
+// two half extents; finding none, it stays.
+void Clear_Of_All(Collision& c, SimObject& x);

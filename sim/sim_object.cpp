@@ -6,6 +6,7 @@
 
 #include "math/angles.h"
 #include "math/invariant.h"
+#include "sim/collision.h"
 
 SimObject::SimObject(const char* name_) : name(name_) {}
 
@@ -26,6 +27,7 @@ void SimObject::Reset(const Vector3d& gravity) {
     }
     new_state = state;
     collisions.clear();
+    support = nullptr;
 }
 
 void SimObject::Integrate(double dt, const Vector3d& gravity) {
@@ -48,7 +50,7 @@ void SimObject::Advance_To(double t, const Vector3d& gravity) {
     }
     switch (state.mode) {
         case SimMode::Free:
-            if (collisions.empty()) {
+            if (!Held()) {
                 Integrate(t - state.time, gravity);
             }
             new_state.time = t;
@@ -57,6 +59,9 @@ void SimObject::Advance_To(double t, const Vector3d& gravity) {
             Get_State_At(t, gravity, new_state);
             break;
         case SimMode::Resting:
+            // A contact may have moved it as it tried a time; it stays where it came to rest.
+            new_state = state;
+            break;
         case SimMode::Fixed:
             break;
     }
@@ -68,12 +73,38 @@ void SimObject::Commit() {
     }
 }
 
-bool SimObject::Add_Collision(Collision* c) {
-    const bool had_contact = !collisions.empty();
+void SimObject::Add_Collision(Collision* c) {
     if (state.mode == SimMode::Free || state.mode == SimMode::Resting) {
         collisions.push_front(c);
     }
-    return had_contact;
+}
+
+Collision* SimObject::Running_Contact() const {
+    for (Collision* c : collisions) {
+        if (c->Response_Of(*this).role == Response::Role::Running) {
+            return c;
+        }
+    }
+    return nullptr;
+}
+
+bool SimObject::Held() const {
+    return Running_Contact() != nullptr;
+}
+
+double SimObject::Volume() const {
+    // Each face, fanned into triangles, with the origin spans tetrahedra whose signed volumes sum
+    // to the shape's, wherever the origin lies. A scale per axis scales the volume by their
+    // product.
+    double six_volume = 0.0;
+    for (const PolyFace& f : polyhedron->faces) {
+        const Vector3d& p0 = f.vertices[0]->position;
+        for (int i = 1; i + 1 < f.vertex_count; ++i) {
+            six_volume += Dot(p0, Cross(f.vertices[i]->position, f.vertices[i + 1]->position));
+        }
+    }
+    const Vector3d& s = initial_state.scale;
+    return six_volume / 6.0 * s.x * s.y * s.z;
 }
 
 bool SimObject::Remove_Collision(Collision* c) {

@@ -2,6 +2,7 @@
 
 #include <list>
 #include <memory>
+#include <vector>
 
 #include "geometry/polyhedron.h"
 #include "sim/sim_state.h"
@@ -33,15 +34,14 @@ public:
     // Ballistic step of `dt` seconds from `state` into `new_state` (only Free bodies move).
     void Integrate(double dt, const Vector3d& gravity);
 
-    // Prepares `new_state` for time t. A free body in contact is left to the contact update.
+    // Prepares `new_state` for time t. A body deforming in a contact is left to the contact update.
     void Advance_To(double t, const Vector3d& gravity);
 
     // Keeps the tried state; Resting and Fixed bodies keep theirs.
     void Commit();
 
-    // Records a contact (newest first) on Free and Resting bodies only. Returns whether the body
-    // already had one, which makes the new contact wait behind it.
-    bool Add_Collision(Collision* c);
+    // Records a contact (newest first) on Free and Resting bodies only.
+    void Add_Collision(Collision* c);
 
     // Forgets a contact; returns whether others remain. Losing track of one is a broken
     // invariant: the message is printed and the program aborts.
@@ -51,6 +51,15 @@ public:
     virtual void Get_State_At(double t, const Vector3d& gravity, SimState& out);
 
     void Compute_Half_Extent();
+
+    // Whether the body deforms in one of its contacts now, held by its timetable.
+    bool Held() const;
+    // The contact it deforms in now, or null.
+    Collision* Running_Contact() const;
+
+    // The volume of its shape at its own size (squash and stretch keep the volume): its mass, for
+    // two free bodies that meet, up to a density that every body shares.
+    double Volume() const;
 
     // Turns snapshot `s` so that its local x axis lies along its motion (against it while
     // !stretch_forward), or along gravity when it does not move, and stretches it for its speed.
@@ -65,7 +74,13 @@ public:
     SimState new_state;                      // tentative state of the time being tried
     int sim_index = -1;                      // position in the simulator's list; -1 while not added
     std::list<Collision*> collisions;        // current contacts, newest first (Free/Resting only)
-    double half_extent = 1.0;                // half the shape's extent along local x
+    // While it deforms, the records of its pairs with the bodies around it that it is not in
+    // contact with: what the response's moves of it must not carry it into.
+    std::vector<Collision*> within_reach;
+    double half_extent = 1.0;  // half the shape's extent along local x
+    // What a Resting body came to rest on; it wakes when that leaves. Null for a body placed at
+    // rest, which stays until something runs into it.
+    SimObject* support = nullptr;
 
     // The cartoon parameters.
     double max_squash = 1.0;    // "Max Squash": scale at the deepest squash of a full-speed impact

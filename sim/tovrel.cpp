@@ -5,12 +5,50 @@
 
 #include "math/invariant.h"
 #include "sim/cartoon_response.h"
+#include "sim/push_out.h"
 #include "sim/sim_object.h"
 
 namespace {
 
 // The bisection narrows a first contact down to this many seconds.
 constexpr double kContactTimePrecision = 0.001;
+
+using Role = Response::Role;
+
+// A body's part in a contact found now: a body that cannot deform is still; one that already
+// deforms in another contact waits for it to end.
+Role Starting_Role(const SimObject& x) {
+    if (x.state.mode != SimMode::Free && x.state.mode != SimMode::Resting) {
+        return Role::Still;
+    }
+    return x.Held() ? Role::Waiting : Role::Running;
+}
+
+// X's newest contact that waits for X, or null.
+Collision* Newest_Waiting(const SimObject& x) {
+    for (Collision* c : x.collisions) {
+        if (c->Response_Of(x).role == Role::Waiting) {
+            return c;
+        }
+    }
+    return nullptr;
+}
+
+// A body let go while its partner still deforms flies on, and the pair is not searched; if it
+// comes back into the partner (thrown back by a wall), the contact starts again for it.
+bool Comes_Back(Collision& c) {
+    const bool let_go = c.response_a.role == Role::Done || c.response_b.role == Role::Done;
+    return let_go && Touches_Keeping_Witness(c);
+}
+
+// Whether X sinks into a body other than the partner of `c`, where it was last tried: wedged into
+// another, it is not held up but stuck, and must not come to rest there, where nothing would ever
+// part them.
+bool Sunk_Into_Another(SimObject& x, const Collision& c) {
+    auto sunk = [&](Collision* r) { return r != &c && Touches_Keeping_Witness(*r); };
+    return std::any_of(x.collisions.begin(), x.collisions.end(), sunk) ||
+           std::any_of(x.within_reach.begin(), x.within_reach.end(), sunk);
+}
 
 }  // namespace
 
@@ -75,10 +113,11 @@ bool Tovrel::Step(double dt) {
     }
     reach_ = dt;
     broad_phase_.Check_Placements();
+    Wake_Unsupported();
     while (time < target) {
         std::vector<Collision*> found;
-        const bool ending = !contact_queue.Empty() && contact_queue.Top()->timetable.End() < target;
-        const double next = ending ? contact_queue.Top()->timetable.End() : target;
+        const bool ending = !contact_queue.Empty() && contact_queue.Top()->End() < target;
+        const double next = ending ? contact_queue.Top()->End() : target;
         if (Advance_To_Event(next, found) > 0) {
             Process_New_Collisions(found);
         } else if (ending) {
@@ -93,9 +132,17 @@ void Tovrel::Advance_All(double t) {
         body->Advance_To(t, gravity);
     }
     for (auto& [key, c] : contacts) {
-        if (!c->secondary) {
-            Update_Contact(*c, t, gravity);
+        Deform(*c, t);
+    }
+    for (auto& [key, c] : contacts) {
+        for (SimObject* body : {c->body_a, c->body_b}) {
+            if (c->Response_Of(*body).role == Response::Role::Running) {
+                Find_Within_Reach(*body);
+            }
         }
+    }
+    for (auto& [key, c] : contacts) {
+        Keep_Touching(*c, gravity);
     }
 }
 
@@ -106,10 +153,8 @@ int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
         Collision* c =
             &pair_table.Record_Of(*active_objects[near.first], *active_objects[near.second]);
         near_records_.push_back(c);
-        if (contacts.count(Pair_Key(*c)) != 0) {
-            continue;
-        }
-        if (Query_Pair(*c)) {
+        const bool in_contact = contacts.count(Pair_Key(*c)) != 0;
+        if (in_contact ? Comes_Back(*c) : Query_Pair(*c)) {
             if (count == 0) {
                 found.clear();
             }
@@ -152,70 +197,174 @@ int Tovrel::Advance_To_Event(double t, std::vector<Collision*>& found) {
 
 void Tovrel::Process_New_Collisions(const std::vector<Collision*>& found) {
     for (Collision* c : found) {
+        if (contacts.count(Pair_Key(*c)) != 0) {
+            Rejoin(c);
+            continue;
+        }
         Give_Direction_If_Unknown(*c);
-        c->secondary = false;
         contacts[Pair_Key(*c)] = c;
-        if (c->body_a->Add_Collision(c)) {
-            c->secondary = true;
-        }
-        if (c->body_b->Add_Collision(c)) {
-            if (c->secondary) {
-                Broken_Invariant("Tovrel::Process_New_Collisions: Secondary twice\n");
+        c->response_a.role = Starting_Role(*c->body_a);
+        c->response_b.role = Starting_Role(*c->body_b);
+        c->body_a->Add_Collision(c);
+        c->body_b->Add_Collision(c);
+        if (c->Running()) {
+            if (on_collision != nullptr) {
+                on_collision(c, on_collision_user);
             }
-            c->secondary = true;
-        }
-        if (!c->secondary) {
-            Make_Primary(c);
+            Start_Response(*c, time, gravity);
+            Queue_If_Running(c);
+            Touch_From_Start(*c);
         }
     }
+}
+
+// The bisection leaves a new contact's bodies sunk into each other by up to its last probe's
+// travel: a millisecond of a fast body's flight, more than a hundredth. The bodies that deform in
+// it are kept touching from the start rather than from the next probe.
+void Tovrel::Touch_From_Start(Collision& c) {
+    Deform(c, time);
+    for (SimObject* body : {c.body_a, c.body_b}) {
+        if (c.Response_Of(*body).role == Role::Running) {
+            Find_Within_Reach(*body);
+        }
+    }
+    Keep_Touching(c, gravity);
+    for (SimObject* body : {c.body_a, c.body_b}) {
+        if (c.Response_Of(*body).role == Role::Running) {
+            body->Commit();
+        }
+    }
+}
+
+void Tovrel::Rejoin(Collision* c) {
+    for (SimObject* body : {c->body_a, c->body_b}) {
+        Response& r = c->Response_Of(*body);
+        if (r.role != Role::Done) {
+            continue;
+        }
+        r.role = Starting_Role(*body);
+        if (r.role == Role::Running) {
+            contact_queue.Remove(c);
+            Take_Over(*c, *body, time, gravity);
+            Queue_If_Running(c);
+        }
+    }
+}
+
+void Tovrel::Queue_If_Running(Collision* c) {
+    if (!c->Running()) {
+        return;
+    }
+    // A body deforms on one timetable at a time: its other contacts wait, whatever the input.
+    for (const SimObject* body : {c->body_a, c->body_b}) {
+        const auto running = std::count_if(
+            body->collisions.begin(), body->collisions.end(),
+            [&](const Collision* k) { return k->Response_Of(*body).role == Role::Running; });
+        if (running > 1) {
+            Broken_Invariant("Tovrel::Process_New_Collisions: Secondary twice\n");
+        }
+    }
+    contact_queue.Push(c);
 }
 
 void Tovrel::End_Contact() {
     Collision* c = contact_queue.Top();
-    if (on_separation != nullptr) {
+    contact_queue.Pop();
+    std::vector<SimObject*> finished;
+    for (SimObject* body : {c->body_a, c->body_b}) {
+        Response& r = c->Response_Of(*body);
+        if (r.role == Role::Running && r.timetable.End() <= time) {
+            r.role = Role::Done;
+            finished.push_back(body);
+        }
+    }
+    const bool over = !c->Running();
+    if (over && on_separation != nullptr) {
         on_separation(c, on_separation_user);
     }
-    if (c->resting) {
-        for (SimObject* body : {c->body_a, c->body_b}) {
-            if (body->state.mode == SimMode::Free) {
-                body->state.mode = SimMode::Resting;
-            }
+    for (SimObject* body : finished) {
+        if (Comes_To_Rest(*c, *body, gravity) && !Sunk_Into_Another(*body, *c)) {
+            Settle(*body, c->Other(*body));
         }
     }
-    contacts.erase(Pair_Key(*c));
-    contact_queue.Pop();
-    // A contact goes by the normal and point of its pair's last separated query. The push-out
-    // leaves the bodies just apart, so their separation now is asked for and kept: a next contact
-    // of the pair, found a moment later with the bodies never apart at any probe between (a
-    // paddle catching up with the ball), would otherwise go by where they met before, perhaps
-    // far away, and push the ball out along a way that no longer leads out of the other body
-    // the short way (through the paddle's end, into a wall).
-    Query_Pair(*c);
+    if (over) {
+        contacts.erase(Pair_Key(*c));
+        // A contact goes by the normal and point of its pair's last separated query. The push-out
+        // leaves the bodies just apart, so their separation now is asked for and kept: a next
+        // contact of the pair, found a moment later with the bodies never apart at any probe
+        // between (a paddle catching up with the ball), would otherwise go by where they met
+        // before, perhaps far away, and push the ball out along a way that no longer leads out
+        // of the other body the short way (through the paddle's end, into a wall).
+        Query_Pair(*c);
+        c->body_a->Remove_Collision(c);
+        c->body_b->Remove_Collision(c);
+    } else {
+        contact_queue.Push(c);
+    }
+    for (SimObject* body : finished) {
+        Take_Up_Waiting(*body);
+    }
+}
 
-    // Each body left with only waiting contacts would stay frozen: its newest one takes over. A
-    // body may already have a primary contact left (one that a partner promoted), and then needs
-    // none; so no record is ever queued twice.
-    for (SimObject* body : {c->body_a, c->body_b}) {
-        if (!body->Remove_Collision(c)) {
-            continue;
+// One that takes over may leave the body free again at once (it settles on a resting body
+// instead), and then the next one does, until the body deforms or none waits.
+void Tovrel::Take_Up_Waiting(SimObject& body) {
+    Collision* next = nullptr;
+    while (!body.Held() && (next = Newest_Waiting(body)) != nullptr) {
+        if (next->Running()) {
+            contact_queue.Remove(next);
+        } else if (on_collision != nullptr) {
+            on_collision(next, on_collision_user);
         }
-        const bool has_primary = std::any_of(body->collisions.begin(), body->collisions.end(),
-                                             [](const Collision* k) { return !k->secondary; });
-        if (!has_primary) {
-            Collision* next = body->collisions.front();
-            // It has its normal from when it was found, and the body has been moved since, kept
-            // out of the other most often, but not always: it goes by where they are.
-            Take_Current_Direction(*next);
-            next->secondary = false;
-            Make_Primary(next);
+        Take_Over(*next, body, time, gravity);
+        Queue_If_Running(next);
+    }
+}
+
+void Tovrel::Find_Within_Reach(SimObject& body) {
+    body.within_reach.clear();
+    broad_phase_.Bodies_Within(body, kSqueezeReach * body.half_extent, near_indexes_);
+    for (int index : near_indexes_) {
+        Collision& r = pair_table.Record_Of(body, *objects[index]);
+        if (contacts.count(Pair_Key(r)) == 0) {
+            body.within_reach.push_back(&r);
         }
     }
 }
 
-void Tovrel::Make_Primary(Collision* c) {
-    if (on_collision != nullptr) {
-        on_collision(c, on_collision_user);
+// A body at rest deforms no more: what waited on it is over, unless the other body deforms in
+// it, and then it stays still in it. A pair still touching is found again if it can do anything.
+void Tovrel::Settle(SimObject& body, SimObject& support) {
+    body.state.mode = SimMode::Resting;
+    body.support = &support;
+    const std::list<Collision*> contacts_of_body = body.collisions;
+    for (Collision* k : contacts_of_body) {
+        Response& r = k->Response_Of(body);
+        if (r.role != Role::Waiting) {
+            continue;
+        }
+        r.role = Role::Still;
+        if (!k->Running()) {
+            contacts.erase(Pair_Key(*k));
+            Query_Pair(*k);
+            k->body_a->Remove_Collision(k);
+            k->body_b->Remove_Collision(k);
+        }
     }
-    Start_Response(*c, time);
-    contact_queue.Push(c);
+}
+
+void Tovrel::Wake_Unsupported() {
+    for (SimObject* body : active_objects) {
+        if (body->state.mode != SimMode::Resting || body->support == nullptr) {
+            continue;
+        }
+        const SimObject& support = *body->support;
+        const bool active = std::find(active_objects.begin(), active_objects.end(), &support) !=
+                            active_objects.end();
+        if (support.state.mode == SimMode::Free || !active) {
+            body->state.mode = SimMode::Free;
+            body->state.time = time;
+            body->support = nullptr;
+        }
+    }
 }

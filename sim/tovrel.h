@@ -60,17 +60,34 @@ public:
 private:
     // Every active body tries time t; every primary contact rebuilds its bodies for t.
     void Advance_All(double t);
-    // Pair queries on every near pair of active bodies that is not in contact, in the order of a
-    // search of every pair; the colliding records replace the contents of `found` (left alone
-    // when there are none).
+    // Pair queries on every near pair of active bodies that is not in contact (or in one that has
+    // let a body go), in the order of a search of every pair; the colliding records replace the
+    // contents of `found` (left alone when there are none).
     int Find_New_Collisions(std::vector<Collision*>& found);
     // Moves the clock to t, or to the first contact before it; returns the number of new contacts.
     int Advance_To_Event(double t, std::vector<Collision*>& found);
+    // New contacts start for the bodies free to deform, and wait for the others.
     void Process_New_Collisions(const std::vector<Collision*>& found);
+    // The earliest end of a running timetable: that body is let go (or comes to rest) and its
+    // newest waiting contact takes over; the contact is over when no body deforms in it.
     void End_Contact();
-    void Make_Primary(Collision* c);
+    void Queue_If_Running(Collision* c);
+    void Touch_From_Start(Collision& c);
+    // A body let go with contacts waiting on it would fly through their bodies: its newest one
+    // takes over. A body may already deform in another contact (one that a partner started), and
+    // then needs none.
+    void Take_Up_Waiting(SimObject& body);
+    // A body let go from a contact whose partner still deforms has come back into the partner.
+    void Rejoin(Collision* c);
+    // The records of the pairs of a deforming body with the bodies around it that it is not in
+    // contact with, into its within_reach.
+    void Find_Within_Reach(SimObject& body);
+    void Settle(SimObject& body, SimObject& support);
+    // A resting body whose support flies off or leaves the simulation falls.
+    void Wake_Unsupported();
 
     BroadPhase broad_phase_;
     std::vector<Collision*> near_records_;
+    std::vector<int> near_indexes_;  // Find_Within_Reach's, kept to spare an allocation a probe
     double reach_ = 0.0;  // the span of the current step: how far ahead the broad phase looks
 };

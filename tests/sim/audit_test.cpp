@@ -85,6 +85,7 @@ TEST(Audit, AFreeBodyStandingStillWithoutAContactIsOneViolationHoweverLong) {
     EXPECT_EQ(audit.Longest_Hold(), 0.5);
     // In a contact it may: its timetable moves it, not its flight.
     Collision contact(&ball, &ball);
+    contact.response_a.role = Response::Role::Running;
     ball.collisions.push_front(&contact);
     audit.Check(0.75);
     audit.Check(1.0);

@@ -19,9 +19,17 @@ struct SimBody : SimObject {
         : SimObject(name) {
         const char* const mesh = TOVREL_SOURCE_DIR "/data/objects/sphere.poly";
         polyhedron = r == 0 ? Make_Box() : Load_Poly_Mesh(mesh, {r, r, r}, {}).polyhedron;
+        if (r == 0 && mode == SimMode::Free) {  // a free body's scale is its squash and stretch
+            ShapeTables box = Box_Tables();
+            for (size_t i = 0; i < box.coordinates.size(); i += 3) {
+                box.coordinates[i] *= size.x, box.coordinates[i + 1] *= size.y;
+                box.coordinates[i + 2] *= size.z;
+            }
+            polyhedron = box.Build();
+        }
         Compute_Half_Extent();
         initial_state.mode = mode, initial_state.position = at, initial_state.velocity = velocity;
-        initial_state.scale = size;
+        initial_state.scale = r == 0 && mode == SimMode::Free ? Vector3d(1, 1, 1) : size;
         state = new_state = initial_state;
         max_squash = 0.45, max_stretch = 1.9, stretch_rate = 0.25, squash_rate = 1.0;
     }

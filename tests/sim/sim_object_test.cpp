@@ -2,6 +2,7 @@
 // trying and committing, against figures worked out by hand.
 #include <cmath>
 
+#include "sim/collision.h"
 #include "sim_bodies.h"
 #include "support/approx.h"
 
@@ -34,11 +35,17 @@ TEST(SimObject, EachModeAdvancesAndCommitsItsOwnWay) {
         body.Commit();
         EXPECT_EQ(body.state.position.y, moves) << static_cast<int>(mode);
     }
-    SimBody ball("Ball", SimMode::Free, {});
-    ball.Add_Collision(reinterpret_cast<Collision*>(&ball));
-    ball.Advance_To(0.5, {0, 0, -9.8});  // in contact: left to the contact update but for its time
-    EXPECT_EQ(ball.new_state.time, 0.5);
-    EXPECT_EQ(ball.new_state.position.z, 0.0);
+    SimBody ball("Ball", SimMode::Free, {}), wall("Wall", SimMode::Fixed, {});
+    Collision let_go(&ball, &wall), deforming(&ball, &wall);
+    let_go.response_a.role = Response::Role::Done;
+    ball.Add_Collision(&let_go);
+    ball.Advance_To(0.5, {0, 0, -9.8});  // its timetable over: it flies on
+    EXPECT_EQ(ball.new_state.position.z, -1.225);
+    deforming.response_a.role = Response::Role::Running;
+    ball.Add_Collision(&deforming);
+    ball.Advance_To(0.25, {0, 0, -9.8});  // deforming: left to the contact update but for its time
+    EXPECT_EQ(ball.new_state.time, 0.25);
+    EXPECT_EQ(ball.new_state.position.z, -1.225);
     EXPECT_DEATH(ball.Remove_Collision(nullptr),
                  "SimObject::Remove_Collision: Collision not in list");
     ball.Set_Sim_Index(4);

@@ -76,11 +76,12 @@ TEST(Tovrel, OnlyNearPairsAreQueriedOnceAPassAndGetARecordNeverTwoUnmovableOnes)
     ContactQueue queue;
     const double ends[] = {0.5, 0.2, 0.9, 0.5, 0.7, 0.1};
     for (int i = 0; i < 6; ++i) {
-        records[i].timetable.start_time = ends[i];  // a timetable of no time
+        records[i].response_a.timetable.start_time = ends[i];  // a timetable of no time
+        records[i].response_a.role = Response::Role::Running;
         queue.Push(&records[i]);
     }
     for (double end : {0.1, 0.2, 0.5, 0.5, 0.7, 0.9}) {
-        EXPECT_EQ(queue.Top()->timetable.End(), end);
+        EXPECT_EQ(queue.Top()->End(), end);
         queue.Pop();
     }
     EXPECT_TRUE(queue.Empty());
@@ -107,13 +108,13 @@ TEST(Scenario, DroppedBallBouncesLowerUntilItRestsAndAResetStartsItOver) {
     EXPECT_LE(bottom, 0.0);
     EXPECT_GE(bottom, -0.0098 * hit.time);
     const Collision found = c;  // the last separation, which the response's searches keep
-    world.sim.Step((c.timetable.End() - world.sim.time) / 2);
+    world.sim.Step((c.End() - world.sim.time) / 2);
     EXPECT_EQ(c.distance, found.distance) << "the last separation's distance";
     EXPECT_TRUE(Near(c.point_b, found.point_b, 0.0)) << "the last separation's point";
     // The contact ends inside a later step once the clock reaches its end time; the ball leaves
     // at 0.3 of its speed, stretched for that speed.
     world.Run_Until(2, kTick / 10, 5.0);
-    EXPECT_EQ(world.journal[1].time, c.timetable.End());
+    EXPECT_EQ(world.journal[1].time, c.response_a.timetable.End());
     EXPECT_TRUE(world.sim.contact_queue.Empty());
     EXPECT_TRUE(Near(world.journal[1].velocity, -0.3 * hit.velocity, 1e-12));
     EXPECT_NEAR(world.journal[1].scale.x, 1.3111, 2e-4);  // k(2.1117)
@@ -121,7 +122,7 @@ TEST(Scenario, DroppedBallBouncesLowerUntilItRestsAndAResetStartsItOver) {
     world.Run_Until(6, kTick, 10.0);
     EXPECT_EQ(world.events,
               "+Ball/Floor -Ball/Floor +Ball/Floor -Ball/Floor +Ball/Floor -Ball/Floor ");
-    EXPECT_TRUE(c.resting);
+    EXPECT_TRUE(c.response_a.resting);
     EXPECT_EQ(ball.state.mode, SimMode::Resting);
     EXPECT_EQ(world.bodies[1]->state.mode, SimMode::Fixed);
     const Vector3d resting_at = ball.state.position;
@@ -132,7 +133,7 @@ TEST(Scenario, DroppedBallBouncesLowerUntilItRestsAndAResetStartsItOver) {
     // record keeps the features the contact ended on, from which the first query then confirms
     // them in one test (a walk from scratch takes dozens). Left waiting (as in a corner) at the
     // Reset, it is primary when found again.
-    c.secondary = true;
+    c.response_a.role = Response::Role::Waiting;
     world.sim.Reset();
     EXPECT_TRUE(world.sim.contacts.empty());
     EXPECT_TRUE(world.sim.contact_queue.Empty());
@@ -164,8 +165,8 @@ TEST(Scenario, ContactInACornerWaitsUnqueuedUntilTheFirstEnds) {
     while (world.journal.size() < 2 && world.sim.time < 2.0) {
         world.sim.Step(kTick / 10);
         if (world.sim.contacts.size() == 2) {
-            EXPECT_TRUE(wall->secondary);
-            EXPECT_FALSE(floor->secondary);
+            EXPECT_FALSE(wall->Running());
+            EXPECT_TRUE(floor->Running());
             EXPECT_EQ(world.sim.contact_queue.Size(), 1u);
             EXPECT_EQ(world.sim.contact_queue.Top(), floor);
             EXPECT_EQ(ball.collisions, (std::list<Collision*>{wall, floor}));
@@ -176,7 +177,7 @@ TEST(Scenario, ContactInACornerWaitsUnqueuedUntilTheFirstEnds) {
     EXPECT_GT(steps_waiting, 10);
     // When the floor contact ends, the wall contact takes over at once.
     EXPECT_EQ(world.events, "+Ball/Floor -Ball/Floor +Wall/Ball ");
-    EXPECT_EQ(wall->timetable.start_time, floor->timetable.End());
+    EXPECT_EQ(wall->response_b.timetable.start_time, floor->response_a.timetable.End());
     EXPECT_EQ(Nearest_Record(world.sim, ball), wall) << "not the one in contact, 0 apart";
     EXPECT_EQ(world.sim.contact_queue.Size(), 1u);
     EXPECT_EQ(world.sim.contact_queue.Top(), wall);

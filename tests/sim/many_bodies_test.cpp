@@ -1,0 +1,132 @@
+// Free bodies meeting each other: both respond, momentum kept, rest only where held up.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "sim/audit.h"
+#include "sim/collision.h"
+#include "sim_bodies.h"
+#include "support/approx.h"
+#include "support/random.h"
+
+namespace {
+
+constexpr double kTick = 1.0 / 60;
+
+}  // namespace
+
+// Each squashes on the floor and widens into the other: a contact of two engaged bodies waits.
+TEST(ManyBodies, TwoBallsDroppedSideBySideBothBounceAndNeverSinkIntoEachOther) {
+    World w;
+    SimBody& a = w.Ball_Over_Floor(0.3, {-0.31, 0, 1.0}, {});
+    SimBody& b = w.Add(true, "Ball 2", SimMode::Free, {0.31, 0, 1.0}, {}, {1, 1, 1}, 0.3);
+    w.sim.Reset();
+    SimAudit audit(w.sim, {{{-5, -5, 0}, {5, 5, 5}}});
+    double lower_ball_top = 0.0;
+    for (int tick = 0; tick < 300; ++tick) {
+        ASSERT_TRUE(w.sim.Step(kTick));
+        audit.Check(w.sim.time);
+        if (w.sim.time > 1.0) {
+            lower_ball_top =
+                std::max(lower_ball_top, std::min(a.state.position.z, b.state.position.z));
+        }
+    }
+    EXPECT_EQ(audit.Total(), 0) << "deepest overlap " << audit.Deepest_Overlap();
+    EXPECT_GT(lower_ball_top, 0.8) << "both bounce back up: " << w.events;
+    EXPECT_LT(a.state.position.x, -0.31) << "pushed apart";
+    EXPECT_GT(b.state.position.x, 0.31) << "pushed apart";
+}
+
+// Equal balls at 5 each way: both squash from their flight's stretch k(5) = 1.5 to
+// 1 - 0.55 k(10) / 1.9 = 0.524436, in (1.5 - 0.524436) 0.3 pi / (2 x 10) = 0.045972 s, spring
+// back as long, and leave at 5 the way they came.
+TEST(ManyBodies, TwoEqualBallsHeadOnBothSquashAndBothReverse) {
+    World w({0, 0, 0});
+    SimBody& a = w.Add(true, "A", SimMode::Free, {-1, 0, 0}, {5, 0, 0}, {1, 1, 1}, 0.3);
+    SimBody& b = w.Add(true, "B", SimMode::Free, {1, 0, 0}, {-5, 0, 0}, {1, 1, 1}, 0.3);
+    w.sim.Reset();
+    double thinnest = 2.0;
+    w.Run_Until(1, kTick, 1.0);
+    while (w.journal.size() < 2 && w.sim.time < 1.0) {
+        w.sim.Step(kTick / 10);
+        thinnest = std::min(thinnest, b.state.scale.x);
+    }
+    ASSERT_EQ(w.events, "+A/B -A/B ");
+    EXPECT_NEAR(w.journal[1].time - w.journal[0].time, 2 * 0.045972, 2e-4);
+    EXPECT_NEAR(thinnest, 0.524436, 2e-3);
+    EXPECT_TRUE(Near(a.state.velocity, {-5, 0, 0}, 1e-9));
+    EXPECT_TRUE(Near(b.state.velocity, {5, 0, 0}, 1e-9));
+    EXPECT_NEAR(a.state.position.x, -b.state.position.x, 1e-3);
+}
+
+// Dropped onto an equal ball resting on the floor, ball A stops dead and the resting one takes its
+// momentum down into the floor, bounces and gives it back as they meet again: A leaves upwards as
+// fast as it landed, and rises to about its height again.
+TEST(ManyBodies, ABallLandingOnARestingOneWakesItAndTheMomentumComesBack) {
+    World w;
+    SimBody& a = w.Ball_Over_Floor(0.3, {0, 0, 1.5}, {});
+    w.Add(true, "B", SimMode::Resting, {0, 0, 0.3005}, {}, {1, 1, 1}, 0.3);
+    w.sim.Reset();
+    double rising = 0.0, highest = 0.0;
+    for (int tick = 0; tick < 90; ++tick) {
+        ASSERT_TRUE(w.sim.Step(kTick));
+        rising = std::max(rising, a.state.velocity.z);
+        highest = a.state.velocity.z > 0 ? std::max(highest, a.state.position.z) : highest;
+    }
+    ASSERT_EQ(w.events.substr(0, 16), "+Ball/B -Ball/B ");
+    EXPECT_NEAR(rising, -w.journal[0].velocity.z, 1e-9);
+    EXPECT_GT(highest, 1.3);
+}
+
+// Stretch and squash rates of 0: phases take no time; the ball comes to rest in its own shape and
+// starts no contacts while resting.
+TEST(ManyBodies, ABodyAtRestWithoutRatesHasItsOwnShapeAndStartsNoContacts) {
+    World w;
+    SimBody& ball = w.Ball_Over_Floor(0.3, {0, 0, 1.0}, {});
+    ball.stretch_rate = ball.squash_rate = 0, ball.max_squash = 0.1, ball.restitution = 0.3;
+    w.sim.Reset();
+    w.Run_Until(100, kTick, 5.0);
+    ASSERT_EQ(ball.state.mode, SimMode::Resting) << w.events;
+    const std::size_t contacts = w.journal.size();
+    w.Run_Until(100, kTick, 7.0);
+    EXPECT_EQ(w.journal.size(), contacts);
+    EXPECT_TRUE(Near(ball.state.scale, {1, 1, 1}, 1e-12));
+}
+
+// Balls and boxes thrown about a closed room (walls 0.5 thick, inner faces at 2) with the cartoon
+// parameters anywhere in the parameter window's ranges. Nothing aborts, no figure goes NaN, no body
+// leaves the room nor is held still outside its timetable. Bodies pinched in a pile may sink into
+// each other for a few steps before they part: by less than a quarter of a ball.
+TEST(ManyBodies, BodiesInAClosedRoomStayInsideAndPart) {
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        TestRandom random(seed);
+        SCOPED_TRACE(random.Trace());
+        World w(Vector3d(0, 0, seed % 4 == 0 ? 0 : -9.8));
+        for (int i = 0; i < 8; ++i) {
+            const Vector3d at(-1.5 + 0.75 * (i % 5), -1 + (i / 5) * 1.0, random.Uniform(-1, 1.5));
+            const bool ball = i % 3 != 2;
+            SimBody& body =
+                w.Add(true, ball ? "Ball" : "Box", SimMode::Free, at, random.In_Box(8),
+                      ball ? Vector3d(1, 1, 1) : Vector3d(0.25, 0.25, 0.25), ball ? 0.3 : 0);
+            body.max_stretch = random.Uniform(1, 3), body.stretch_rate = random.Uniform(0, 2);
+            body.squash_rate = body.stretch_rate, body.max_squash = random.Uniform(0.1, 1);
+            body.restitution = random.Uniform(0, 1);
+        }
+        for (const Vector3d& axis : {Vector3d(1, 0, 0), Vector3d(0, 1, 0), Vector3d(0, 0, 1)}) {
+            for (double side : {-1.0, 1.0}) {
+                w.Add(true, "Wall", SimMode::Fixed, side * 2.5 * axis, {},
+                      Vector3d(3, 3, 3) - 2.5 * axis);
+            }
+        }
+        w.sim.Reset();
+        SimAudit audit(w.sim, {{{-2, -2, -2}, {2, 2, 2}}});
+        for (int step = 0; step < 600; ++step) {
+            ASSERT_TRUE(w.sim.Step(kTick));
+            audit.Check(w.sim.time);
+        }
+        EXPECT_EQ(audit.Count(AuditFault::Not_A_Number), 0);
+        EXPECT_EQ(audit.Count(AuditFault::Outside), 0);
+        EXPECT_EQ(audit.Count(AuditFault::Held_Still), 0);
+        EXPECT_LT(audit.Deepest_Overlap(), 0.25);
+    }
+}
