@@ -25,8 +25,20 @@ constexpr int kRestingTicksBeforeReset = 60;
 // without a block cleared, the autopilot catches the ball this far off the paddle's centre, on
 // the sloping shoulder that faces the ball's sideways travel: the ball leaves steeper and slower
 // sideways, on a new path.
+// Each such catch is a different way off the centre from every one before (the offsets step by
+// the golden ratio's fraction, which never repeats), so that a rally that missed the blocks is
+// never played again as it was, even when the ball falls and the scene starts over, however many
+// catches a rally holds.
 constexpr int kQuietTicksBeforeShoulder = 20 * 60;
-constexpr double kShoulderOffset = 1.0;
+constexpr double kShoulderOffsetLeast = 0.6;
+constexpr double kShoulderOffsetSpread = 0.8;
+constexpr double kGoldenFraction = 0.6180339887498949;
+
+double Shoulder_Offset(unsigned catches) {
+    double whole;
+    return kShoulderOffsetLeast +
+           kShoulderOffsetSpread * std::modf((catches + 1) * kGoldenFraction, &whole);
+}
 
 // x folded back into [-half, half] as by mirrors at both ends.
 double Fold(double x, double half) {
@@ -89,9 +101,10 @@ void AutopilotView::Update_Paddle_Speed() {
     blocks_left_ = g_nBlocksLeft;
     double target = Landing_X(ball.position, ball.velocity, g_pSimulator->gravity);
     if (quiet_ticks_ >= kQuietTicksBeforeShoulder) {
-        target -= std::copysign(kShoulderOffset, ball.velocity.x);
+        target -= std::copysign(Shoulder_Offset(shoulder_catches_), ball.velocity.x);
         if (Touches_Paddle(*g_pBall)) {
             quiet_ticks_ = 0;  // one such catch, then the ball has its chance on the new path
+            ++shoulder_catches_;
         }
     }
     speed_ = Autopilot_Speed(target, g_pPaddle->state.position.x);

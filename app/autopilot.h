@@ -42,5 +42,6 @@ private:
     int speed_ = 0;
     int resting_ticks_ = 0;  // how long the ball has lain still
     int blocks_left_ = 0;    // the count of blocks left at the last tick
-    int quiet_ticks_ = 0;    // how long that count has stayed the same
+    int quiet_ticks_ = 0;
+    unsigned shoulder_catches_ = 0;  // catches on the shoulder so far, each a different way
 };
