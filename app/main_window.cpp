@@ -13,6 +13,7 @@
 #include <array>
 #include <vector>
 
+#include "app/body_grab.h"
 #include "app/demo_scene.h"
 #include "app/object_data_window.h"
 #include "app/view_overlays.h"
@@ -199,6 +200,7 @@ void Build_Main_Window() {
     g_pMainWindow->end();
     g_pMainWindow->size_range(kMinWindowWidth, kMinWindowHeight);
     g_pRenderWindow->Set_Overlay(&g_ViewOverlays);
+    g_pRenderWindow->Set_Pointer_Grab(&g_BodyGrab);
     Fl::add_handler(View_Key_Handler);
     Fl::event_dispatch(Dispatch_Keys);
 }
