@@ -170,6 +170,9 @@ int RenderWindow::handle(int event) {
             if (m_bGrabbing) {
                 if (Fl::event_button() == FL_LEFT_MOUSE) {
                     m_bGrabbing = false;
+                    // The toolkit may fold the last moves into the release, which has their
+                    // position.
+                    m_pPointerGrab->Drag(Ray_Through(Fl::event_x(), Fl::event_y()));
                     m_pPointerGrab->Release();
                 }
                 return 1;
