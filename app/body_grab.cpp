@@ -94,9 +94,12 @@ void BodyGrab::Hold() {
     }
     const Tovrel& simulator = *simulator_;
     const bool taken = phase_ != Phase::Waiting;
+    const bool in_contact = In_Contact(simulator, *body_);
     if (!Is_Active(simulator, *body_)) {
-        if (taken) {
-            body_->state.mode = SimMode::Free;  // as it would have been, should it come back
+        // Free, as it would have been should it come back; but a free body must know its contacts,
+        // and a driven one does not keep them: with one still running, only a reset frees it.
+        if (taken && !in_contact) {
+            body_->state.mode = SimMode::Free;
         }
         Drop();
         return;
@@ -105,7 +108,6 @@ void BodyGrab::Hold() {
         Drop();  // the simulator was reset, and the body with it
         return;
     }
-    const bool in_contact = In_Contact(simulator, *body_);
     if (!taken) {
         if (in_contact) {
             return;
