@@ -123,6 +123,9 @@ void BodyGrab::Hold() {
 
 void BodyGrab::Place(const Tovrel& simulator) {
     const Vector3d position = pointer_ + offset_;
+    if (!samples_.empty() && samples_.back().time == simulator.time) {
+        samples_.clear();  // moved while the clock stood: placed by hand, with no speed
+    }
     samples_.push_back({position, simulator.time});
     if (samples_.size() > kSmoothingTicks + 1) {
         samples_.pop_front();

@@ -31,7 +31,8 @@ public:
     void Release() override;
 
     // Before every simulator step: puts a held body where the pointer is. Does nothing while no
-    // body is taken, so a game nobody grabs plays as it always has.
+    // body is taken, so a game nobody grabs plays as it always has. Also called while the clock
+    // stands, after each move of the pointer: a body so placed has no speed.
     void Hold();
 
     // Forgets the body without touching it, before the scene is destroyed.
