@@ -14,7 +14,8 @@ class Tovrel;
 // only a free or resting body is taken). While the button is held, the body follows the pointer
 // in the plane through the point where it was taken, facing the camera: before each simulator
 // step it is put where the pointer says and made a driven body there, so that it does not fall,
-// other bodies bounce off it as off the paddle, and it passes through walls as the paddle would.
+// other free bodies bounce off it as off the paddle, and walls and blocks, which a driven body
+// never meets, let it through.
 // Its velocity is the pointer's in that plane over the last few ticks, which is what it flies off
 // with, free again, once the button is up.
 //
