@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/body_grab.h"
 #include "app/scene_random.h"
 
 const Vector3d g_vGravity(0.0, 0.0, -9.8);
@@ -166,6 +167,7 @@ void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events) {
 }
 
 void Destroy_Scene() {
+    g_BodyGrab.Drop();
     g_pSimulator.reset();
     for (auto& block : g_apBlocks) {
         Take_Away(block);

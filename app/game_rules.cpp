@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/body_grab.h"
 #include "app/demo_scene.h"
 
 namespace {
@@ -60,6 +61,7 @@ void On_Collision_End(Collision* c, void* /*user*/) {
 }
 
 void Step_Simulator() {
+    g_BodyGrab.Hold();  // a body held by the pointer is where the pointer put it
     const auto step_began = std::chrono::steady_clock::now();
     if (!g_pSimulator->Step(g_fTickPeriod * g_dTimeScale)) {
         std::abort();

@@ -13,6 +13,7 @@
 #include <array>
 #include <vector>
 
+#include "app/body_grab.h"
 #include "app/demo_scene.h"
 #include "app/object_data_window.h"
 #include "app/view_overlays.h"
@@ -149,6 +150,32 @@ public:
     }
 };
 
+// The scene's grab, as the window hands it the pointer. While the game's clock stands, no tick
+// puts the body where the pointer is, so each move and the release do it at once: stopped, the
+// ball can be placed by hand, and is let go at rest.
+class WindowGrab : public PointerGrab {
+public:
+    bool Press(const PointerRay& ray) override { return Follow(g_BodyGrab.Press(ray)); }
+    void Drag(const PointerRay& ray) override {
+        g_BodyGrab.Drag(ray);
+        Follow(true);
+    }
+    void Release() override {
+        g_BodyGrab.Release();
+        Follow(true);
+    }
+
+private:
+    static bool Follow(bool taken) {
+        if (taken && !g_bPlaying) {
+            g_BodyGrab.Hold();
+            g_pRenderWindow->redraw();
+        }
+        return taken;
+    }
+};
+WindowGrab g_WindowGrab;
+
 void Frame(int x, int y, int w, int h) {
     auto* box = new Fl_Box(x, y, w, h);
     box->box(FL_ENGRAVED_FRAME);
@@ -199,6 +226,7 @@ void Build_Main_Window() {
     g_pMainWindow->end();
     g_pMainWindow->size_range(kMinWindowWidth, kMinWindowHeight);
     g_pRenderWindow->Set_Overlay(&g_ViewOverlays);
+    g_pRenderWindow->Set_Pointer_Grab(&g_WindowGrab);
     Fl::add_handler(View_Key_Handler);
     Fl::event_dispatch(Dispatch_Keys);
 }

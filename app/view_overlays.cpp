@@ -20,6 +20,7 @@ const std::vector<std::string> kHelp = {
     "f    the engine's figures        m    motion trail        h    camera back home",
     "F1 or ?    this help, until pressed again        q    quit",
     "Mouse in the view: left drag orbits, middle drag pans, right drag zooms",
+    "Shift + left drag on a free body: carry it, and throw it as the button comes up",
 };
 
 }  // namespace

@@ -60,6 +60,10 @@ void RenderWindow::Reset_Camera() {
     redraw();
 }
 
+PointerRay RenderWindow::Ray_Through(int x, int y) const {
+    return Pointer_Ray(Eye(), Target(), kHorizontalFieldOfView, w(), h(), x, y);
+}
+
 Vector3d RenderWindow::Eye() const {
     const double elevation = m_fElevation * kRadiansPerDegree;
     const double azimuth = m_fAzimuth * kRadiansPerDegree;
@@ -141,6 +145,9 @@ void RenderWindow::draw() {
 int RenderWindow::handle(int event) {
     switch (event) {
         case FL_PUSH:
+            if (m_bGrabbing || Start_Grab()) {
+                return 1;  // no camera move while something is held
+            }
             m_nButton = Fl::event_button();
             m_nPressX = m_nMouseX = Fl::event_x();
             m_nPressY = m_nMouseY = Fl::event_y();
@@ -151,11 +158,25 @@ int RenderWindow::handle(int event) {
             m_fPressTargetZ = m_fTargetZ;
             return 1;
         case FL_DRAG:
+            if (m_bGrabbing) {
+                m_pPointerGrab->Drag(Ray_Through(Fl::event_x(), Fl::event_y()));
+                return 1;
+            }
             m_nMouseX = Fl::event_x();
             m_nMouseY = Fl::event_y();
             Update_Camera();
             return 1;
         case FL_RELEASE:
+            if (m_bGrabbing) {
+                if (Fl::event_button() == FL_LEFT_MOUSE) {
+                    m_bGrabbing = false;
+                    // The toolkit may fold the last moves into the release, which has their
+                    // position.
+                    m_pPointerGrab->Drag(Ray_Through(Fl::event_x(), Fl::event_y()));
+                    m_pPointerGrab->Release();
+                }
+                return 1;
+            }
             m_nButton = -1;
             return 1;
         case FL_FOCUS:
@@ -166,6 +187,13 @@ int RenderWindow::handle(int event) {
         default:
             return Fl_Gl_Window::handle(event);
     }
+}
+
+bool RenderWindow::Start_Grab() {
+    m_bGrabbing = m_pPointerGrab != nullptr && Fl::event_button() == FL_LEFT_MOUSE &&
+                  (Fl::event_state() & FL_SHIFT) != 0 && w() > 0 && h() > 0 &&
+                  m_pPointerGrab->Press(Ray_Through(Fl::event_x(), Fl::event_y()));
+    return m_bGrabbing;
 }
 
 void RenderWindow::Update_Camera() {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "math/vector3d.h"
+#include "render/pointer_ray.h"
 #include "render/render_object.h"
 
 class ImageBuffer;
@@ -13,9 +14,10 @@ class ImageBuffer;
 // The 3-D view of the scene, an OpenGL window (RGB, double-buffered, with depth). It draws every
 // registered RenderObject once per frame, lit by one point light, under a camera that orbits a
 // target: left drag orbits, middle drag pans, right drag zooms, always measured from where the
-// button went down. Keys go on to the application's shortcuts (q ends the program there). It keeps
-// the arrow-key paddle speed the game reads once per tick, sets up the toon-shading texture on its
-// first frame, and writes frames to numbered TGA files while capture is on.
+// button went down; Shift and the left button hand the pointer to a PointerGrab instead, when one
+// is set and takes it. Keys go on to the application's shortcuts (q ends the program there). It
+// keeps the arrow-key paddle speed the game reads once per tick, sets up the toon-shading texture
+// on its first frame, and writes frames to numbered TGA files while capture is on.
 //
 // World z is up. The camera looks from `Eye()` at `Target()` (whose y is always 0); at start it
 // sits at (0, -30, 5) looking along +y at (0, 0, 5).
@@ -61,6 +63,12 @@ public:
     // capture went unwritten, so that a script learns its frames are incomplete; 0 otherwise.
     int Exit_Status() const { return Capture_Failed() ? 1 : 0; }
 
+    // Takes Shift and left-button drags over from the camera while it holds something; null for
+    // none. Referred to, not owned.
+    void Set_Pointer_Grab(PointerGrab* grab) { m_pPointerGrab = grab; }
+    // The line from the eye through the view's pixel (x, y), counted from its top left corner.
+    PointerRay Ray_Through(int x, int y) const;
+
     // Back to the camera at start, whatever the drags did.
     void Reset_Camera();
 
@@ -82,6 +90,8 @@ private:
     void Set_Up_Fixed_State();
     void Set_Camera_And_Light();
     void Update_Camera();
+    // Shift and the left button just went down: whether the grab took what is under the pointer.
+    bool Start_Grab();
 
     // The toon shading's environment map, set up once on the first frame: the image is read,
     // turned into a texture, and sphere-map texturing is configured for bodies to switch on.
@@ -119,6 +129,8 @@ private:
     int m_nPressY = 0;
     int m_nButton = -1;  // 1 left, 2 middle, 3 right while dragging; -1 otherwise
     bool m_bRedrawOnDrag = true;
+    PointerGrab* m_pPointerGrab = nullptr;
+    bool m_bGrabbing = false;  // the grab holds what the left button took, until it comes up
 
     float m_fPaddleSpeed = 0.0f;
 

@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "app/autopilot.h"
+#include "app/body_grab.h"
 #include "scene_fixture.h"
+#include "support/approx.h"
 
 TEST_F(SceneTest, TheLayoutsAreThoseOfTheGeneratorSeededWith1234) {
     srand48(1234);  // per row three colour draws onto [1/3, 1), then one a block: below 1/2 stands
@@ -73,6 +75,51 @@ TEST_F(SceneTest, AHitBlockFadesFifteenTicksAndClearingTheGridServesTheBallASeco
     EXPECT_EQ(events.restores, 1);
     EXPECT_TRUE(Is_Active(g_pBall.get()));
     EXPECT_DOUBLE_EQ(g_pSimulator->time, g_fTickPeriod);
+}
+
+// The pointer's ray as the starting camera sees the point (x, 0, z), far in front along +y.
+PointerRay Ray_At(double x, double z) {
+    return {{x, -30, z}, {0, 1, 0}, {0, 1, 0}};
+}
+
+// Moved 0.1 a tick over its last four ticks, a body is thrown at 0.4 / (4 / 60) = 6 a second.
+TEST_F(SceneTest, TheGrabTakesAFreeBodyOnlyAfterItsBounceHoldsItAndThrowsItAsThePointerMoved) {
+    const Block& block = **std::find_if(g_apBlocks.begin(), g_apBlocks.end(),
+                                        [](const auto& b) { return Is_Active(b.get()); });
+    EXPECT_FALSE(g_BodyGrab.Press(Ray_At(block.state.position.x, block.state.position.z)));
+    EXPECT_FALSE(g_BodyGrab.Press(Ray_At(0, 0))) << "the paddle";
+    g_pBall->initial_state.position = {0, 0, 1.5};
+    g_pBall->initial_state.velocity = {0, 0, -8};
+    g_pSimulator->Reset();
+    for (int ticks = 0; g_pSimulator->contacts.empty(); Tick()) {
+        ASSERT_LT(++ticks, 60) << "never bounced on the paddle";
+    }
+    const Vector3d pressed_at = g_pBall->state.position;
+    ASSERT_TRUE(g_BodyGrab.Press(Ray_At(0, pressed_at.z)));
+    for (Tick(); !g_pSimulator->contacts.empty(); Tick()) {
+        ASSERT_EQ(g_pBall->state.mode, SimMode::Free) << "taken in mid-bounce";
+    }
+    Tick();
+    EXPECT_EQ(g_pBall->state.mode, SimMode::Driven);
+    EXPECT_TRUE(Near(g_pBall->state.position, pressed_at, 1e-12)) << "where the pointer is";
+    for (int i = 1; i <= 5; ++i, Tick()) {
+        EXPECT_TRUE(Near(g_pBall->state.position, pressed_at + Vector3d(0.1 * (i - 1), 0, 0)))
+            << "held still between moves, at tick " << i;
+        g_BodyGrab.Drag(Ray_At(0.1 * i, pressed_at.z));
+    }
+    g_BodyGrab.Drag(Ray_At(0.6, pressed_at.z));  // a last move, and the button comes up
+    g_BodyGrab.Release();
+    Tick();
+    EXPECT_EQ(g_BodyGrab.Body(), nullptr);
+    EXPECT_EQ(g_pBall->state.mode, SimMode::Free);
+    EXPECT_NEAR(g_pBall->state.velocity.x, 6, 1e-5);
+    // A reset while held lets go of the body, which starts over as it would have.
+    ASSERT_TRUE(g_BodyGrab.Press(Ray_At(g_pBall->state.position.x, g_pBall->state.position.z)));
+    Tick();
+    g_pSimulator->Reset();
+    Tick();
+    EXPECT_EQ(g_BodyGrab.Body(), nullptr);
+    EXPECT_EQ(g_pBall->state.mode, SimMode::Free);
 }
 
 TEST_F(SceneTest, TheSlabOrALossOutOfTheRoomStartsTheSceneOverInTheNextTickNotInsideTheStep) {

@@ -17,6 +17,7 @@
 #include <iterator>
 #include <regex>
 
+#include "app/body_grab.h"
 #include "app/demo_scene.h"
 #include "app/main_window.h"
 #include "app/object_data_window.h"
@@ -237,6 +238,20 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
         return v.Azimuth() == -90 && v.Elevation() == 0 && v.Distance() == 30 &&
                v.Target().x == 0 && v.Target().z == 5;
     })) << "h brings the camera home";
+    // Shift and the left button on the ball (at (-4, 0, 5), 146 pixels left of the view's middle)
+    // take it: held, it does not fall; carried 60 pixels right and let go, it flies on that way.
+    ASSERT_TRUE(send("key r", at(0.0)));
+    ASSERT_TRUE(
+        send("mousemove --window " + view_xid + " 313 365 keydown shift mousedown 1 keyup shift",
+             [] { return g_BodyGrab.Body() == g_pBall.get(); }));
+    ASSERT_TRUE(send("key p", [] { return g_pSimulator->time > 0.5; }));
+    EXPECT_NEAR(g_pBall->state.position.z, 5, 1e-9);
+    ASSERT_TRUE(send("mousemove_relative 60 0 mouseup 1", [] { return !g_BodyGrab.Body(); }));
+    const double let_go_at = g_pBall->state.position.x;
+    EXPECT_GT(let_go_at, -3);
+    EXPECT_GT(g_pBall->state.velocity.x, 5);
+    ASSERT_TRUE(send("sleep 0", [&] { return g_pBall->state.position.x > let_go_at + 1; }));
+    ASSERT_TRUE(send("key s", stopped));
     ASSERT_TRUE(send("key r", at(0.0)));
     // The time scale sets the step: 1/6000 s at 0.01, 1/30 s more at 2. Step runs no game rule.
     g_apBlocks[0]->fading = true;

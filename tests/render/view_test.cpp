@@ -18,6 +18,7 @@
 #include "render/contact_drawing.h"
 #include "render/motion_trail.h"
 #include "render/paddle_speed.h"
+#include "render/pointer_ray.h"
 #include "sim/sim_bodies.h"
 #include "support/approx.h"
 #include "support/gl_feedback.h"
@@ -402,5 +403,26 @@ TEST(ContactDrawing, GapsAreRedAtTouchingThroughYellowAtOneToGreenFromTwo) {
         float rgb[3] = {-1, -1, -1};
         Gap_Colour(r.gap, rgb);
         EXPECT_EQ(std::vector<float>(rgb, rgb + 3), std::vector<float>(r.rgb, r.rgb + 3)) << r.gap;
+    }
+}
+
+// Where the ray through a pixel's middle crosses the plane through the target facing the camera:
+// the view is 2 tan 22.5 degrees wide at distance 1, 800 x 600 pixels.
+TEST(PointerRay, ThroughAPixelsMiddleAsTheViewsPerspectiveShowsIt) {
+    const struct {
+        Vector3d eye, target;
+        int x, y;
+        Vector3d crossing;
+    } cases[] = {
+        // The top left pixel of the starting camera, 30 from its target.
+        {{0, -30, 5}, {0, 0, 5}, 0, 0, {-12.41087, 0, 5 + 9.30427}},
+        // Looking along -x from above nothing: the screen's right is +y.
+        {{10, 0, 0}, {0, 0, 0}, 799, 299, {0, 4.13696, 0.00518}},
+    };
+    for (const auto& c : cases) {
+        const PointerRay ray = Pointer_Ray(c.eye, c.target, 45, 800, 600, c.x, c.y);
+        EXPECT_TRUE(Near(ray.facing, (c.target - c.eye) * (1 / (c.target - c.eye).Length())));
+        const double t = Dot(c.target - ray.origin, ray.facing) / Dot(ray.direction, ray.facing);
+        EXPECT_TRUE(Near(ray.origin + t * ray.direction, c.crossing, 1e-5));
     }
 }
