@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "app/main_window.h"
 #include "app/options.h"
 #include "app/scene_random.h"
+#include "app/scene_run.h"
 #include "app/window_scene_view.h"
 #include "geometry/generic_exception.h"
 #include "render/render_window.h"
@@ -111,8 +113,22 @@ int main(int argc, char** argv) {
         std::fputc('\n', stdout);
         return 0;
     }
+    // A scene file is read where the user named it, before the program may move to its data.
+    std::optional<SceneDescription> scene_file;
+    try {
+        if (!options.scene.empty()) {
+            scene_file = Read_Scene_File(options.scene);
+        }
+    } catch (const SceneFileError& fault) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, fault.what());
+        return kFailed;
+    }
     const DataFolder data = Enter_Data_Folder();
     try {
+        if (options.headless > 0.0 && scene_file) {
+            Run_Scene_Headless(*Build_Scene_From(*scene_file), options.headless, stdout);
+            return 0;
+        }
         if (options.headless > 0.0) {
             HeadlessOptions headless;
             headless.seconds = options.headless;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -84,6 +85,24 @@ int Seconds_Option(int argc, char** argv, int i, const Word& word, double& secon
     return used;
 }
 
+// --scene FILE: a file that is there to be read; what is in it is for the scene loader to judge.
+int Scene_Option(int argc, char** argv, int i, const Word& word, std::string& path,
+                 std::string& error) {
+    const char* value = word.value != nullptr ? word.value : i + 1 < argc ? argv[i + 1] : nullptr;
+    const int used = word.value != nullptr ? 1 : 2;
+    if (value == nullptr || *value == '\0') {
+        error = "--scene needs a scene file";
+        return 1;
+    }
+    std::error_code fault;
+    if (!std::filesystem::is_regular_file(value, fault)) {
+        error = std::string("--scene: ") + value +
+                (std::filesystem::exists(value, fault) ? " is not a file" : ": no such file");
+    }
+    path = value;
+    return used;
+}
+
 // An option that takes no value.
 int Flag_Option(const Word& word, bool& flag, std::string& error) {
     if (word.value != nullptr) {
@@ -138,6 +157,9 @@ int Parse_Own_Option(int argc, char** argv, int i, Options& options, std::string
     }
     if (word.name == "--headless") {
         return Seconds_Option(argc, argv, i, word, options.headless, error);
+    }
+    if (word.name == "--scene") {
+        return Scene_Option(argc, argv, i, word, options.scene, error);
     }
     return 0;
 }
@@ -202,13 +224,15 @@ std::string Usage(const char* program) {
            "  --show-contacts       Show Contacts on from the start; with --headless: once a\n"
            "                        simulated second, the body the ball is heading for, its\n"
            "                        nearest, the gaps and the closest features\n"
+           "  --scene FILE          the scene of a scene file (such as scenes/pile.toml)\n"
+           "                        instead of the breakout game\n"
            "  -h, --help            this text\n"
            "\n"
            "Exit status: 0 when the program ran as asked (window closed, q, --quit-after or\n"
            "--quit-after-ticks, a --headless run completed, whatever happened in the game, or\n"
            "--help); 1 when it could not run (no display, a missing or broken\n"
-           "objects/sphere.poly) or could not write a frame due for capture; 2 for a bad\n"
-           "command line. A broken internal invariant aborts\n"
+           "objects/sphere.poly, a scene file in error) or could not write a frame due for\n"
+           "capture; 2 for a bad command line. A broken internal invariant aborts\n"
            "the program (134 in a shell).\n"
            "\n"
            "The data (objects/, textures/) and captured frames (images/) are in the working\n"

@@ -15,6 +15,7 @@ struct Options {
     bool autopilot = false;      // --autopilot: the paddle follows the ball
     double headless = 0.0;       // --headless SECONDS: no window, that much simulated time; 0: off
     bool show_contacts = false;  // --show-contacts: Show Contacts on; --headless prints them
+    std::string scene;           // --scene FILE: a scene file's scene instead of the breakout
 };
 
 // The program's name in its messages, and its exit status for a bad command line.
