@@ -104,8 +104,9 @@ public:
                      bool low_included = true) const {
         const double value = Number(node, what);
         if (value > high || value < low || (!low_included && value == low)) {
-            Fail(node, what + " is " + Number_Text(value) + ", outside its range " +
-                           (low_included ? "from " : "more than ") + Number_Text(low) + " to " +
+            Fail(node, what + " is " + Number_Text(value) + ", but it must be " +
+                           (low_included ? "from " + Number_Text(low) + " to "
+                                         : "more than " + Number_Text(low) + " and at most ") +
                            Number_Text(high));
         }
         return value;
@@ -140,11 +141,10 @@ public:
         const Vector3d v = Vector(node, what);
         for (double value : {v.x, v.y, v.z}) {
             if (value <= 0.0) {
-                Fail(node,
-                     what + ": every one must be more than 0, but one is " + Number_Text(value));
+                Fail(node, what + ": each must be more than 0, but one is " + Number_Text(value));
             }
             if (value < low || value > high) {
-                Fail(node, what + ": every one must be from " + Number_Text(low) + " to " +
+                Fail(node, what + ": each must be from " + Number_Text(low) + " to " +
                                Number_Text(high) + ", but one is " + Number_Text(value));
             }
         }
@@ -164,7 +164,8 @@ void Read_Scene_Table(const Reader& reader, const toml::table& table, SceneDescr
         scene.gravity = reader.Vector(*gravity, "[scene] gravity");
     }
     if (const toml::node* room = table.get("room")) {
-        const Vector3d extent = reader.Extent(*room, "[scene] room", kMinHalfSize, kMaxMagnitude);
+        const Vector3d extent = reader.Extent(
+            *room, "[scene] room: half width, half depth and height", kMinHalfSize, kMaxMagnitude);
         scene.room = RoomDescription{extent.x, extent.y, extent.z};
     }
 }
@@ -217,17 +218,16 @@ void Optional(const toml::table& table, const char* key, Read read) {
 BodyDescription Read_Body(const Reader& reader, const toml::node& node, size_t index,
                           const std::string& scene_path) {
     const auto* table = node.as_table();
-    std::string owner = "body " + std::to_string(index + 1);
-    if (table == nullptr) {
-        reader.Fail(node, owner + " must be a table, not " + Kind_Of(node.type()));
-    }
     BodyDescription body;
-    body.line = static_cast<int>(node.source().begin.line);
     body.name = "Body " + std::to_string(index + 1);
+    if (table == nullptr) {
+        reader.Fail(node, body.name + " must be a table, not " + Kind_Of(node.type()));
+    }
+    body.line = static_cast<int>(node.source().begin.line);
     Optional(*table, "name", [&](const toml::node& n) {
-        body.name = reader.String(n, owner + ": name");
-        owner = "body \"" + body.name + "\"";
+        body.name = reader.String(n, "body " + std::to_string(index + 1) + ": name");
     });
+    const std::string owner = "body \"" + body.name + "\"";
     reader.Check_Keys(
         *table, owner,
         {"name", "shape", "size", "position", "velocity", "orientation", "mode", "color",
@@ -238,7 +238,8 @@ BodyDescription Read_Body(const Reader& reader, const toml::node& node, size_t i
         }
     }
     body.mesh_path = Mesh_Of(reader, *table->get("shape"), owner, scene_path);
-    body.size = reader.Extent(*table->get("size"), owner + ": size", kMinHalfSize, kMaxHalfSize);
+    body.size = reader.Extent(*table->get("size"), owner + ": size: half sizes", kMinHalfSize,
+                              kMaxHalfSize);
     body.position = reader.Vector(*table->get("position"), owner + ": position");
     Optional(*table, "velocity",
              [&](const toml::node& n) { body.velocity = reader.Vector(n, owner + ": velocity"); });
