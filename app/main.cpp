@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -20,6 +21,7 @@
 #include "app/headless_run.h"
 #include "app/main_window.h"
 #include "app/options.h"
+#include "app/scene_in_window.h"
 #include "app/scene_random.h"
 #include "app/scene_run.h"
 #include "app/window_scene_view.h"
@@ -65,13 +67,18 @@ DataFolder Enter_Data_Folder() {
     return data;
 }
 
-int Run_Window(const Options& options, std::vector<char*>& toolkit_args) {
+int Run_Window(const Options& options, std::vector<char*>& toolkit_args,
+               std::unique_ptr<Scene> scene) {
     Seed_Random(1234);
     Build_Main_Window();
     static WindowSceneView view(*g_pRenderWindow, *g_pObjectBrowser);
     static AutopilotView autopilot(view);
     static TickLimitTimers timers(options.quit_after_ticks);
-    Build_Scene(options.autopilot ? static_cast<SceneView*>(&autopilot) : &view, &timers);
+    if (scene != nullptr) {
+        Show_Scene(std::move(scene), &view, &timers);  // no paddle for the autopilot to steer
+    } else {
+        Build_Scene(options.autopilot ? static_cast<SceneView*>(&autopilot) : &view, &timers);
+    }
 
     if (options.capture) {
         g_pCaptureButton->value(1);
@@ -92,6 +99,7 @@ int Run_Window(const Options& options, std::vector<char*>& toolkit_args) {
             options.quit_after, [](void*) { Quit_Program(); }, nullptr);
     }
     Fl::run();
+    Close_Scene();
     return g_pRenderWindow->Exit_Status();
 }
 
@@ -146,7 +154,8 @@ int main(int argc, char** argv) {
                          kProgram);
             return kFailed;
         }
-        return Run_Window(options, toolkit_args);
+        return Run_Window(options, toolkit_args,
+                          scene_file ? Build_Scene_From(*scene_file) : nullptr);
     } catch (GenericException* fault) {
         std::string text = fault->Message();
         if (!fault->Detail().empty()) {
