@@ -14,6 +14,10 @@ namespace {
 constexpr double kRoomTolerance = 1e-9;
 // The back wall is lit more evenly with a finer grid, as the breakout's.
 constexpr int kBackWallSubdivisions = 5;
+// Where the room's walls are in Scene::room.
+constexpr size_t kFloor = 0;
+constexpr size_t kBackWall = 4;
+constexpr size_t kFrontWall = 5;
 
 [[noreturn]] void Fail(const SceneDescription& scene, int line, const std::string& what) {
     throw SceneFileError(scene.path + ":" + std::to_string(line) + ": " + what);
@@ -103,12 +107,13 @@ void Build_Room(const RoomDescription& r, Scene& scene) {
     for (const Wall& wall : walls) {
         scene.room.push_back(Make_Wall(wall.name, wall.position, wall.scale));
     }
-    scene.room[0]->Set_Color(1.0f, 1.0f, 1.0f);
-    for (size_t i = 1; i < scene.room.size(); ++i) {
-        scene.room[i]->Set_Color(0.0f, 1.0f, 0.0f);
+    // The breakout's colours: green walls, a darker back wall, and a white floor like its slab.
+    for (auto& wall : scene.room) {
+        wall->Set_Color(0.0f, 1.0f, 0.0f);
     }
-    scene.room[4]->Set_Color(0.0f, 0.5f, 0.0f);
-    scene.room[4]->subdivisions = kBackWallSubdivisions;
+    scene.room[kFloor]->Set_Color(1.0f, 1.0f, 1.0f);
+    scene.room[kBackWall]->Set_Color(0.0f, 0.5f, 0.0f);
+    scene.room[kBackWall]->subdivisions = kBackWallSubdivisions;
 }
 
 BodyPose Pose_Of(const SimObject& body) {
@@ -152,9 +157,9 @@ void Count_Contact(Collision*, void* scene) {
 
 std::vector<RenderObject*> Scene::Drawables() const {
     std::vector<RenderObject*> drawn;
-    for (const auto& wall : room) {
-        if (wall.get() != room.back().get()) {
-            drawn.push_back(wall.get());
+    for (size_t i = 0; i < room.size(); ++i) {
+        if (i != kFrontWall) {
+            drawn.push_back(room[i].get());
         }
     }
     for (const SceneBody& body : bodies) {
