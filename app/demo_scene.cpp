@@ -32,8 +32,7 @@ GameEvents* g_pEvents = nullptr;
 
 namespace {
 
-constexpr double kGridCentreZ = 8.0;      // the middle row's height
-constexpr int kBackWallSubdivisions = 5;  // the big wall is lit more evenly with a finer grid
+constexpr double kGridCentreZ = 8.0;  // the middle row's height
 
 // A standing block's chance is one half; a row's colour components lie in [1/3, 1).
 constexpr double kStandingPercent = 50.0;

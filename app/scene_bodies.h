@@ -28,6 +28,9 @@ constexpr CartoonParameters kBallParameters{0.45, 1.9, 0.25, 1.0, 1.0};
 // cannot pass through one between two probes of the simulator.
 constexpr double kWallHalfThickness = static_cast<double>(0.1f);
 
+// A room's big back wall is lit more evenly with a finer grid than a box's.
+constexpr int kBackWallSubdivisions = 5;
+
 // The pull of gravity, downwards along z, in world units per second squared.
 constexpr double kGravity = 9.8;
 

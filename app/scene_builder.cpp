@@ -12,8 +12,6 @@ namespace {
 
 // A body may touch the room's inner faces to within rounding.
 constexpr double kRoomTolerance = 1e-9;
-// The back wall is lit more evenly with a finer grid, as the breakout's.
-constexpr int kBackWallSubdivisions = 5;
 // Where the room's walls are in Scene::room.
 constexpr size_t kFloor = 0;
 constexpr size_t kBackWall = 4;
