@@ -174,6 +174,16 @@ std::string Check_Options(const Options& options) {
         return std::string("--headless runs without a window, so ") + windowed +
                " cannot go with it";
     }
+    // Without a window both only follow the breakout's ball and paddle, which a scene file has not.
+    const char* breakout_only = options.autopilot       ? "--autopilot"
+                                : options.show_contacts ? "--show-contacts"
+                                                        : nullptr;
+    if (options.headless > 0.0 && !options.scene.empty() && breakout_only != nullptr) {
+        return std::string(
+                   "--headless with --scene runs a scene without the breakout's ball and "
+                   "paddle, so ") +
+               breakout_only + " cannot go with them";
+    }
     return {};
 }
 
@@ -225,7 +235,8 @@ std::string Usage(const char* program) {
            "                        simulated second, the body the ball is heading for, its\n"
            "                        nearest, the gaps and the closest features\n"
            "  --scene FILE          the scene of a scene file (such as scenes/pile.toml)\n"
-           "                        instead of the breakout game\n"
+           "                        instead of the breakout game; with --headless: a last\n"
+           "                        line with the time simulated, the bodies and contacts\n"
            "  -h, --help            this text\n"
            "\n"
            "Exit status: 0 when the program ran as asked (window closed, q, --quit-after or\n"
