@@ -8,7 +8,9 @@
 
 void ContactsOverlay::Draw() {
     const Tovrel& sim = *g_pSimulator;
-    Draw_Contacts(sim, *g_pBall);
+    if (g_pBall != nullptr) {  // a scene of a scene file has no ball to follow
+        Draw_Contacts(sim, *g_pBall);
+    }
     rate_.Update(sim);
     char line[160];
     std::snprintf(line, sizeof line,

@@ -5,7 +5,7 @@
 #include "app/body_grab.h"
 #include "app/scene_random.h"
 
-const Vector3d g_vGravity(0.0, 0.0, -9.8);
+const Vector3d g_vGravity(0.0, 0.0, -kGravity);
 const Vector3d g_vNoGravity(0.0, 0.0, 0.0);
 // Five blocks span the room's 12 units less 1.5 at each side; five rows a third of its height.
 const float g_fBlockWidth = (12 - 2 * 1.5) * 0.2;
@@ -33,8 +33,7 @@ GameEvents* g_pEvents = nullptr;
 
 namespace {
 
-constexpr double kGridCentreZ = 8.0;      // the middle row's height
-constexpr int kBackWallSubdivisions = 5;  // the big wall is lit more evenly with a finer grid
+constexpr double kGridCentreZ = 8.0;  // the middle row's height
 
 // A standing block's chance is one half; a row's colour components lie in [1/3, 1).
 constexpr double kStandingPercent = 50.0;
@@ -42,27 +41,9 @@ constexpr double kColourSpan = 80.0;
 constexpr double kColourFloor = 40.0;
 constexpr double kColourScale = 1.0 / 120.0;
 
-// The ball and how it squashes and stretches.
+// Where the ball starts.
 const Vector3d kBallStart(-4.0, 0.0, 5.0);
 const Vector3d kBallVelocity(7.0, 0.0, -7.0);
-constexpr double kBallMaxSquash = 0.45;
-constexpr double kBallMaxStretch = 1.9;
-constexpr double kBallStretchRate = 0.25;
-constexpr double kBallSquashRate = 1.0;
-constexpr double kBallRestitution = 1.0;
-
-SimState Still_State(SimMode mode, const Vector3d& position, const Vector3d& scale) {
-    SimState s;
-    s.mode = mode;
-    s.position = position;
-    s.scale = scale;
-    return s;
-}
-
-std::unique_ptr<Cube> Make_Wall(const char* name, const Vector3d& position, const Vector3d& scale) {
-    return std::make_unique<Cube>(name, Still_State(SimMode::Fixed, position, scale), 1.0, 1.0, 1.0,
-                                  1.0, 1.0);
-}
 
 void Add_To_Room(Cube& wall, float red, float green, float blue) {
     wall.Set_Color(red, green, blue);
@@ -95,8 +76,7 @@ void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events) {
     g_dStepMilliseconds = 0.0;
 
     // Read first, so that a bad mesh file leaves nothing half-built.
-    const Vector3d mesh_scale(kBallRadius, kBallRadius, kBallRadius);
-    auto ball = std::make_unique<PolyObject>(kBallMeshPath, "Ball", mesh_scale, Vector3d());
+    auto ball = Make_Ball("Ball", Vector3d(kBallRadius, kBallRadius, kBallRadius));
 
     g_pSimulator = std::make_unique<Tovrel>();
     g_pSimulator->gravity = g_vGravity;
@@ -147,11 +127,7 @@ void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events) {
     start.velocity = kBallVelocity;
     g_pBall->state = start;
     g_pBall->initial_state = start;
-    g_pBall->max_squash = kBallMaxSquash;
-    g_pBall->max_stretch = kBallMaxStretch;
-    g_pBall->stretch_rate = kBallStretchRate;
-    g_pBall->squash_rate = kBallSquashRate;
-    g_pBall->restitution = kBallRestitution;
+    Set_Parameters(*g_pBall, kBallParameters);
     g_pView->Add_Render_Object(g_pBall.get());
     g_pSimulator->Add_Object(g_pBall.get(), true);
     g_pView->List_Body(g_pBall.get());

@@ -3,6 +3,7 @@
 #include <array>
 #include <memory>
 
+#include "app/scene_bodies.h"
 #include "app/scene_view.h"
 #include "bodies/block.h"
 #include "bodies/cube.h"
@@ -25,8 +26,7 @@
 // The room's measures in world units. Several are single-precision values widened to double,
 // which places the walls exactly where the game has always had them. Walls, ceiling and blocks
 // reach 1 to the front and to the back of y = 0, where the ball flies.
-constexpr double kRoomWidth = 12.0;  // between the side walls' centres
-constexpr double kWallHalfThickness = static_cast<double>(0.1f);
+constexpr double kRoomWidth = 12.0;                       // between the side walls' centres
 constexpr double kCeilingZ = static_cast<double>(11.6f);  // the ceiling's centre
 constexpr double kWallHalfHeight = (static_cast<double>(11.6f) + static_cast<double>(0.4f)) * 0.5;
 constexpr double kWallCentreZ = 5.5;
@@ -80,9 +80,6 @@ extern double g_dStepMilliseconds;
 extern SceneView* g_pView;
 extern SceneTimers* g_pTimers;
 extern GameEvents* g_pEvents;  // may be null
-
-// The ball's mesh, relative to the working directory.
-constexpr char kBallMeshPath[] = "objects/sphere.poly";
 
 // Creates the simulator and every body, registers them with the simulator and the view, draws the
 // first block layout and resets the simulator (sim indices: blocks 0 ... 24, left wall 25, right

@@ -73,6 +73,12 @@ void Step_Simulator() {
 
 void Play_Tick(void* /*user*/) {
     Step_Simulator();
+    if (g_pBall == nullptr) {
+        // A scene of a scene file: no game to play, only the simulation to show.
+        g_pView->Request_Redraw();
+        g_pTimers->Repeat_Timeout(g_fTickPeriod, Play_Tick, nullptr);
+        return;
+    }
 
     g_pView->Update_Paddle_Speed();
     g_pPaddle->Set_Velocity(Paddle::Velocity_For_Speed(g_pView->Get_Paddle_Speed()));

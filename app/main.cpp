@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -19,7 +21,9 @@
 #include "app/headless_run.h"
 #include "app/main_window.h"
 #include "app/options.h"
+#include "app/scene_in_window.h"
 #include "app/scene_random.h"
+#include "app/scene_run.h"
 #include "app/window_scene_view.h"
 #include "geometry/generic_exception.h"
 #include "render/render_window.h"
@@ -63,13 +67,18 @@ DataFolder Enter_Data_Folder() {
     return data;
 }
 
-int Run_Window(const Options& options, std::vector<char*>& toolkit_args) {
+int Run_Window(const Options& options, std::vector<char*>& toolkit_args,
+               std::unique_ptr<Scene> scene) {
     Seed_Random(1234);
     Build_Main_Window();
     static WindowSceneView view(*g_pRenderWindow, *g_pObjectBrowser);
     static AutopilotView autopilot(view);
     static TickLimitTimers timers(options.quit_after_ticks);
-    Build_Scene(options.autopilot ? static_cast<SceneView*>(&autopilot) : &view, &timers);
+    if (scene != nullptr) {
+        Show_Scene(std::move(scene), &view, &timers);  // no paddle for the autopilot to steer
+    } else {
+        Build_Scene(options.autopilot ? static_cast<SceneView*>(&autopilot) : &view, &timers);
+    }
 
     if (options.capture) {
         g_pCaptureButton->value(1);
@@ -90,6 +99,7 @@ int Run_Window(const Options& options, std::vector<char*>& toolkit_args) {
             options.quit_after, [](void*) { Quit_Program(); }, nullptr);
     }
     Fl::run();
+    Close_Scene();
     return g_pRenderWindow->Exit_Status();
 }
 
@@ -111,8 +121,22 @@ int main(int argc, char** argv) {
         std::fputc('\n', stdout);
         return 0;
     }
+    // A scene file is read where the user named it, before the program may move to its data.
+    std::optional<SceneDescription> scene_file;
+    try {
+        if (!options.scene.empty()) {
+            scene_file = Read_Scene_File(options.scene);
+        }
+    } catch (const SceneFileError& fault) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, fault.what());
+        return kFailed;
+    }
     const DataFolder data = Enter_Data_Folder();
     try {
+        if (options.headless > 0.0 && scene_file) {
+            Run_Scene_Headless(*Build_Scene_From(*scene_file), options.headless, stdout);
+            return 0;
+        }
         if (options.headless > 0.0) {
             HeadlessOptions headless;
             headless.seconds = options.headless;
@@ -131,7 +155,8 @@ int main(int argc, char** argv) {
                          kProgram);
             return kFailed;
         }
-        return Run_Window(options, toolkit_args);
+        return Run_Window(options, toolkit_args,
+                          scene_file ? Build_Scene_From(*scene_file) : nullptr);
     } catch (GenericException* fault) {
         std::string text = fault->Message();
         if (!fault->Detail().empty()) {

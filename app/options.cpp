@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -84,6 +85,24 @@ int Seconds_Option(int argc, char** argv, int i, const Word& word, double& secon
     return used;
 }
 
+// --scene FILE: a file that is there to be read; what is in it is for the scene loader to judge.
+int Scene_Option(int argc, char** argv, int i, const Word& word, std::string& path,
+                 std::string& error) {
+    const char* value = word.value != nullptr ? word.value : i + 1 < argc ? argv[i + 1] : nullptr;
+    const int used = word.value != nullptr ? 1 : 2;
+    if (value == nullptr || *value == '\0') {
+        error = "--scene needs a scene file";
+        return 1;
+    }
+    std::error_code fault;
+    if (!std::filesystem::is_regular_file(value, fault)) {
+        error = std::string("--scene: ") + value +
+                (std::filesystem::exists(value, fault) ? " is not a file" : ": no such file");
+    }
+    path = value;
+    return used;
+}
+
 // An option that takes no value.
 int Flag_Option(const Word& word, bool& flag, std::string& error) {
     if (word.value != nullptr) {
@@ -142,6 +161,9 @@ int Parse_Own_Option(int argc, char** argv, int i, Options& options, std::string
     if (word.name == "--headless") {
         return Seconds_Option(argc, argv, i, word, options.headless, error);
     }
+    if (word.name == "--scene") {
+        return Scene_Option(argc, argv, i, word, options.scene, error);
+    }
     return 0;
 }
 
@@ -157,6 +179,16 @@ std::string Check_Options(const Options& options) {
     }
     if (options.audit && options.headless <= 0.0) {
         return "--audit checks a run without a window, so it needs --headless SECONDS";
+    }
+    // Without a window both only follow the breakout's ball and paddle, which a scene file has not.
+    const char* breakout_only = options.autopilot       ? "--autopilot"
+                                : options.show_contacts ? "--show-contacts"
+                                                        : nullptr;
+    if (options.headless > 0.0 && !options.scene.empty() && breakout_only != nullptr) {
+        return std::string(
+                   "--headless with --scene runs a scene without the breakout's ball and "
+                   "paddle, so ") +
+               breakout_only + " cannot go with them";
     }
     return {};
 }
@@ -212,14 +244,17 @@ std::string Usage(const char* program) {
            "                        a NaN, leaves the room, sinks more than 0.01 into another\n"
            "                        or stands still without a contact; print each fault and a\n"
            "                        last line with the counts, and end with status 1 if any\n"
+           "  --scene FILE          the scene of a scene file (such as scenes/pile.toml)\n"
+           "                        instead of the breakout game; with --headless: a last\n"
+           "                        line with the time simulated, the bodies and contacts\n"
            "  -h, --help            this text\n"
            "\n"
            "Exit status: 0 when the program ran as asked (window closed, q, --quit-after or\n"
            "--quit-after-ticks, a --headless run completed, whatever happened in the game, or\n"
            "--help) and --audit found no fault; 1 when it could not run (no display, a\n"
-           "missing or broken objects/sphere.poly), could not write a frame due for capture,\n"
-           "or --audit found a fault; 2 for a bad command line. A broken internal invariant\n"
-           "aborts the program (134 in a shell).\n"
+           "missing or broken objects/sphere.poly, a scene file in error), could not write a\n"
+           "frame due for capture, or --audit found a fault; 2 for a bad command line. A\n"
+           "broken internal invariant aborts the program (134 in a shell).\n"
            "\n"
            "The data (objects/, textures/) and captured frames (images/) are in the working\n"
            "directory when it holds objects/sphere.poly, otherwise in the data folder of the\n"

@@ -16,6 +16,7 @@ struct Options {
     double headless = 0.0;       // --headless SECONDS: no window, that much simulated time; 0: off
     bool show_contacts = false;  // --show-contacts: Show Contacts on; --headless prints them
     bool audit = false;          // --audit: --headless checks the simulation after every tick
+    std::string scene;           // --scene FILE: a scene file's scene instead of the breakout
 };
 
 // The program's name in its messages, and its exit status for a bad command line.

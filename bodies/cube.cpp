@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <iterator>
+
 #include "bodies/subdivided_face.h"
 #include "render/pose.h"
 
@@ -31,8 +33,14 @@ constexpr DrawnFace kDrawnFaces[] = {
 
 }  // namespace
 
-std::unique_ptr<Polyhedron> Make_Box_Shape() {
-    return std::make_unique<Polyhedron>(8, kBoxCorners, 6, kBoxFaceSizes, kBoxLoops);
+std::unique_ptr<Polyhedron> Make_Box_Shape(const Vector3d& half_sizes) {
+    double corners[std::size(kBoxCorners)];
+    for (size_t i = 0; i < std::size(kBoxCorners); i += 3) {
+        corners[i] = kBoxCorners[i] * half_sizes.x;
+        corners[i + 1] = kBoxCorners[i + 1] * half_sizes.y;
+        corners[i + 2] = kBoxCorners[i + 2] * half_sizes.z;
+    }
+    return std::make_unique<Polyhedron>(8, corners, 6, kBoxFaceSizes, kBoxLoops);
 }
 
 Cube::Cube(const char* name) : Cube(name, Make_Box_Shape()) {}
@@ -43,7 +51,11 @@ Cube::Cube(const char* name, const SimState& start, double max_squash, double ma
     Set_Start(start, max_squash, max_stretch, stretch_rate, squash_rate, restitution);
 }
 
-Cube::Cube(const char* name, std::unique_ptr<Polyhedron> shape) : SimObject(name) {
+Cube::Cube(const char* name, const Vector3d& shape_half_sizes)
+    : Cube(name, Make_Box_Shape(shape_half_sizes), shape_half_sizes) {}
+
+Cube::Cube(const char* name, std::unique_ptr<Polyhedron> shape, const Vector3d& shape_half_sizes)
+    : SimObject(name), half_sizes(shape_half_sizes) {
     polyhedron = std::move(shape);
     Compute_Half_Extent();
 }
@@ -69,6 +81,9 @@ void Cube::Draw() {
     glEnable(GL_NORMALIZE);
     glPushMatrix();
     Apply_Transform(*this);
+    if (half_sizes.x != 1.0 || half_sizes.y != 1.0 || half_sizes.z != 1.0) {
+        glScaled(half_sizes.x, half_sizes.y, half_sizes.z);
+    }
     glBegin(GL_QUADS);
     glColor3f(color[0], color[1], color[2]);
     for (const DrawnFace& face : kDrawnFaces) {

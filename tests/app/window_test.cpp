@@ -446,6 +446,17 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
         {"rm textures; mkdir textures; : >textures/env_toonshade.tga; $DEMO --quit-after 2", 0,
          "Couldn't load image \"textures/env_toonshade.tga\"\n  bad image header, looked in /"},
         {"DISPLAY= $DEMO", 1, "no display to open a window on (DISPLAY is not set)"},
+        {"$DEMO --scene no.toml", 2, "--scene: no.toml: no such file\n"},
+        {"DISPLAY= timeout 60 " TOVREL_SOURCE_DIR "/tovrel --scene=no.toml", 2, "--scene: no.toml"},
+        {"echo '[[body]]' >s.toml; $DEMO --scene s.toml", 1, "s.toml:1: body \"Body 1\": no shape"},
+        {"$DEMO --headless 2 --show-contacts --scene=" TOVREL_SOURCE_DIR "/data/scenes/stack.toml",
+         2,
+         "--headless with --scene runs a scene without the breakout's ball and paddle, so "
+         "--show-contacts cannot go with them\n"},
+        {"$DEMO --headless 2 --scene " TOVREL_SOURCE_DIR "/data/scenes/stack.toml", 0,
+         "headless scene: 120 ticks, 2.000 s simulated in "},
+        {"$DEMO --scene " TOVREL_SOURCE_DIR "/data/scenes/pile.toml --play --quit-after-ticks 9", 0,
+         ""},
     };
     for (const auto& c : cases) {
         const Demo demo(c.command);

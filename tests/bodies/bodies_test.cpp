@@ -69,7 +69,9 @@ TEST_F(Bodies, BoxesDrawEachCornerWhereTheirPoseScaleAndFadeTakeItWoundToFaceOut
     Block block("Block", {}, 1, 1, 1, 1, 1), hit("Hit", turned, 1, 1, 1, 1, 1);
     Block spread("Spread", tall, 1, 1, 1, 1, 1), tall_one("Tall", tall, 1, 1, 1, 1, 1);
     Paddle paddle("Paddle", {}, 1, 1, 1, 1, 1);
-    Cube* bodies[] = {&box, &grid, &turned_box, &block, &hit, &spread, &tall_one, &paddle};
+    Cube sized("Sized", Vector3d(2, 1, .5));  // its size in its shape, drawn where it collides
+    EXPECT_TRUE(Near(sized.polyhedron->vertices[0].position, {2, 1, .5}, 0));
+    Cube* bodies[] = {&box, &grid, &turned_box, &block, &hit, &spread, &tall_one, &paddle, &sized};
     for (Cube* body : bodies) {
         body->Set_Color(.25f, .5f, .75f);
         body->subdivisions = body == &grid ? 2 : 1;
@@ -90,7 +92,8 @@ TEST_F(Bodies, BoxesDrawEachCornerWhereTheirPoseScaleAndFadeTakeItWoundToFaceOut
         {3, 9, 1, {.8, -1.2, -.8}, {b, -b, 0}, {}}, {5, 0, 0, {9 / 7., 1.8f, 1.5}, {1, 0, 0}, {}},
         {6, 0, 0, {1 / 28., 1.8f, 14.625}, {1, 0, 0}, half},
         // Blue whatever its colour, each face lit along its first corner.
-        {7, 0, 0, {.5, .5, 4}, Vector3d(.5, .5, 4) * (1 / std::sqrt(16.5)), {0, 0, 1, 1}}};
+        {7, 0, 0, {.5, .5, 4}, Vector3d(.5, .5, 4) * (1 / std::sqrt(16.5)), {0, 0, 1, 1}},
+        {8, 0, 0, {2, 1, .5}, {1, 0, 0}, {}}, {8, 5, 2, {-2, 1, -.5}, {0, 0, -1}, full}};
     // clang-format on
     for (const auto& [index, polygon, corner, position, normal, color] : rows) {
         SCOPED_TRACE(::testing::Message() << bodies[index]->name << ", polygon " << polygon);
