@@ -134,8 +134,11 @@ int main(int argc, char** argv) {
     const DataFolder data = Enter_Data_Folder();
     try {
         if (options.headless > 0.0 && scene_file) {
-            Run_Scene_Headless(*Build_Scene_From(*scene_file), options.headless, stdout);
-            return 0;
+            const std::optional<SpaceBox> audit_room =
+                options.audit ? std::optional<SpaceBox>(Audit_Room(*scene_file)) : std::nullopt;
+            const SceneRunSummary run = Run_Scene_Headless(*Build_Scene_From(*scene_file),
+                                                           options.headless, stdout, audit_room);
+            return run.audit_violations > 0 ? kFailed : 0;
         }
         if (options.headless > 0.0) {
             HeadlessOptions headless;

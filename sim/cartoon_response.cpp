@@ -385,26 +385,30 @@ void Touch_Other(Collision& c, SimObject& x) {
 
 // Two bodies deforming against each other: body A is moved to touch B, then that move is shared
 // between them by their masses, so that the pair keeps its place rather than A doing all the
-// moving. Their placing relative to each other is the one the search found.
+// moving; but B is not carried into a body that never gives way (a box pressed onto the floor),
+// and then A makes the whole move. Their placing relative to each other is the one the search
+// found.
 void Touch_Each_Other(Collision& c) {
     SimObject& a = *c.body_a;
     SimObject& b = *c.body_b;
     const Vector3d before = a.new_state.position;
     Touch_Other(c, a);
-    const Vector3d moved = a.new_state.position - before;
-    const double share_of_b = a.Volume() / (a.Volume() + b.Volume());
-    a.new_state.position -= share_of_b * moved;
-    b.new_state.position -= share_of_b * moved;
+    const Vector3d share_of_b =
+        a.Volume() / (a.Volume() + b.Volume()) * (a.new_state.position - before);
+    if (Move_Clear_Of_Unyielding(b, -share_of_b)) {
+        a.new_state.position -= share_of_b;
+    }
 }
 
 // Pairs in contact are not searched for new collisions, so X must also be kept out of the bodies
 // of all its other contacts (in a corner it may wait on several), newest first. Against a partner
-// that does not give way, X goes round the primary contact (push_out.h). A partner that deforms
-// with X gives way: X goes straight out of the other body, the short way, and carries its partner
-// along, as a ball squashed onto another presses it down into the floor and is lifted off again.
+// that does not give way, X goes round the primary contact (push_out.h). A partner that can deform
+// gives way: X goes straight out of the other body, the short way, and carries its partner along
+// (as a ball squashed onto another presses it down into the floor and is lifted off again), but
+// never into a body that does not give way.
 void Clear_Other_Contacts(Collision& c, SimObject& x, const Vector3d& gravity) {
     SimObject& partner = c.Other(x);
-    const bool carry = c.Response_Of(partner).role == Role::Running;
+    const bool carry = Can_Deform(partner);
     const Vector3d inward = -Outward_Normal(c, x);
     for (Collision* other : x.collisions) {
         if (other == &c) {
@@ -413,7 +417,7 @@ void Clear_Other_Contacts(Collision& c, SimObject& x, const Vector3d& gravity) {
         if (carry) {
             const Vector3d before = x.new_state.position;
             Push_Out_Beside(*other, c, x, -Outward_Normal(*other, x));
-            partner.new_state.position += x.new_state.position - before;
+            Move_Clear_Of_Unyielding(partner, x.new_state.position - before);
         } else {
             Push_Out_Second_Contact(c, *other, x, inward, gravity);
         }

@@ -176,17 +176,22 @@ void Push_Out_Searching(Collision& c, SimObject& x, const Vector3d& d, double re
 }  // namespace
 
 void Clear_Of_All(Collision& c, SimObject& x) {
-    // A partner that deforms too is kept touching by the pair's own search, which moves both.
+    // Only bodies that never give way (Fixed, Driven) are cleared here: a free or resting one
+    // that X sinks into meets it and parts from it as any two such bodies do.
     std::vector<Collision*> around;
-    if (c.Response_Of(c.Other(x)).role != Response::Role::Running) {
-        around.push_back(&c);
-    }
-    for (Collision* r : x.collisions) {
-        if (r != &c) {
+    auto add_unyielding = [&](Collision* r) {
+        const SimMode mode = r->Other(x).state.mode;
+        if (mode == SimMode::Fixed || mode == SimMode::Driven) {
             around.push_back(r);
         }
+    };
+    add_unyielding(&c);
+    for (Collision* r : x.collisions) {
+        if (r != &c) {
+            add_unyielding(r);
+        }
     }
-    around.insert(around.end(), x.within_reach.begin(), x.within_reach.end());
+    std::for_each(x.within_reach.begin(), x.within_reach.end(), add_unyielding);
     auto away_from = [&](const Collision& r) {
         Vector3d away = &x == r.body_a ? -r.normal : r.normal;
         if (!away.Vanishes()) {
@@ -284,6 +289,20 @@ void Clear_Of_All(Collision& c, SimObject& x) {
         }
     }
     x.new_state.position = nearest;
+}
+
+bool Move_Clear_Of_Unyielding(SimObject& x, const Vector3d& move) {
+    if (move.Vanishes()) {
+        return true;
+    }
+    const ThirdBodies unyielding(x, {});
+    const Vector3d before = x.new_state.position;
+    x.new_state.position = before + move;
+    if (unyielding.Blocks(move)) {
+        x.new_state.position = before;
+        return false;
+    }
+    return true;
 }
 
 void Push_Out(Collision& c, SimObject& x, const Vector3d& d, double reach) {

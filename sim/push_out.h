@@ -37,3 +37,8 @@ void Push_Out_Second_Contact(Collision& c, Collision& q, SimObject& x, const Vec
 // moves to the nearest place clear of them all, away from one of them or along an axis, within
 // two half extents; finding none, it stays.
 void Clear_Of_All(Collision& c, SimObject& x);
+
+// Moves X by `move` unless that sinks it into a fixed or driven body it was clear of (or deeper
+// into one it was in): a body carried by another does not give way through what never does.
+// Returns whether it moved.
+bool Move_Clear_Of_Unyielding(SimObject& x, const Vector3d& move);
