@@ -271,6 +271,40 @@ void Meet_Yielding(Collision& c, bool start_a, bool start_b) {
     }
 }
 
+// A free body coming slowly down onto another free one (a box falling onto a box of the same
+// stack) does not bounce off it, nor is it nudged away, which would keep a stack hopping for ever:
+// the two go on together with their momentum, and the upper one settles as on a support (coming to
+// rest once the lower one does). Returns whether that is the case.
+bool Stack_On(Collision& c, SimObject& x, bool start_x, bool start_other, const Vector3d& gravity) {
+    SimObject& other = c.Other(x);
+    const Vector3d n = Outward_Normal(c, x);
+    const Vector3d approach = x.state.velocity - other.state.velocity;
+    if (x.state.mode != SimMode::Free || other.state.mode != SimMode::Free ||
+        approach.Length() >= kRestSpeed || gravity.Vanishes()) {
+        return false;
+    }
+    Vector3d up = -gravity;
+    up.Set_Length(1.0);
+    if (Dot(n, up) < std::sqrt(0.5)) {
+        return false;
+    }
+    const double mass_x = x.Volume();
+    const double mass_other = other.Volume();
+    const Vector3d together = (mass_x * x.state.velocity + mass_other * other.state.velocity) *
+                              (1.0 / (mass_x + mass_other));
+    if (start_x) {
+        Response& r = c.Response_Of(x);
+        r.impact_speed = approach.Length();
+        Rest_Contact(r, x, n, Dot(approach, n) > 0.0);
+    }
+    if (start_other) {
+        Flat_Contact(c.Response_Of(other), other);
+    }
+    x.state.velocity = together;
+    other.state.velocity = together;
+    return true;
+}
+
 // A free body coming slowly down onto a resting one settles on it; the resting one stays as it
 // is. Returns whether that is the case; X's response is started only when `start`.
 bool Settle_On(Collision& c, SimObject& x, bool start, const Vector3d& gravity) {
@@ -440,7 +474,9 @@ void Start_Sides(Collision& c, double t, const Vector3d& gravity, bool start_a, 
         Meet_Unyielding(c.Response_Of(x), x, c.Other(x), Outward_Normal(c, x));
         return;
     }
-    if (Settle_On(c, *c.body_a, start_a, gravity) || Settle_On(c, *c.body_b, start_b, gravity)) {
+    if (Settle_On(c, *c.body_a, start_a, gravity) || Settle_On(c, *c.body_b, start_b, gravity) ||
+        Stack_On(c, *c.body_a, start_a, start_b, gravity) ||
+        Stack_On(c, *c.body_b, start_b, start_a, gravity)) {
         return;
     }
     Meet_Yielding(c, start_a, start_b);

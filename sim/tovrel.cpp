@@ -41,11 +41,10 @@ bool Comes_Back(Collision& c) {
     return let_go && Touches_Keeping_Witness(c);
 }
 
-// Whether X sinks into a body other than the partner of `c`, where it was last tried: wedged into
-// another, it is not held up but stuck, and must not come to rest there, where nothing would ever
-// part them.
-bool Sunk_Into_Another(SimObject& x, const Collision& c) {
-    auto sunk = [&](Collision* r) { return r != &c && Touches_Keeping_Witness(*r); };
+// Whether X sinks into a body, its support or another, where it was last tried: sunk in, it is
+// not held up but stuck, and must not come to rest there, where nothing would ever part them.
+bool Sunk_Into_Any(SimObject& x) {
+    auto sunk = [](Collision* r) { return Touches_Keeping_Witness(*r); };
     return std::any_of(x.collisions.begin(), x.collisions.end(), sunk) ||
            std::any_of(x.within_reach.begin(), x.within_reach.end(), sunk);
 }
@@ -283,7 +282,7 @@ void Tovrel::End_Contact() {
         on_separation(c, on_separation_user);
     }
     for (SimObject* body : finished) {
-        if (Comes_To_Rest(*c, *body, gravity) && !Sunk_Into_Another(*body, *c)) {
+        if (Comes_To_Rest(*c, *body, gravity) && !Sunk_Into_Any(*body)) {
             Settle(*body, c->Other(*body));
         }
     }
@@ -336,6 +335,7 @@ void Tovrel::Find_Within_Reach(SimObject& body) {
 // it, and then it stays still in it. A pair still touching is found again if it can do anything.
 void Tovrel::Settle(SimObject& body, SimObject& support) {
     body.state.mode = SimMode::Resting;
+    body.state.velocity = Vector3d();
     body.support = &support;
     const std::list<Collision*> contacts_of_body = body.collisions;
     for (Collision* k : contacts_of_body) {
