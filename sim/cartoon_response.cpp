@@ -422,16 +422,20 @@ void Touch_Other(Collision& c, SimObject& x) {
 // moving; but B is not carried into a body that never gives way (a box pressed onto the floor),
 // and then A makes the whole move. Their placing relative to each other is the one the search
 // found.
-void Touch_Each_Other(Collision& c) {
+void Share_Move(Collision& c, const Vector3d& a_before) {
     SimObject& a = *c.body_a;
     SimObject& b = *c.body_b;
-    const Vector3d before = a.new_state.position;
-    Touch_Other(c, a);
     const Vector3d share_of_b =
-        a.Volume() / (a.Volume() + b.Volume()) * (a.new_state.position - before);
+        a.Volume() / (a.Volume() + b.Volume()) * (a.new_state.position - a_before);
     if (Move_Clear_Of_Unyielding(b, -share_of_b)) {
         a.new_state.position -= share_of_b;
     }
+}
+
+void Touch_Each_Other(Collision& c) {
+    const Vector3d before = c.body_a->new_state.position;
+    Touch_Other(c, *c.body_a);
+    Share_Move(c, before);
 }
 
 // Pairs in contact are not searched for new collisions, so X must also be kept out of the bodies
@@ -521,6 +525,21 @@ void Keep_Touching(Collision& c, const Vector3d& gravity) {
             Clear_Other_Contacts(c, *x, gravity);
             Clear_Of_All(c, *x);
         }
+    }
+}
+
+void Part_If_Sunk(Collision& c) {
+    const bool both_run = c.response_a.role == Role::Running && c.response_b.role == Role::Running;
+    if (both_run || c.body_a->state.mode != SimMode::Free ||
+        c.body_b->state.mode != SimMode::Free || !Touches_Keeping_Witness(c)) {
+        return;
+    }
+    const Vector3d before = c.body_a->new_state.position;
+    Push_Out(c, *c.body_a, c.normal, 0.0);
+    Share_Move(c, before);
+    // A wedged where it is (into a corner) cannot move away: B moves instead.
+    if (Touches_Keeping_Witness(c)) {
+        Push_Out(c, *c.body_b, -c.normal, 0.0);
     }
 }
 

@@ -56,5 +56,10 @@ void Deform(Collision& c, double t);
 // other, it squeezes out sideways, clear of both).
 void Keep_Touching(Collision& c, const Vector3d& gravity);
 
+// Two free bodies of a contact in which not both deform (one waits, or is let go) are kept out of
+// each other by nobody's timetable: sunk into each other, they are moved apart along the contact's
+// normal, sharing the move by their masses.
+void Part_If_Sunk(Collision& c);
+
 // Deform, then Keep_Touching: a contact on its own.
 void Update_Contact(Collision& c, double t, const Vector3d& gravity);

@@ -143,6 +143,9 @@ void Tovrel::Advance_All(double t) {
     for (auto& [key, c] : contacts) {
         Keep_Touching(*c, gravity);
     }
+    for (auto& [key, c] : contacts) {
+        Part_If_Sunk(*c);
+    }
 }
 
 int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
