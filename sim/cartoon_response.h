@@ -18,9 +18,12 @@ class SimObject;
 //   knock:  a driven body runs into a resting one, which wakes up and bounces off it.
 // Two bodies that both can deform meet as two masses in proportion to their volumes, at the lesser
 // restitution of the two, so that their momentum is kept; each squashes on its own timetable, with
-// its own parameters, and is let go when its own timetable ends. A free body coming slowly down
-// onto a resting one rests on it instead. While a body deforms, it is kept just touching the other,
-// and out of the bodies of its other contacts (push_out.h). Angles handed to rotations are degrees.
+// its own parameters, and is let go when its own timetable ends; touching while closing slowly,
+// they are nudged apart. A free body coming slowly down onto a resting one rests on it instead,
+// and onto a free one goes on with it and settles on it. While a body deforms, it is kept just
+// touching the other, and out of the bodies of its other contacts (push_out.h): a partner that can
+// deform gives way and is carried along, one that cannot is gone round. Angles handed to rotations
+// are degrees.
 
 // Gives a new contact the direction its response and push-outs go by when the pair never was
 // found apart (or not since a Reset): the line between the bodies' centres. Other records keep
@@ -51,9 +54,10 @@ bool Comes_To_Rest(const Collision& c, const SimObject& x, const Vector3d& gravi
 // kept touching the others as they will be.
 void Deform(Collision& c, double t);
 
-// Moves every body deforming in `c` along the contact normal until it just touches the other (and
-// out of a body of its other contacts it may have sunk into; pinched between two that face each
-// other, it squeezes out sideways, clear of both).
+// Moves every body deforming in `c` along the contact normal until it just touches the other (two
+// that deform share the move), and out of a body of its other contacts it may have sunk into
+// (pinched between two that face each other and never give way, it squeezes out sideways, clear of
+// both); last, out of any fixed or driven body it is still wedged into (Clear_Of_All).
 void Keep_Touching(Collision& c, const Vector3d& gravity);
 
 // Two free bodies of a contact in which not both deform (one waits, or is let go) are kept out of
