@@ -32,6 +32,18 @@ const Vector3d& Shown_Scene_Gravity() {
     return g_pShownScene != nullptr ? g_pShownScene->gravity : g_vGravity;
 }
 
+const SimObject* Followed_Body() {
+    if (g_pShownScene == nullptr) {
+        return g_pBall.get();
+    }
+    for (const SceneBody& body : g_pShownScene->bodies) {
+        if (body.simulated->initial_state.mode != SimMode::Fixed) {
+            return body.simulated;
+        }
+    }
+    return nullptr;
+}
+
 void Close_Scene() {
     if (g_pShownScene == nullptr) {
         return;

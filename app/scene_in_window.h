@@ -15,5 +15,9 @@ void Show_Scene(std::unique_ptr<Scene> scene, SceneView* view, SceneTimers* time
 // breakout's when no scene file's scene is shown.
 const Vector3d& Shown_Scene_Gravity();
 
+// The body Show Contacts follows: the breakout's ball, or the first free or resting body of the
+// scene file's scene shown; null when there is none.
+const SimObject* Followed_Body();
+
 // Takes the shown scene out of the view and destroys it; nothing when none is shown.
 void Close_Scene();
