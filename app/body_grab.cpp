@@ -41,7 +41,7 @@ bool BodyGrab::Press(const PointerRay& ray) {
     SimObject* nearest = nullptr;
     double nearest_t = std::numeric_limits<double>::infinity();
     for (SimObject* body : simulator_->active_objects) {
-        if (body->polyhedron == nullptr) {
+        if (body->polyhedron == nullptr || body == see_through_) {
             continue;
         }
         const SimState& s = body->state;

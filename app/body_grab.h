@@ -39,6 +39,10 @@ public:
     // Forgets the body without touching it, before the scene is destroyed.
     void Drop();
 
+    // A body the pointer's ray passes through as if it were not there: the wall of a closed room
+    // on the camera's side, which the view leaves undrawn. Null for none; referred to, not owned.
+    void See_Through(const SimObject* body) { see_through_ = body; }
+
     const SimObject* Body() const { return body_; }  // the body taken or about to be; null if none
 
 private:
@@ -59,6 +63,7 @@ private:
     Vector3d Pointer_Velocity() const;
 
     const std::unique_ptr<Tovrel>& simulator_;
+    const SimObject* see_through_ = nullptr;
     Phase phase_ = Phase::Idle;
     SimObject* body_ = nullptr;
     Vector3d plane_point_;        // the point where the body was taken, at the press

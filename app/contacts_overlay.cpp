@@ -4,12 +4,13 @@
 
 #include "app/demo_scene.h"
 #include "app/overlay_text.h"
+#include "app/scene_in_window.h"
 #include "render/contact_drawing.h"
 
 void ContactsOverlay::Draw() {
     const Tovrel& sim = *g_pSimulator;
-    if (g_pBall != nullptr) {  // a scene of a scene file has no ball to follow
-        Draw_Contacts(sim, *g_pBall);
+    if (const SimObject* followed = Followed_Body()) {
+        Draw_Contacts(sim, *followed);
     }
     rate_.Update(sim);
     char line[160];

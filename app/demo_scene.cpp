@@ -45,12 +45,6 @@ constexpr double kColourScale = 1.0 / 120.0;
 const Vector3d kBallStart(-4.0, 0.0, 5.0);
 const Vector3d kBallVelocity(7.0, 0.0, -7.0);
 
-void Add_To_Room(Cube& wall, float red, float green, float blue) {
-    wall.Set_Color(red, green, blue);
-    g_pView->Add_Render_Object(&wall);
-    g_pSimulator->Add_Object(&wall, true);
-}
-
 // Out of the view, then destroyed.
 template <typename Body>
 void Take_Away(std::unique_ptr<Body>& body) {
@@ -65,6 +59,38 @@ float Colour_Component() {
 }
 
 }  // namespace
+
+BreakoutRoom Make_Breakout_Room() {
+    const Vector3d wall_scale(kWallHalfThickness, kWallHalfDepth, kWallHalfHeight);
+    const double half_span = kRoomWidth * 0.5 + kWallHalfThickness;
+    BreakoutRoom room;
+    room.left_wall = Make_Wall("Left Wall", {-kRoomWidth / 2, 0.0, kWallCentreZ}, wall_scale);
+    room.right_wall = Make_Wall("Right Wall", {kRoomWidth / 2, 0.0, kWallCentreZ}, wall_scale);
+    room.ceiling = Make_Wall("Ceiling", {0.0, 0.0, kCeilingZ},
+                             {half_span, kWallHalfDepth, kWallHalfThickness});
+    room.back_wall = Make_Wall("Back Wall", {0.0, kBackWallY, kWallCentreZ},
+                               {half_span, kWallHalfThickness, kWallHalfHeight});
+    room.reset_slab = Make_Wall("Reset", {0.0, 0.0, kSlabZ},
+                                {kSlabHalfWidth, kSlabHalfDepth, kWallHalfThickness});
+    room.left_wall->Set_Color(0.0f, 1.0f, 0.0f);
+    room.right_wall->Set_Color(0.0f, 1.0f, 0.0f);
+    room.ceiling->Set_Color(0.0f, 1.0f, 0.0f);
+    room.back_wall->Set_Color(0.0f, 0.5f, 0.0f);
+    room.back_wall->subdivisions = kBackWallSubdivisions;
+    room.reset_slab->Set_Color(1.0f, 1.0f, 1.0f);
+    return room;
+}
+
+std::unique_ptr<Block> Make_Grid_Block(int row, int column) {
+    const double w = g_fBlockWidth;
+    const double h = g_fBlockHeight;
+    const Vector3d position((column - 2) * w, 0.0, kGridCentreZ - (row - 2) * h);
+    const Vector3d scale(w / 2, 1.0, h / 2);
+    auto block = std::make_unique<Block>("Block", Still_State(SimMode::Fixed, position, scale), 1.0,
+                                         1.0, 1.0, 1.0, 1.0);
+    block->grid_index = kGridColumns * row + column;
+    return block;
+}
 
 void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events) {
     g_pView = view;
@@ -85,15 +111,9 @@ void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events) {
     g_pSimulator->on_collision = On_Collision_Start;
     g_pSimulator->on_collision_user = nullptr;
 
-    const double w = g_fBlockWidth;
-    const double h = g_fBlockHeight;
     for (int r = 0; r < kGridRows; ++r) {
         for (int c = 0; c < kGridColumns; ++c) {
-            const Vector3d position((c - 2) * w, 0.0, kGridCentreZ - (r - 2) * h);
-            const Vector3d scale(w / 2, 1.0, h / 2);
-            auto block = std::make_unique<Block>(
-                "Block", Still_State(SimMode::Fixed, position, scale), 1.0, 1.0, 1.0, 1.0, 1.0);
-            block->grid_index = kGridColumns * r + c;
+            auto block = Make_Grid_Block(r, c);
             // Every block joins the simulation now, while bodies can still be added, and waits
             // inactive until a layout needs it.
             g_pSimulator->Add_Object(block.get(), true);
@@ -103,22 +123,17 @@ void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events) {
     }
     New_Block_Layout();
 
-    const Vector3d wall_scale(kWallHalfThickness, kWallHalfDepth, kWallHalfHeight);
-    const double half_span = kRoomWidth * 0.5 + kWallHalfThickness;
-    g_pLeftWall = Make_Wall("Left Wall", {-kRoomWidth / 2, 0.0, kWallCentreZ}, wall_scale);
-    Add_To_Room(*g_pLeftWall, 0.0f, 1.0f, 0.0f);
-    g_pRightWall = Make_Wall("Right Wall", {kRoomWidth / 2, 0.0, kWallCentreZ}, wall_scale);
-    Add_To_Room(*g_pRightWall, 0.0f, 1.0f, 0.0f);
-    g_pCeiling = Make_Wall("Ceiling", {0.0, 0.0, kCeilingZ},
-                           {half_span, kWallHalfDepth, kWallHalfThickness});
-    Add_To_Room(*g_pCeiling, 0.0f, 1.0f, 0.0f);
-    g_pBackWall = Make_Wall("Back Wall", {0.0, kBackWallY, kWallCentreZ},
-                            {half_span, kWallHalfThickness, kWallHalfHeight});
-    g_pBackWall->subdivisions = kBackWallSubdivisions;
-    Add_To_Room(*g_pBackWall, 0.0f, 0.5f, 0.0f);
-    g_pResetSlab = Make_Wall("Reset", {0.0, 0.0, kSlabZ},
-                             {kSlabHalfWidth, kSlabHalfDepth, kWallHalfThickness});
-    Add_To_Room(*g_pResetSlab, 1.0f, 1.0f, 1.0f);
+    BreakoutRoom room = Make_Breakout_Room();
+    for (auto* wall :
+         {&room.left_wall, &room.right_wall, &room.ceiling, &room.back_wall, &room.reset_slab}) {
+        g_pView->Add_Render_Object(wall->get());
+        g_pSimulator->Add_Object(wall->get(), true);
+    }
+    g_pLeftWall = std::move(room.left_wall);
+    g_pRightWall = std::move(room.right_wall);
+    g_pCeiling = std::move(room.ceiling);
+    g_pBackWall = std::move(room.back_wall);
+    g_pResetSlab = std::move(room.reset_slab);
 
     g_pBall = std::move(ball);
     SimState start;

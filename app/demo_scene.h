@@ -81,6 +81,17 @@ extern SceneView* g_pView;
 extern SceneTimers* g_pTimers;
 extern GameEvents* g_pEvents;  // may be null
 
+// The room's fixed bodies as the game builds them, coloured: green walls and ceiling, a darker
+// back wall with a finer grid, the white "Reset" slab.
+struct BreakoutRoom {
+    std::unique_ptr<Cube> left_wall, right_wall, ceiling, back_wall, reset_slab;
+};
+BreakoutRoom Make_Breakout_Room();
+
+// The block of the grid's `row` (0 the top one) and `column` (0 the leftmost) in its place, fixed,
+// with its grid index.
+std::unique_ptr<Block> Make_Grid_Block(int row, int column);
+
 // Creates the simulator and every body, registers them with the simulator and the view, draws the
 // first block layout and resets the simulator (sim indices: blocks 0 ... 24, left wall 25, right
 // wall 26, ceiling 27, back wall 28, slab 29, ball 30, paddle 31). A ball mesh that cannot be read

@@ -25,11 +25,16 @@ void FiguresOverlay::Draw() {
     const Tovrel& sim = *g_pSimulator;
     rate_.Update(sim);
     char line[200];
-    std::snprintf(line, sizeof line,
-                  "fps %.0f   step %.3f ms   bodies %zu   contacts %zu   pair queries per tick "
-                  "%.0f   blocks left %d   balls missed %d",
-                  Frames_Per_Second(), g_dStepMilliseconds, sim.active_objects.size(),
-                  sim.contacts.size(), rate_.Queries_Per_Tick(), g_nBlocksLeft, g_nBallsMissed);
+    std::snprintf(
+        line, sizeof line,
+        "fps %.0f   step %.3f ms   bodies %zu   contacts %zu   pair queries per tick %.0f",
+        Frames_Per_Second(), g_dStepMilliseconds, sim.active_objects.size(), sim.contacts.size(),
+        rate_.Queries_Per_Tick());
     line_ = line;
+    if (g_pBall != nullptr) {  // only the breakout has blocks and a ball to miss
+        std::snprintf(line, sizeof line, "   blocks left %d   balls missed %d", g_nBlocksLeft,
+                      g_nBallsMissed);
+        line_ += line;
+    }
     Draw_Overlay_Lines({line_}, kOverlayMargin, kOverlayMargin, false);
 }

@@ -9,8 +9,8 @@
 
 // The engine's figures, one line in the view's top left corner: frames drawn per second of wall
 // clock, the wall-clock time of the last tick's simulator step, the active bodies, the contacts
-// under way, the walk's pair queries per tick, and the game's blocks left and balls missed. Reads
-// the scene only.
+// under way, the walk's pair queries per tick, and in the breakout the game's blocks left and balls
+// missed. Reads the scene only.
 class FiguresOverlay : public RenderObject {
 public:
     void Draw() override;

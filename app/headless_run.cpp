@@ -179,7 +179,7 @@ HeadlessSummary Run_Headless(const HeadlessOptions& options, std::FILE* out) {
     EventPrinter printer(out, timers, summary);
     ContactsPrinter contacts(printer);
 
-    Seed_Random(1234);
+    Seed_Random(kGameSeed);
     Build_Scene(options.autopilot ? static_cast<SceneView*>(&autopilot) : &view, &timers, &printer);
     timers.Add_Timeout(g_fTickPeriod, Play_Tick, nullptr);
     std::optional<SimAudit> audit;

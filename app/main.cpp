@@ -21,6 +21,7 @@
 #include "app/headless_run.h"
 #include "app/main_window.h"
 #include "app/options.h"
+#include "app/scene_chooser.h"
 #include "app/scene_in_window.h"
 #include "app/scene_random.h"
 #include "app/scene_run.h"
@@ -31,6 +32,8 @@
 namespace {
 
 constexpr int kFailed = 1;
+// The scene files the window's chooser offers, in the data folder.
+constexpr char kScenesFolder[] = "scenes";
 
 // The toolkit's timers, ending the program once the play timer has ticked `limit` times (never
 // when 0): a length in game time, which a film made of every tick keeps, however slowly each is
@@ -67,18 +70,24 @@ DataFolder Enter_Data_Folder() {
     return data;
 }
 
+// `scene` was read from `scene_path`, a full path, or is null for the breakout.
 int Run_Window(const Options& options, std::vector<char*>& toolkit_args,
-               std::unique_ptr<Scene> scene) {
-    Seed_Random(1234);
+               std::unique_ptr<Scene> scene, const std::string& scene_path) {
+    Seed_Random(kGameSeed);
     Build_Main_Window();
     static WindowSceneView view(*g_pRenderWindow, *g_pObjectBrowser);
     static AutopilotView autopilot(view);
     static TickLimitTimers timers(options.quit_after_ticks);
+    SceneView* breakout_view = options.autopilot ? static_cast<SceneView*>(&autopilot) : &view;
+    std::vector<SceneChoice> choices = Scene_Choices(kScenesFolder);
+    size_t shown = 0;  // the breakout
     if (scene != nullptr) {
+        shown = Choice_For(choices, scene_path);
         Show_Scene(std::move(scene), &view, &timers);  // no paddle for the autopilot to steer
     } else {
-        Build_Scene(options.autopilot ? static_cast<SceneView*>(&autopilot) : &view, &timers);
+        Build_Scene(breakout_view, &timers);
     }
+    Offer_Scenes(std::move(choices), shown, breakout_view, &view, &timers);
 
     if (options.capture) {
         g_pCaptureButton->value(1);
@@ -123,9 +132,11 @@ int main(int argc, char** argv) {
     }
     // A scene file is read where the user named it, before the program may move to its data.
     std::optional<SceneDescription> scene_file;
+    std::string scene_path;  // the file's full path, for the window's chooser to know it by
     try {
         if (!options.scene.empty()) {
             scene_file = Read_Scene_File(options.scene);
+            scene_path = std::filesystem::absolute(options.scene).string();
         }
     } catch (const SceneFileError& fault) {
         std::fprintf(stderr, "%s: %s\n", kProgram, fault.what());
@@ -159,7 +170,7 @@ int main(int argc, char** argv) {
             return kFailed;
         }
         return Run_Window(options, toolkit_args,
-                          scene_file ? Build_Scene_From(*scene_file) : nullptr);
+                          scene_file ? Build_Scene_From(*scene_file) : nullptr, scene_path);
     } catch (GenericException* fault) {
         std::string text = fault->Message();
         if (!fault->Detail().empty()) {

@@ -3,6 +3,7 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
+#include <FL/Fl_Choice.H>
 #include <FL/Fl_Light_Button.H>
 #include <FL/Fl_Repeat_Button.H>
 #include <FL/Fl_Select_Browser.H>
@@ -16,6 +17,8 @@
 #include "app/body_grab.h"
 #include "app/demo_scene.h"
 #include "app/object_data_window.h"
+#include "app/scene_chooser.h"
+#include "app/scene_in_window.h"
 #include "app/view_overlays.h"
 #include "render/render_window.h"
 
@@ -26,6 +29,7 @@ Fl_Light_Button* g_pCaptureButton = nullptr;
 Fl_Value_Slider* g_pFrameSkipSlider = nullptr;
 Fl_Light_Button* g_pGravityButton = nullptr;
 Fl_Light_Button* g_pShowContactsButton = nullptr;
+Fl_Choice* g_pSceneChooser = nullptr;
 bool g_bPlaying = false;
 ViewOverlays g_ViewOverlays;
 
@@ -100,7 +104,8 @@ bool Is_Arrow_Key(int key) {
 // offered the key too, and work as well while a parameter window has the keyboard focus.
 int Dispatch_Keys(int event, Fl_Window* window) {
     const bool key_event = event == FL_KEYDOWN || event == FL_KEYUP || event == FL_SHORTCUT;
-    if (key_event && Is_Arrow_Key(Fl::event_key())) {
+    // A menu that is up (the scene chooser's) grabs every event, and walks its entries with them.
+    if (key_event && Is_Arrow_Key(Fl::event_key()) && Fl::grab() == nullptr) {
         return 1;
     }
     if (Fl::handle_(event, window) != 0) {
@@ -222,6 +227,10 @@ void Build_Main_Window() {
         Add_Button<Fl_Light_Button>(920, 530, 100, "Show &Contacts", 'c', Show_Contacts_Callback);
     g_pShowContactsButton->value(0);
     g_pShowContactsButton->labelsize(10);  // the whole label within the designed width
+    // Under the list of bodies, which it fills, its label above it so as to stay out of the view.
+    g_pSceneChooser = new Fl_Choice(920, 345, 100, 22, "Scene");
+    g_pSceneChooser->align(FL_ALIGN_TOP);
+    g_pSceneChooser->callback(Scene_Chooser_Callback);
 
     g_pMainWindow->end();
     g_pMainWindow->size_range(kMinWindowWidth, kMinWindowHeight);
@@ -282,7 +291,7 @@ void Image_Capture_Callback(Fl_Widget* widget, void*) {
 
 void Gravity_Callback(Fl_Widget* widget, void*) {
     const bool on = static_cast<Fl_Light_Button*>(widget)->value() == 1;
-    g_pSimulator->gravity = on ? g_vGravity : g_vNoGravity;
+    g_pSimulator->gravity = on ? Shown_Scene_Gravity() : g_vNoGravity;
 }
 
 void Show_Contacts_Callback(Fl_Widget* widget, void*) {
@@ -314,4 +323,12 @@ void Object_Browser_Callback(Fl_Widget* widget, void*) {
 
 void Object_Changed_Callback(SimObject*) {
     g_pSimulator->Reset();
+}
+
+void Close_Parameter_Windows() {
+    for (ObjectDataWindow* window : g_ParameterWindows) {
+        window->hide();
+        Fl::delete_widget(window);
+    }
+    g_ParameterWindows.clear();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+class Fl_Choice;
 class Fl_Light_Button;
 class Fl_Select_Browser;
 class Fl_Value_Slider;
@@ -11,7 +12,8 @@ class ViewOverlays;
 
 // The main window "Tovrel Demo": the 3-D view, the "Objects" list of editable bodies, the
 // playback buttons (Reset, Play, Stop, Step), the time scale, image capture with its frame
-// skipping, the gravity toggle, and "Show Contacts", which draws what the collision walk sees. Play
+// skipping, the gravity toggle, "Show Contacts", which draws what the collision walk sees, and the
+// "Scene" chooser (scene_chooser.h). Play
 // arms the repeating play timer whose ticks run the game; each button also answers to the key of
 // its underlined letter, also while a parameter window has the keyboard focus, and so do the
 // view's own keys (q, f, m, h, F1 or ?). The arrow keys only steer: no widget ever receives them.
@@ -25,7 +27,8 @@ extern Fl_Light_Button* g_pCaptureButton;
 extern Fl_Value_Slider* g_pFrameSkipSlider;
 extern Fl_Light_Button* g_pGravityButton;
 extern Fl_Light_Button* g_pShowContactsButton;
-extern bool g_bPlaying;  // the Play toggle's state
+extern Fl_Choice* g_pSceneChooser;  // "Scene": the breakout or a scene file
+extern bool g_bPlaying;             // the Play toggle's state
 // What the view draws over the scene: the trail, the contacts, the figures and the help.
 extern ViewOverlays g_ViewOverlays;
 
@@ -60,3 +63,5 @@ void Show_Contacts_Callback(Fl_Widget* widget, void* user);
 void Object_Browser_Callback(Fl_Widget* widget, void* user);
 // A body's parameter changed: the scene starts over so that it applies from the beginning.
 void Object_Changed_Callback(SimObject* body);
+// Closes and forgets every parameter window, before the bodies they edit go.
+void Close_Parameter_Windows();

@@ -166,9 +166,14 @@ std::vector<RenderObject*> Scene::Drawables() const {
     return drawn;
 }
 
+const SimObject* Scene::Front_Wall() const {
+    return room.size() > kFrontWall ? room[kFrontWall].get() : nullptr;
+}
+
 std::unique_ptr<Scene> Build_Scene_From(const SceneDescription& description) {
     auto scene = std::make_unique<Scene>();
     scene->name = description.name;
+    scene->gravity = description.gravity;
     for (const BodyDescription& b : description.bodies) {
         SceneBody& body = scene->bodies.emplace_back();
         body.name = b.name;

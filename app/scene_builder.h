@@ -31,8 +31,11 @@ public:
     // What the view draws: the room without its front wall, through which the camera looks, then
     // the bodies in file order.
     std::vector<RenderObject*> Drawables() const;
+    // The room's wall that the camera looks through, left out of Drawables; null without a room.
+    const SimObject* Front_Wall() const;
 
     std::string name;
+    Vector3d gravity;                         // the scene's own, whatever the simulator's is now
     std::deque<SceneBody> bodies;             // in file order
     std::vector<std::unique_ptr<Cube>> room;  // floor, ceiling, left, right, back and front wall
     std::unique_ptr<Tovrel> simulator;        // declared last: it goes first, as it refers to both

@@ -4,6 +4,9 @@
 // drand48, written out here so that the sequence of block layouts is the same on every platform.
 // The state X has 48 bits; each draw steps X = (0x5DEECE66D X + 0xB) mod 2^48 and returns X / 2^48.
 
+// The game's seed at every start, so that every game draws the same layouts in the same order.
+constexpr int kGameSeed = 1234;
+
 // Upper 32 bits of the state from `seed`, lower 16 bits 0x330E.
 void Seed_Random(int seed);
 
