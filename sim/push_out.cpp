@@ -175,117 +175,153 @@ void Push_Out_Searching(Collision& c, SimObject& x, const Vector3d& d, double re
 
 }  // namespace
 
-void Clear_Of_All(Collision& c, SimObject& x) {
-    // Only bodies that never give way (Fixed, Driven) are cleared here: a free or resting one
-    // that X sinks into meets it and parts from it as any two such bodies do.
-    std::vector<Collision*> around;
-    auto add_unyielding = [&](Collision* r) {
-        const SimMode mode = r->Other(x).state.mode;
-        if (mode == SimMode::Fixed || mode == SimMode::Driven) {
-            around.push_back(r);
+namespace {
+
+// X wedged among bodies that never give way (Fixed, Driven): a free or resting one that X sinks
+// into meets it and parts from it as any two such bodies do, so only these are cleared here.
+class Wedge {
+public:
+    Wedge(Collision& c, SimObject& x) : x_(x) {
+        auto add_unyielding = [&](Collision* r) {
+            const SimMode mode = r->Other(x).state.mode;
+            if (mode == SimMode::Fixed || mode == SimMode::Driven) {
+                around_.push_back(r);
+            }
+        };
+        add_unyielding(&c);
+        for (Collision* r : x.collisions) {
+            if (r != &c) {
+                add_unyielding(r);
+            }
         }
-    };
-    add_unyielding(&c);
-    for (Collision* r : x.collisions) {
-        if (r != &c) {
-            add_unyielding(r);
+        std::for_each(x.within_reach.begin(), x.within_reach.end(), add_unyielding);
+        for (Collision* r : around_) {
+            sunk_at_start_.push_back(Sunk_Into(*r));
         }
     }
-    std::for_each(x.within_reach.begin(), x.within_reach.end(), add_unyielding);
-    auto away_from = [&](const Collision& r) {
-        Vector3d away = &x == r.body_a ? -r.normal : r.normal;
-        if (!away.Vanishes()) {
-            away.Set_Length(1.0);
-        }
-        return away;
-    };
-    // A body that X touches only within a couple of the searches' precisions, as the push-outs
-    // leave it (or as a query answers a placement exactly at touching), is no sink.
-    auto sunk_into = [&](Collision& r) {
-        if (!Touches_Keeping_Witness(r)) {
-            return false;
-        }
-        const Vector3d away = away_from(r);
-        if (away.Vanishes()) {
-            return true;
-        }
-        const Vector3d at = x.new_state.position;
-        x.new_state.position = at + 2.0 * kPushOutPrecision * away;
-        const bool deeper = Touches_Keeping_Witness(r);
-        x.new_state.position = at;
-        return deeper;
-    };
-    std::vector<bool> sunk_at_start;
-    for (Collision* r : around) {
-        sunk_at_start.push_back(sunk_into(*r));
+
+    bool Wedged() const {
+        return std::find(sunk_at_start_.begin(), sunk_at_start_.end(), true) !=
+               sunk_at_start_.end();
     }
-    if (std::none_of(sunk_at_start.begin(), sunk_at_start.end(), [](bool b) { return b; })) {
-        return;
-    }
+
     // The ways tried: along the axes, away from each body around as their last separations say,
     // and between a body X sinks into and another, which leaves both at once (out of a wedge);
     // never deeper into a body X sinks into, which would lead through it.
-    std::vector<Vector3d> ways = {{1, 0, 0},  {-1, 0, 0}, {0, 1, 0},
-                                  {0, -1, 0}, {0, 0, 1},  {0, 0, -1}};
-    std::vector<Vector3d> out_of_sinks;
-    std::vector<Vector3d> out_of_others;
-    for (std::size_t i = 0; i < around.size(); ++i) {
-        const Vector3d away = away_from(*around[i]);
-        if (!away.Vanishes()) {
-            ways.push_back(away);
-            (sunk_at_start[i] ? out_of_sinks : out_of_others).push_back(away);
-        }
-    }
-    for (const Vector3d& out : out_of_sinks) {
-        for (const Vector3d& other : out_of_others) {
-            Vector3d between = out + other;
-            if (!between.Vanishes()) {
-                between.Set_Length(1.0);
-                ways.push_back(between);
+    std::vector<Vector3d> Ways() const {
+        std::vector<Vector3d> ways = {{1, 0, 0},  {-1, 0, 0}, {0, 1, 0},
+                                      {0, -1, 0}, {0, 0, 1},  {0, 0, -1}};
+        std::vector<Vector3d> out_of_sinks;
+        std::vector<Vector3d> out_of_others;
+        for (std::size_t i = 0; i < around_.size(); ++i) {
+            const Vector3d away = Away_From(*around_[i]);
+            if (!away.Vanishes()) {
+                ways.push_back(away);
+                (sunk_at_start_[i] ? out_of_sinks : out_of_others).push_back(away);
             }
         }
+        for (const Vector3d& out : out_of_sinks) {
+            for (const Vector3d& other : out_of_others) {
+                Vector3d between = out + other;
+                if (!between.Vanishes()) {
+                    between.Set_Length(1.0);
+                    ways.push_back(between);
+                }
+            }
+        }
+        auto deeper = [&](const Vector3d& d) {
+            return std::any_of(out_of_sinks.begin(), out_of_sinks.end(),
+                               [&](const Vector3d& out) { return Dot(d, out) < 0.0; });
+        };
+        ways.erase(std::remove_if(ways.begin(), ways.end(), deeper), ways.end());
+        return ways;
     }
-    // Where X is tried: clear of all, sunk only into bodies it was in at the start, or into a new
-    // one (that way is closed).
+
+    // How far X must go from `origin` along `d` to be clear of all, to within kPushOutPrecision:
+    // -1 when a new body closes that way, or none within `reach`.
+    double Clear_Along(const Vector3d& origin, const Vector3d& d, double reach) {
+        double sunk = 0.0;
+        for (double k = kPushOutStep; k <= reach; k += kPushOutStep) {
+            const Place p = Place_At(origin + k * d);
+            if (p == Place::Blocked) {
+                return -1.0;
+            }
+            if (p == Place::Clear) {
+                double clear = k;
+                while (clear - sunk > kPushOutPrecision) {
+                    const double mid = (clear + sunk) * 0.5;
+                    (Place_At(origin + mid * d) == Place::Clear ? clear : sunk) = mid;
+                }
+                return clear;
+            }
+            sunk = k;
+        }
+        return -1.0;
+    }
+
+private:
+    // Where X is tried: clear of all, sunk only into bodies it was in at the start, or into a
+    // new one (that way is closed).
     enum class Place { Clear, Sunk, Blocked };
-    auto place_at = [&](const Vector3d& at) {
-        x.new_state.position = at;
+    Place Place_At(const Vector3d& at) {
+        x_.new_state.position = at;
         Place result = Place::Clear;
-        for (std::size_t i = 0; i < around.size(); ++i) {
-            if (sunk_into(*around[i])) {
-                if (!sunk_at_start[i]) {
+        for (std::size_t i = 0; i < around_.size(); ++i) {
+            if (Sunk_Into(*around_[i])) {
+                if (!sunk_at_start_[i]) {
                     return Place::Blocked;
                 }
                 result = Place::Sunk;
             }
         }
         return result;
-    };
+    }
+
+    Vector3d Away_From(const Collision& r) const {
+        Vector3d away = &x_ == r.body_a ? -r.normal : r.normal;
+        if (!away.Vanishes()) {
+            away.Set_Length(1.0);
+        }
+        return away;
+    }
+
+    // A body that X touches only within a couple of the searches' precisions, as the push-outs
+    // leave it (or as a query answers a placement exactly at touching), is no sink.
+    bool Sunk_Into(Collision& r) {
+        if (!Touches_Keeping_Witness(r)) {
+            return false;
+        }
+        const Vector3d away = Away_From(r);
+        if (away.Vanishes()) {
+            return true;
+        }
+        const Vector3d at = x_.new_state.position;
+        x_.new_state.position = at + 2.0 * kPushOutPrecision * away;
+        const bool deeper = Touches_Keeping_Witness(r);
+        x_.new_state.position = at;
+        return deeper;
+    }
+
+    SimObject& x_;
+    std::vector<Collision*> around_;
+    std::vector<bool> sunk_at_start_;
+};
+
+}  // namespace
+
+void Clear_Of_All(Collision& c, SimObject& x) {
+    Wedge wedge(c, x);
+    if (!wedge.Wedged()) {
+        return;
+    }
     const Vector3d origin = x.new_state.position;
     Vector3d nearest = origin;
     double reach = kClearReach * x.half_extent;
-    for (const Vector3d& d : ways) {
-        if (std::any_of(out_of_sinks.begin(), out_of_sinks.end(),
-                        [&](const Vector3d& out) { return Dot(d, out) < 0.0; })) {
-            continue;
-        }
-        double sunk = 0.0;
-        for (double k = kPushOutStep; k <= reach; k += kPushOutStep) {
-            const Place p = place_at(origin + k * d);
-            if (p == Place::Blocked) {
-                break;
-            }
-            if (p == Place::Clear) {
-                double clear = k;
-                while (clear - sunk > kPushOutPrecision) {
-                    const double mid = (clear + sunk) * 0.5;
-                    (place_at(origin + mid * d) == Place::Clear ? clear : sunk) = mid;
-                }
-                reach = clear;
-                nearest = origin + clear * d;
-                break;
-            }
-            sunk = k;
+    for (const Vector3d& d : wedge.Ways()) {
+        const double clear = wedge.Clear_Along(origin, d, reach);
+        if (clear >= 0.0) {
+            reach = clear;
+            nearest = origin + clear * d;
         }
     }
     x.new_state.position = nearest;
