@@ -9,6 +9,10 @@
 //               simulated seconds: the cost of looking for contacts that do not come, which is
 //               all that grows with K here.
 //   Start/K     the same room's first Reset and first step, with everything they set up.
+//   FreeBalls/M M demo balls (radius 0.3, the ball's cartoon parameters) placed apart at random in
+//               the sweep's closed room and thrown at random, meeting one another and the
+//               walls: the time of one step, with sim_seconds_per_second and pair_queries as for
+//               Step.
 //   Breakout    the demo's game on autopilot, 60 simulated seconds (3,600 ticks) an iteration,
 //               every layout, hit and serve included; divide by 3,600 for a tick.
 // Only pairs whose bodies come near are queried, and pairs of two fixed blocks never even looked
@@ -23,6 +27,7 @@
 #include <vector>
 
 #include "app/headless_run.h"
+#include "bench/sweep_room.h"
 #include "collision/vclip.h"
 #include "sim/tovrel.h"
 #include "sim_bodies.h"
@@ -113,6 +118,18 @@ void Start(benchmark::State& state) {
     }
 }
 
+void FreeBalls(benchmark::State& state) {
+    SweepRoom room(static_cast<int>(state.range(0)), 1, kBallSweepParameters, BodyMix::Balls_Only);
+    const unsigned long queries_before = vclip_call_count;
+    for (auto _ : state) {
+        room.Step();
+    }
+    state.counters["sim_seconds_per_second"] =
+        benchmark::Counter(kTick, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["pair_queries"] = benchmark::Counter(
+        static_cast<double>(vclip_call_count - queries_before), benchmark::Counter::kAvgIterations);
+}
+
 void Breakout(benchmark::State& state) {
     if (chdir(TOVREL_SOURCE_DIR "/data") != 0) {
         state.SkipWithError("no data folder to read the ball from");
@@ -140,6 +157,11 @@ void Block_Counts(benchmark::internal::Benchmark* b) {
 BENCHMARK(Step)->Apply(Block_Counts)->Iterations(120)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Flight)->Apply(Block_Counts)->Iterations(300)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Start)->Arg(100)->Arg(6400)->Iterations(3)->Unit(benchmark::kMillisecond);
+// Ten simulated seconds of the smaller rooms; of the larger, whose steps cost tenths of a second
+// and more, the first second (64) and fifth of a second (256).
+BENCHMARK(FreeBalls)->Arg(1)->Arg(4)->Arg(16)->Iterations(600)->Unit(benchmark::kMicrosecond);
+BENCHMARK(FreeBalls)->Arg(64)->Iterations(60)->Unit(benchmark::kMicrosecond);
+BENCHMARK(FreeBalls)->Arg(256)->Iterations(12)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Breakout)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

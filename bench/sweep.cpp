@@ -30,7 +30,7 @@ constexpr int kBadCommandLine = 2;
 
 struct ParameterSet {
     std::string label;
-    CartoonParameters values;
+    SweepParameters values;
 };
 
 struct SweepOptions {
@@ -46,7 +46,7 @@ struct SweepOptions {
 std::vector<ParameterSet> Parameter_Sets(const std::string& which) {
     std::vector<ParameterSet> sets;
     if (which == "all" || which == "ball") {
-        sets.push_back({"ball 1.9/0.25/0.45/1", {1.9, 0.25, 0.45, 1.0}});
+        sets.push_back({"ball 1.9/0.25/0.45/1", kBallSweepParameters});
     }
     if (which == "ball") {
         return sets;
@@ -144,7 +144,7 @@ struct RoomRun {
 };
 
 // Runs one room in a child process; its figures come back through shared memory as it goes.
-RoomRun Run_In_Child(int bodies, unsigned long long seed, const CartoonParameters& parameters,
+RoomRun Run_In_Child(int bodies, unsigned long long seed, const SweepParameters& parameters,
                      const SweepOptions& options) {
     void* shared = mmap(nullptr, sizeof(RoomFigures), PROT_READ | PROT_WRITE,
                         MAP_SHARED | MAP_ANONYMOUS, -1, 0);

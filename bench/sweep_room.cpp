@@ -66,11 +66,13 @@ SpaceBox Sweep_Room_Space() {
     return {{-kHalfWidth, -kHalfDepth, 0.0}, {kHalfWidth, kHalfDepth, kHeight}};
 }
 
-SweepRoom::SweepRoom(int bodies, unsigned long long seed, const CartoonParameters& parameters) {
+SweepRoom::SweepRoom(int bodies, unsigned long long seed, const SweepParameters& parameters,
+                     BodyMix mix) {
     Add_Walls();
     unsigned long long random = seed;
     for (int number = 1; number <= bodies; ++number) {
-        Add_Free_Body(number, parameters, random);
+        const bool ball = mix == BodyMix::Balls_Only || number % 2 == 1;
+        Add_Free_Body(number, ball, parameters, random);
     }
     sim_.Reset();
 }
@@ -101,9 +103,8 @@ void SweepRoom::Add_Walls() {
     }
 }
 
-void SweepRoom::Add_Free_Body(int number, const CartoonParameters& parameters,
+void SweepRoom::Add_Free_Body(int number, bool ball, const SweepParameters& parameters,
                               unsigned long long& random) {
-    const bool ball = number % 2 == 1;
     names_.push_back((ball ? "Ball " : "Box ") + std::to_string(number));
     const Vector3d size(kBodySize, kBodySize, kBodySize);
     std::unique_ptr<Polyhedron> shape =
@@ -146,13 +147,17 @@ void SweepRoom::Add_Free_Body(int number, const CartoonParameters& parameters,
                              std::to_string(kPlacingTries) + " tries");
 }
 
+void SweepRoom::Step() {
+    sim_.Step(kTick);
+}
+
 void SweepRoom::Run(double seconds, RoomFigures& figures) {
     SimAudit audit(sim_, {Sweep_Room_Space()});
     sim_.on_collision = Contact_Started;
     sim_.on_collision_user = &audit;
     const long steps = static_cast<long>(seconds / kTick + 0.5);
     for (long step = 1; step <= steps; ++step) {
-        sim_.Step(kTick);
+        Step();
         audit.Check(sim_.time);
         figures.reached = sim_.time;
         figures.not_a_number = audit.Count(AuditFault::Not_A_Number);

@@ -102,4 +102,11 @@ sim_run() {
         }
     }'
 echo
+echo "M free balls in a closed room, one run: CPU time per step, simulated seconds per CPU second,"
+echo "pair queries a step:"
+echo
+sim_run "$tree" --benchmark_filter=FreeBalls | awk '
+    BEGIN { print "| M | us per step | simulated s per s | pair queries a step |"; print "|---|---|---|---|" }
+    { split($1, n, "/"); printf "| %d | %.1f | %.2f | %.0f |\n", n[2], $2, $4, $3 }'
+echo
 "$tree/bench/vclip_stress"
