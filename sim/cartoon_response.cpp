@@ -162,8 +162,22 @@ void Knock_Away(Response& r, SimObject& x, const SimObject& driven, const Vector
     x.state.velocity += driven.state.velocity;
 }
 
-// X meets a body that does not give way (Fixed or Driven): bounce, rest, flat or knock.
-void Meet_Unyielding(Response& r, SimObject& x, const SimObject& other, const Vector3d& n) {
+// Whether the other body can hold X up where X's outward normal is `n`: it is not itself flying,
+// and the normal is within 45 degrees of straight up, against gravity.
+bool Holds_Up(const SimObject& other, const Vector3d& n, const Vector3d& gravity) {
+    if (other.state.mode == SimMode::Free || gravity.Vanishes()) {
+        return false;
+    }
+    Vector3d up = -gravity;
+    up.Set_Length(1.0);
+    return Dot(n, up) >= std::sqrt(0.5);
+}
+
+// X meets a body that does not give way (Fixed or Driven): bounce, rest, flat or knock. Only a
+// body that holds X up stops it dead: slow against a wall or a ceiling, X bounces or slides on, as
+// stopping it there would leave it stuck to the wall, stopped again at every touch as it fell.
+void Meet_Unyielding(Response& r, SimObject& x, const SimObject& other, const Vector3d& n,
+                     const Vector3d& gravity) {
     const bool driven = other.state.mode == SimMode::Driven;
     Vector3d approach = x.state.velocity;
     if (driven) {
@@ -175,11 +189,11 @@ void Meet_Unyielding(Response& r, SimObject& x, const SimObject& other, const Ve
         return;
     }
     r.impact_speed = x.state.velocity.Length();
-    if (r.impact_speed < kRestSpeed) {
+    if (r.impact_speed < kRestSpeed && Holds_Up(other, n, gravity)) {
         Rest_Contact(r, x, n, moving_apart);
         return;
     }
-    if (moving_apart) {
+    if (moving_apart || r.impact_speed == 0.0) {
         Flat_Contact(r, x);
         return;
     }
@@ -216,17 +230,6 @@ void Part_After_Meeting(Response& r, SimObject& x, const Vector3d& before, doubl
     }
     const double turn = std::acos(std::min(1.0, Dot(u, way))) * kDegreesPerRadian;
     Set_Spin(r, u, Cross(u, way), turn);
-}
-
-// Whether the other body can hold X up where X's outward normal is `n`: it is not itself flying,
-// and the normal is within 45 degrees of straight up, against gravity.
-bool Holds_Up(const SimObject& other, const Vector3d& n, const Vector3d& gravity) {
-    if (other.state.mode == SimMode::Free || gravity.Vanishes()) {
-        return false;
-    }
-    Vector3d up = -gravity;
-    up.Set_Length(1.0);
-    return Dot(n, up) >= std::sqrt(0.5);
 }
 
 // Two bodies that both can deform meet. They part as two bodies of masses in proportion to their
@@ -475,7 +478,7 @@ void Start_Sides(Collision& c, double t, const Vector3d& gravity, bool start_a, 
     }
     if (!Can_Deform(*c.body_a) || !Can_Deform(*c.body_b)) {
         SimObject& x = start_a ? *c.body_a : *c.body_b;
-        Meet_Unyielding(c.Response_Of(x), x, c.Other(x), Outward_Normal(c, x));
+        Meet_Unyielding(c.Response_Of(x), x, c.Other(x), Outward_Normal(c, x), gravity);
         return;
     }
     if (Settle_On(c, *c.body_a, start_a, gravity) || Settle_On(c, *c.body_b, start_b, gravity) ||

@@ -12,8 +12,8 @@ class SimObject;
 // the other so that its stretch axis ends up along its new direction of travel. Against a body
 // that does not give way (Fixed or Driven) one of four treatments builds the timetable:
 //   bounce: the velocity is mirrored at the contact plane and scaled by the restitution;
-//   rest:   a slow impact (speed below 1); the body stops dead, squashes, recovers, and at the end
-//           of the contact comes to rest if the other body holds it up (see Comes_To_Rest);
+//   rest:   a slow impact (speed below 1) on a body that holds it up (see Comes_To_Rest); the
+//           body stops dead, squashes, recovers, and at the end of the contact comes to rest;
 //   flat:   the bodies already move apart; nothing deforms and the contact ends at once;
 //   knock:  a driven body runs into a resting one, which wakes up and bounces off it.
 // Two bodies that both can deform meet as two masses in proportion to their volumes, at the lesser
