@@ -46,6 +46,14 @@ double Collision::End() const {
 }
 
 bool Touches_Keeping_Witness(Collision& c) {
+    // Most of the bodies a search keeps clear of are far from it: a sphere around one and the box
+    // around the other say so at once.
+    const SimObject& a = *c.body_a;
+    const SimObject& b = *c.body_b;
+    if (a.Box_Distance_At_Tentative_State(b.new_state.position) > b.Reach_At_Tentative_State() ||
+        b.Box_Distance_At_Tentative_State(a.new_state.position) > a.Reach_At_Tentative_State()) {
+        return false;
+    }
     const KeepWitness keep(c);
     return Query_Pair(c);
 }

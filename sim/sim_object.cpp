@@ -92,10 +92,23 @@ bool SimObject::Held() const {
     return Running_Contact() != nullptr;
 }
 
-double SimObject::Volume() const {
+void SimObject::Measure_Shape() const {
+    if (measured_shape_ == polyhedron.get()) {
+        return;
+    }
+    reach_ = 0.0;
+    box_low_ = Vector3d(1e300, 1e300, 1e300);
+    box_high_ = Vector3d(-1e300, -1e300, -1e300);
+    for (const PolyVertex& v : polyhedron->vertices) {
+        reach_ = std::max(reach_, v.position.Length());
+        box_low_ = Vector3d(std::min(box_low_.x, v.position.x), std::min(box_low_.y, v.position.y),
+                            std::min(box_low_.z, v.position.z));
+        box_high_ =
+            Vector3d(std::max(box_high_.x, v.position.x), std::max(box_high_.y, v.position.y),
+                     std::max(box_high_.z, v.position.z));
+    }
     // Each face, fanned into triangles, with the origin spans tetrahedra whose signed volumes sum
-    // to the shape's, wherever the origin lies. A scale per axis scales the volume by their
-    // product.
+    // to the shape's, wherever the origin lies.
     double six_volume = 0.0;
     for (const PolyFace& f : polyhedron->faces) {
         const Vector3d& p0 = f.vertices[0]->position;
@@ -103,8 +116,36 @@ double SimObject::Volume() const {
             six_volume += Dot(p0, Cross(f.vertices[i]->position, f.vertices[i + 1]->position));
         }
     }
+    volume_ = six_volume / 6.0;
+    measured_shape_ = polyhedron.get();
+}
+
+double SimObject::Reach_At_Tentative_State() const {
+    Measure_Shape();
+    const Vector3d& s = new_state.scale;
+    return reach_ * std::max({std::fabs(s.x), std::fabs(s.y), std::fabs(s.z)});
+}
+
+double SimObject::Box_Distance_At_Tentative_State(const Vector3d& p) const {
+    Measure_Shape();
+    const SimState& s = new_state;
+    // In body space, scaled: the box's corner point nearest p, then back to the world.
+    const Vector3d local = s.orientation.Conjugate().Rotate(p - s.position);
+    auto nearest = [](double v, double scale, double low, double high) {
+        const double a = scale * low;
+        const double b = scale * high;
+        return std::clamp(v, std::min(a, b), std::max(a, b));
+    };
+    const Vector3d on_box(nearest(local.x, s.scale.x, box_low_.x, box_high_.x),
+                          nearest(local.y, s.scale.y, box_low_.y, box_high_.y),
+                          nearest(local.z, s.scale.z, box_low_.z, box_high_.z));
+    return (local - on_box).Length();
+}
+
+double SimObject::Volume() const {
+    Measure_Shape();
     const Vector3d& s = initial_state.scale;
-    return six_volume / 6.0 * s.x * s.y * s.z;
+    return volume_ * s.x * s.y * s.z;
 }
 
 bool SimObject::Remove_Collision(Collision* c) {

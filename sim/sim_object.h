@@ -57,6 +57,14 @@ public:
     // The contact it deforms in now, or null.
     Collision* Running_Contact() const;
 
+    // How far its shape reaches from its centre at its tentative state, at most: a sphere that
+    // holds it, for passing over pairs far apart before the pair query.
+    double Reach_At_Tentative_State() const;
+    // How far point p lies outside the box around its shape at its tentative state (the shape's
+    // body-space box, turned and scaled as the shape is); 0 inside it. A lower bound of the
+    // distance from p to the shape.
+    double Box_Distance_At_Tentative_State(const Vector3d& p) const;
+
     // The volume of its shape at its own size (squash and stretch keep the volume): its mass, for
     // two free bodies that meet, up to a density that every body shares.
     double Volume() const;
@@ -91,4 +99,12 @@ public:
 
     SimState state;    // the committed state
     const char* name;  // display name, also used in messages; referred to, not copied
+
+private:
+    void Measure_Shape() const;
+    mutable const Polyhedron* measured_shape_ = nullptr;  // the shape the three below are of
+    mutable double reach_ = 0.0;                          // its farthest vertex from the origin
+    mutable Vector3d box_low_;                            // its body-space box
+    mutable Vector3d box_high_;
+    mutable double volume_ = 0.0;  // at the body's own size
 };
