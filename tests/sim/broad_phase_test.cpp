@@ -1,0 +1,39 @@
+// How far the broad phase reaches, against figures worked out by hand.
+#include "sim/broad_phase.h"
+#include "sim_bodies.h"
+
+// A free box beside a fixed unit cube (corners at +-1), apart along x: near up to the gap its
+// growth spans (0.01 for each box, half the free box's largest half-extent whatever its axis or
+// turn, its speed times the reach), and not a hundredth further.
+TEST(BroadPhase, BoxesGrowByMarginHalfTheLargestHalfExtentAndTheSpeedsReach) {
+    const Quaternion third_turn(0.5, 0.5, 0.5, 0.5);  // exactly: x to y, y to z, z to x
+    const struct {
+        const char* what;
+        Vector3d half;    // the free box's, in its own frame
+        Quaternion turn;  // both bodies'
+        double across;    // the free box's half-extent along world x
+        double speed, reach;
+        double spans;  // the widest gap still near
+    } rows[] = {
+        {"a still cube", {0.2, 0.2, 0.2}, {}, 0.2, 0, 0, 0.12},
+        {"longest along x", {1, 0.2, 0.2}, {}, 1, 0, 0, 0.52},
+        {"longest along y", {0.2, 1, 0.2}, {}, 0.2, 0, 0, 0.52},
+        {"longest along z", {0.2, 0.2, 1}, {}, 0.2, 0, 0, 0.52},
+        {"turned, longest along y", {1, 0.2, 0.2}, third_turn, 0.2, 0, 0, 0.52},
+        {"moving at 2 for 0.1 s", {0.2, 0.2, 0.2}, {}, 0.2, 2, 0.1, 0.32},
+    };
+    for (const auto& row : rows) {
+        for (const double beyond : {-0.01, 0.01}) {
+            const double gap = row.spans + beyond;
+            SimBody cube("Cube", SimMode::Fixed, {});
+            SimBody box("Box", SimMode::Free, {1 + gap + row.across, 0, 0}, {0, 0, row.speed},
+                        row.half);
+            cube.new_state.orientation = box.new_state.orientation = row.turn;
+            cube.Set_Sim_Index(0);
+            box.Set_Sim_Index(1);
+            BroadPhase broad;
+            EXPECT_EQ(broad.Near_Pairs({&cube, &box}, row.reach).size(), beyond < 0 ? 1u : 0u)
+                << row.what << ", " << gap << " apart";
+        }
+    }
+}
