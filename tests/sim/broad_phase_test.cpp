@@ -1,6 +1,41 @@
 // How far the broad phase reaches, against figures worked out by hand.
 #include "sim/broad_phase.h"
+
+#include <set>
+
 #include "sim_bodies.h"
+#include "support/random.h"
+
+// The tree of still boxes against brute force: sets from a lone leaf to several levels, of boxes
+// of any size, asked with boxes of any size, find exactly the boxes that overlap.
+TEST(BoxTree, FindsExactlyTheBoxesThatOverlap) {
+    TestRandom random(20261207);
+    const auto random_box = [&](double size) {
+        const Vector3d c = random.In_Box(10), h = random.In_Box(size);
+        return Box{{c.x - std::fabs(h.x), c.y - std::fabs(h.y), c.z - std::fabs(h.z)},
+                   {c.x + std::fabs(h.x), c.y + std::fabs(h.y), c.z + std::fabs(h.z)}};
+    };
+    for (const int count : {1, 4, 5, 9, 40, 300}) {
+        std::vector<BoxTree::Entry> entries;
+        for (int id = 0; id < count; ++id) {
+            entries.push_back({random_box(id % 7 == 0 ? 8 : 2), id});
+        }
+        BoxTree tree;
+        tree.Build(entries);
+        for (int query = 0; query < 50; ++query) {
+            const Box box = random_box(3);
+            std::set<int> expected, found;
+            for (const BoxTree::Entry& entry : entries) {
+                if (Overlap(entry.box, box)) {
+                    expected.insert(entry.id);
+                }
+            }
+            tree.Overlapping(box, [&](int id) { EXPECT_TRUE(found.insert(id).second) << id; });
+            EXPECT_EQ(found, expected)
+                << count << " boxes, query " << query << ", " << random.Trace();
+        }
+    }
+}
 
 // A free box beside a fixed unit cube (corners at +-1), apart along x: near up to the gap its
 // growth spans (0.01 for each box, half the free box's largest half-extent whatever its axis or
