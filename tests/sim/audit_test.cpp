@@ -93,4 +93,20 @@ TEST(Audit, AFreeBodyStandingStillWithoutAContactIsOneViolationHoweverLong) {
     EXPECT_EQ(audit.Longest_Hold(), 0.5);
 }
 
+// Contact starts a second at rest, the time at rest counted as at least a second.
+TEST(Audit, RestContactRateIsStartsOverTheTimeAtRest) {
+    World w({0, 0, 0});
+    SimBody& block = w.Add(true, "Block", SimMode::Resting, {});
+    SimBody& ball = w.Add(true, "Ball", SimMode::Free, {0, 0, 3});
+    SimAudit audit(w.sim, {{{-5, -5, -5}, {5, 5, 5}}});
+    const Collision touch(&ball, &block);
+    for (int start = 0; start < 6; ++start) {
+        audit.Contact_Started(touch);
+    }
+    for (const auto& [now, rate] : {std::pair(0.5, 6.0), {2.0, 3.0}, {3.0, 2.0}}) {
+        audit.Check(now);
+        EXPECT_EQ(audit.Rest_Contact_Rate(), rate) << "at " << now;
+    }
+}
+
 }  // namespace

@@ -72,3 +72,21 @@ TEST(BroadPhase, BoxesGrowByMarginHalfTheLargestHalfExtentAndTheSpeedsReach) {
         }
     }
 }
+
+// Pairs come in the order a search of every pair meets them, whichever sieve found them: the
+// sweep of the moving boxes or the tree of the still ones.
+TEST(BroadPhase, NearPairsComeInTheOrderOfASearchOfEveryPair) {
+    std::vector<std::unique_ptr<SimBody>> bodies;
+    std::vector<SimObject*> active;
+    for (const SimMode mode : {SimMode::Fixed, SimMode::Free, SimMode::Fixed, SimMode::Free}) {
+        bodies.push_back(std::make_unique<SimBody>("Box", mode, Vector3d()));
+        bodies.back()->Set_Sim_Index(static_cast<int>(active.size()));
+        active.push_back(bodies.back().get());
+    }
+    std::vector<std::pair<int, int>> pairs;
+    BroadPhase broad;
+    for (const NearPair& p : broad.Near_Pairs(active, 0.0)) {
+        pairs.emplace_back(p.first, p.second);
+    }
+    EXPECT_EQ(pairs, (std::vector<std::pair<int, int>>{{0, 1}, {0, 3}, {1, 2}, {1, 3}, {2, 3}}));
+}
