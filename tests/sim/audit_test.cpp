@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "sim/audit.h"
+#include "sim/penetration_depth.h"
 #include "sim_bodies.h"
 
 namespace {
@@ -106,6 +107,23 @@ TEST(Audit, RestContactRateIsStartsOverTheTimeAtRest) {
     for (const auto& [now, rate] : {std::pair(0.5, 6.0), {2.0, 3.0}, {3.0, 2.0}}) {
         audit.Check(now);
         EXPECT_EQ(audit.Rest_Contact_Rate(), rate) << "at " << now;
+    }
+}
+
+// The audit's sieve: boxes are near up to a gap of twice the margin, along each axis, either way.
+TEST(WorldShape, BoxesAreNearUpToAGapOfTwiceTheMargin) {
+    const auto box = Make_Box();
+    const WorldShape at_origin(*box, SimState());
+    for (const Vector3d& axis : {Vector3d(1, 0, 0), Vector3d(0, 1, 0), Vector3d(0, 0, 1)}) {
+        for (const double side : {-1.0, 1.0}) {
+            for (const auto& [gap, near] : {std::pair(0.5, true), {0.625, false}}) {
+                SimState pose;
+                pose.position = side * (2 + gap) * axis;
+                EXPECT_EQ(at_origin.Boxes_Near(WorldShape(*box, pose), 0.25), near)
+                    << "at (" << pose.position.x << ", " << pose.position.y << ", "
+                    << pose.position.z << ")";
+            }
+        }
     }
 }
 
