@@ -37,6 +37,30 @@ TEST(BoxTree, FindsExactlyTheBoxesThatOverlap) {
     }
 }
 
+// A question about any one box of a row of 64 compares a logarithmic number of boxes, whichever
+// axis the row runs along (a scan would compare 64): the tree splits where the boxes spread.
+TEST(BoxTree, AQuestionAboutOneBoxOfARowComparesFew) {
+    for (const Vector3d& along : {Vector3d(1, 0, 0), Vector3d(0, 1, 0), Vector3d(0, 0, 1)}) {
+        const auto box_at = [&](double step, double half) {
+            const Vector3d c = Vector3d(7, 45, -60) + 3 * step * along;
+            return Box{{c.x - half, c.y - half, c.z - half}, {c.x + half, c.y + half, c.z + half}};
+        };
+        std::vector<BoxTree::Entry> entries;
+        for (int k = 0; k < 64; ++k) {  // out of order: 0, 37, 10, 47, 20 ...
+            entries.push_back({box_at(k * 37 % 64, 1), k * 37 % 64});
+        }
+        BoxTree tree;
+        tree.Build(entries);
+        for (int step = 0; step < 64; ++step) {
+            std::vector<int> found;
+            tree.Overlapping(box_at(step, 0.5), [&](int id) { found.push_back(id); });
+            EXPECT_EQ(found, std::vector<int>{step});
+            EXPECT_LE(tree.Boxes_Tested(), 16) << "box " << step << " of a row along (" << along.x
+                                               << ", " << along.y << ", " << along.z << ")";
+        }
+    }
+}
+
 // A free box beside a fixed unit cube (corners at +-1), apart along x: near up to the gap its
 // growth spans (0.01 for each box, half the free box's largest half-extent whatever its axis or
 // turn, its speed times the reach), and not a hundredth further.
