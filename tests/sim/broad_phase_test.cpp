@@ -97,12 +97,15 @@ TEST(BroadPhase, BoxesGrowByMarginHalfTheLargestHalfExtentAndTheSpeedsReach) {
     }
 }
 
-// Pairs come in the order a search of every pair meets them, whichever sieve found them: the
-// sweep of the moving boxes or the tree of the still ones.
-TEST(BroadPhase, NearPairsComeInTheOrderOfASearchOfEveryPair) {
+// Of boxes all overlapping, the pairs where a contact can act (a free body with any other, a driven
+// with a resting one), in the order a search of every pair meets them, whichever sieve found them:
+// the sweep of the moving boxes or the tree of the still ones.
+TEST(BroadPhase, NearPairsAreThoseWhereAContactCanActInTheOrderOfASearch) {
     std::vector<std::unique_ptr<SimBody>> bodies;
     std::vector<SimObject*> active;
-    for (const SimMode mode : {SimMode::Fixed, SimMode::Free, SimMode::Fixed, SimMode::Free}) {
+    for (const SimMode mode :
+         {SimMode::Fixed, SimMode::Free, SimMode::Fixed, SimMode::Free, SimMode::Resting,
+          SimMode::Resting, SimMode::Driven, SimMode::Driven}) {
         bodies.push_back(std::make_unique<SimBody>("Box", mode, Vector3d()));
         bodies.back()->Set_Sim_Index(static_cast<int>(active.size()));
         active.push_back(bodies.back().get());
@@ -112,5 +115,21 @@ TEST(BroadPhase, NearPairsComeInTheOrderOfASearchOfEveryPair) {
     for (const NearPair& p : broad.Near_Pairs(active, 0.0)) {
         pairs.emplace_back(p.first, p.second);
     }
-    EXPECT_EQ(pairs, (std::vector<std::pair<int, int>>{{0, 1}, {0, 3}, {1, 2}, {1, 3}, {2, 3}}));
+    EXPECT_EQ(pairs, (std::vector<std::pair<int, int>>{{0, 1},
+                                                       {0, 3},
+                                                       {1, 2},
+                                                       {1, 3},
+                                                       {1, 4},
+                                                       {1, 5},
+                                                       {1, 6},
+                                                       {1, 7},
+                                                       {2, 3},
+                                                       {3, 4},
+                                                       {3, 5},
+                                                       {3, 6},
+                                                       {3, 7},
+                                                       {4, 6},
+                                                       {4, 7},
+                                                       {5, 6},
+                                                       {5, 7}}));
 }
