@@ -26,6 +26,7 @@ struct Case {
 // about x has its bottom edge along x at its centre's height less sqrt 2.
 const double kEdges = 2 * std::sqrt(2.0);
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kTol = SimAudit::kRoomTolerance;
 
 TEST(Audit, FindsWhatIsWrongAndOnlyThat) {
     const Case cases[] = {
@@ -54,6 +55,14 @@ TEST(Audit, FindsWhatIsWrongAndOnlyThat) {
          "A #0 outside the room at (0.0000, 0.0000, 5.0200)",
          0.0},
         {"within the tolerance", {{SimMode::Driven, {0, -5.005, 0}, {}}}, "", 0.0},
+        {"on the tolerance's lowest corner",
+         {{SimMode::Free, {-5 - kTol, -5 - kTol, -5 - kTol}, {}}},
+         "",
+         0.0},
+        {"on the tolerance's highest corner",
+         {{SimMode::Free, {5 + kTol, 5 + kTol, 5 + kTol}, {}}},
+         "",
+         0.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
