@@ -30,6 +30,10 @@ public:
     template <typename Found>
     void Overlapping(const Box& box, Found found) const;
 
+    // The boxes, of nodes and of entries, that the last call of Overlapping compared with its box:
+    // the measure of its work.
+    int Boxes_Tested() const { return tested_; }
+
 private:
     // A leaf holds entries [first, first + count); an inner node (count 0) has its first child
     // right after it and its second at `second`.
@@ -44,10 +48,12 @@ private:
     std::vector<Entry> entries_;
     std::vector<Node> nodes_;
     mutable std::vector<int> pending_;  // the walk's stack, kept to spare an allocation a question
+    mutable int tested_ = 0;
 };
 
 template <typename Found>
 void BoxTree::Overlapping(const Box& box, Found found) const {
+    tested_ = 0;
     if (nodes_.empty()) {
         return;
     }
@@ -56,6 +62,7 @@ void BoxTree::Overlapping(const Box& box, Found found) const {
         const int at = pending_.back();
         pending_.pop_back();
         const Node& node = nodes_[at];
+        ++tested_;
         if (!Overlap(node.box, box)) {
             continue;
         }
@@ -64,6 +71,7 @@ void BoxTree::Overlapping(const Box& box, Found found) const {
             pending_.push_back(at + 1);
             continue;
         }
+        tested_ += node.count;
         for (int i = node.first; i < node.first + node.count; ++i) {
             if (Overlap(entries_[i].box, box)) {
                 found(entries_[i].id);

@@ -66,6 +66,13 @@ const struct {
     // Beyond the side x = 1, one end on its end plane (at +-+, at +++), the other beyond: the side.
     {"the head on a side's end plane", At({1.5, -2, 1.5}), "e1", kTop, kMove, "", "e0"},
     {"the tail on a side's end plane", At({1.5, 1, 1.5}), "e1", kTop, kMove, "", "e0"},
+    // Parallel, a square root of 2 apart, each reaching past the other's end: where each crosses the
+    // other's end plane, its distance to that end is flat, and neither moves.
+    {"parallel edges, overlapping below", At({2, 2, -1.5}), "e3", kUp, kApart, "", ""},
+    {"parallel edges, overlapping above", At({2, 2, 0.5}), "e3", kUp, kApart, "", ""},
+    // X-Z, turned to run up and out along x, enters the upright edge's region through its lower
+    // end's plane half a unit out: towards that end the distance falls, at a slope of a half.
+    {"a gentle slope beyond the lower end", At({2, 2, -1.5}, 180), "e4", kUp, kMove, "", "v4"},
     // clang-format on
 };
 

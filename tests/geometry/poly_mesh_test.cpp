@@ -10,10 +10,11 @@
 
 namespace {
 
-// The tetrahedron of the format's description (one normal per face, one colour), except that
-// vertex 0 is (+0.5, -1, 0) and normals 0 and 2 are (0, 3, 0) and (0, 0, 0).
+// The tetrahedron of the format's description (one normal per face, one colour), except that the
+// vertex count is written +4, vertex 0 is (+0.5, -1, 0) and normals 0 and 2 are (0, 3, 0) and
+// (0, 0, 0).
 const std::string kTetrahedron =
-    "4\n+0.5 -1 0\n1 0 0\n0 1 0\n0 0 1\n4\n0 3 0\n1 1 0\n0 0 0\n1 1 1\n1\n1 0.5 0\n4\n3 3 3 3\n"
+    "+4\n+0.5 -1 0\n1 0 0\n0 1 0\n0 0 1\n4\n0 3 0\n1 1 0\n0 0 0\n1 1 1\n1\n1 0.5 0\n4\n3 3 3 3\n"
     "0 0 0  2 0 0  1 0 0\n0 1 0  1 1 0  3 1 0\n0 2 0  3 2 0  2 2 0\n1 3 0  2 3 0  3 3 0\n";
 
 // One file per process: CTest runs each case in a process of its own, two at a time.
@@ -32,11 +33,14 @@ TEST(PolyMesh, ReadsTheTablesScaledAndOffsetWhateverTheLineBreaks) {
         one_line += c == '\n' ? std::string(" \t\v\f\r") : std::string(1, c);
     }
     for (const std::string& text : {kTetrahedron, one_per_line, one_line + "then words 1 2 3"}) {
-        const PolyMesh mesh = Load_Poly_Mesh(Write_File(text).c_str(), {2, 1, 1}, {10, 0, -1});
-        EXPECT_TRUE(Near(mesh.mesh_vertices.at(0), {11, -1, -1}, 0.0));
+        const PolyMesh mesh = Load_Poly_Mesh(Write_File(text).c_str(), {2, 4, 0.5}, {10, 0, -1});
+        EXPECT_TRUE(Near(mesh.mesh_vertices.at(0), {11, -4, -1}, 0.0));
         EXPECT_TRUE(Near(mesh.mesh_normals.at(0), {0, 1, 0}, 0.0));
-        EXPECT_TRUE(Near(mesh.mesh_normals.at(1), Vector3d(1, 2, 0) * (1 / std::sqrt(5.0)), 1e-15));
+        // (1, 1, 0) and (1, 1, 1) divided by the scale: (0.5, 0.25, 0) and (0.5, 0.25, 2).
+        EXPECT_TRUE(Near(mesh.mesh_normals.at(1), Vector3d(2, 1, 0) * (1 / std::sqrt(5.0)), 1e-15));
         EXPECT_TRUE(Near(mesh.mesh_normals.at(2), {0, 0, 0}, 0.0));
+        EXPECT_TRUE(
+            Near(mesh.mesh_normals.at(3), Vector3d(2, 1, 8) * (1 / std::sqrt(69.0)), 1e-15));
         EXPECT_TRUE(Near(mesh.mesh_colors.at(0), {1, 0.5, 0}, 0.0));
         EXPECT_EQ(mesh.vertex_indices, std::vector<int>({0, 2, 1, 0, 1, 3, 0, 3, 2, 1, 2, 3}));
         EXPECT_EQ(mesh.normal_indices, std::vector<int>({0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3}));

@@ -1,11 +1,14 @@
 // The TGA reader, writer and in-memory image against values worked out by hand, bad input by table.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <numeric>
+#include <tuple>
 
 #include "image/image_buffer.h"
 #include "image/tga.h"
 #include "image/tga_header.h"
+#include "image/tga_source.h"
 #include "tga_test_files.h"
 
 namespace {
@@ -193,4 +196,35 @@ TEST(ImageBuffer, LoadsOnceCopiesFramesOpaqueAndSaysWhySavingFailed) {
     EXPECT_EQ(image.Get_Data(), nullptr);
     EXPECT_EQ(image.Get_Width(), 0);
     EXPECT_FALSE(image.Save_TGA("unused.tga"));
+}
+
+// Where the reader takes its bytes from: what is left of a file is measured from where it stands,
+// a pipe's is unknown, and running out is not a failure to read.
+TEST(TgaSource, MeasuresWhatIsLeftAndTellsRunningOutFromAFailedRead) {
+    const std::string path = Write_File("ten.bin", "0123456789");
+    std::FILE* midway = std::fopen(path.c_str(), "rb");
+    std::fseek(midway, 4, SEEK_SET);
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    ASSERT_EQ(write(ends[1], "456789", 6), 6);
+    close(ends[1]);
+    const unsigned char block[] = "456789";
+    std::FILE *start = std::fopen(path.c_str(), "rb"), *piped = fdopen(ends[0], "rb");
+    TgaSource from_start(start), from_midway(midway), from_pipe(piped), from_memory(block, 6);
+    for (const auto& [what, source, remaining, read_from] :
+         {std::tuple("a file from its start", &from_start, 10ul, 4),
+          {"a file midway", &from_midway, 6ul, 0},
+          {"a pipe", &from_pipe, TgaSource::kUnknownLength, 0},
+          {"memory", &from_memory, 6ul, 0}}) {
+        EXPECT_EQ(source->Remaining(), remaining) << what;
+        uint8_t bytes[7] = {};
+        EXPECT_TRUE(source->Skip(read_from)) << what;
+        EXPECT_TRUE(source->Read(bytes, 6)) << what;
+        EXPECT_EQ(std::string(bytes, bytes + 6), "456789") << what;
+        EXPECT_FALSE(source->Read(bytes, 1)) << what << ": past the end";
+        EXPECT_FALSE(source->Read_Error()) << what;
+    }
+    for (std::FILE* file : {start, midway, piped}) {
+        std::fclose(file);
+    }
 }

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "sim/audit.h"
+#include "sim/penetration_depth.h"
 #include "sim_bodies.h"
 
 namespace {
@@ -25,6 +26,7 @@ struct Case {
 // about x has its bottom edge along x at its centre's height less sqrt 2.
 const double kEdges = 2 * std::sqrt(2.0);
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kTol = SimAudit::kRoomTolerance;
 
 TEST(Audit, FindsWhatIsWrongAndOnlyThat) {
     const Case cases[] = {
@@ -53,6 +55,14 @@ TEST(Audit, FindsWhatIsWrongAndOnlyThat) {
          "A #0 outside the room at (0.0000, 0.0000, 5.0200)",
          0.0},
         {"within the tolerance", {{SimMode::Driven, {0, -5.005, 0}, {}}}, "", 0.0},
+        {"on the tolerance's lowest corner",
+         {{SimMode::Free, {-5 - kTol, -5 - kTol, -5 - kTol}, {}}},
+         "",
+         0.0},
+        {"on the tolerance's highest corner",
+         {{SimMode::Free, {5 + kTol, 5 + kTol, 5 + kTol}, {}}},
+         "",
+         0.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -91,6 +101,39 @@ TEST(Audit, AFreeBodyStandingStillWithoutAContactIsOneViolationHoweverLong) {
     audit.Check(1.0);
     EXPECT_EQ(audit.Count(AuditFault::Held_Still), 1);
     EXPECT_EQ(audit.Longest_Hold(), 0.5);
+}
+
+// Contact starts a second at rest, the time at rest counted as at least a second.
+TEST(Audit, RestContactRateIsStartsOverTheTimeAtRest) {
+    World w({0, 0, 0});
+    SimBody& block = w.Add(true, "Block", SimMode::Resting, {});
+    SimBody& ball = w.Add(true, "Ball", SimMode::Free, {0, 0, 3});
+    SimAudit audit(w.sim, {{{-5, -5, -5}, {5, 5, 5}}});
+    const Collision touch(&ball, &block);
+    for (int start = 0; start < 6; ++start) {
+        audit.Contact_Started(touch);
+    }
+    for (const auto& [now, rate] : {std::pair(0.5, 6.0), {2.0, 3.0}, {3.0, 2.0}}) {
+        audit.Check(now);
+        EXPECT_EQ(audit.Rest_Contact_Rate(), rate) << "at " << now;
+    }
+}
+
+// The audit's sieve: boxes are near up to a gap of twice the margin, along each axis, either way.
+TEST(WorldShape, BoxesAreNearUpToAGapOfTwiceTheMargin) {
+    const auto box = Make_Box();
+    const WorldShape at_origin(*box, SimState());
+    for (const Vector3d& axis : {Vector3d(1, 0, 0), Vector3d(0, 1, 0), Vector3d(0, 0, 1)}) {
+        for (const double side : {-1.0, 1.0}) {
+            for (const auto& [gap, near] : {std::pair(0.5, true), {0.625, false}}) {
+                SimState pose;
+                pose.position = side * (2 + gap) * axis;
+                EXPECT_EQ(at_origin.Boxes_Near(WorldShape(*box, pose), 0.25), near)
+                    << "at (" << pose.position.x << ", " << pose.position.y << ", "
+                    << pose.position.z << ")";
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,135 @@
+// How far the broad phase reaches, against figures worked out by hand.
+#include "sim/broad_phase.h"
+
+#include <set>
+
+#include "sim_bodies.h"
+#include "support/random.h"
+
+// The tree of still boxes against brute force: sets from a lone leaf to several levels, of boxes
+// of any size, asked with boxes of any size, find exactly the boxes that overlap.
+TEST(BoxTree, FindsExactlyTheBoxesThatOverlap) {
+    TestRandom random(20261207);
+    const auto random_box = [&](double size) {
+        const Vector3d c = random.In_Box(10), h = random.In_Box(size);
+        return Box{{c.x - std::fabs(h.x), c.y - std::fabs(h.y), c.z - std::fabs(h.z)},
+                   {c.x + std::fabs(h.x), c.y + std::fabs(h.y), c.z + std::fabs(h.z)}};
+    };
+    for (const int count : {1, 4, 5, 9, 40, 300}) {
+        std::vector<BoxTree::Entry> entries;
+        for (int id = 0; id < count; ++id) {
+            entries.push_back({random_box(id % 7 == 0 ? 8 : 2), id});
+        }
+        BoxTree tree;
+        tree.Build(entries);
+        for (int query = 0; query < 50; ++query) {
+            const Box box = random_box(3);
+            std::set<int> expected, found;
+            for (const BoxTree::Entry& entry : entries) {
+                if (Overlap(entry.box, box)) {
+                    expected.insert(entry.id);
+                }
+            }
+            tree.Overlapping(box, [&](int id) { EXPECT_TRUE(found.insert(id).second) << id; });
+            EXPECT_EQ(found, expected)
+                << count << " boxes, query " << query << ", " << random.Trace();
+        }
+    }
+}
+
+// A question about any one box of a row of 64 compares a logarithmic number of boxes, whichever
+// axis the row runs along (a scan would compare 64): the tree splits where the boxes spread.
+TEST(BoxTree, AQuestionAboutOneBoxOfARowComparesFew) {
+    for (const Vector3d& along : {Vector3d(1, 0, 0), Vector3d(0, 1, 0), Vector3d(0, 0, 1)}) {
+        const auto box_at = [&](double step, double half) {
+            const Vector3d c = Vector3d(7, 45, -60) + 3 * step * along;
+            return Box{{c.x - half, c.y - half, c.z - half}, {c.x + half, c.y + half, c.z + half}};
+        };
+        std::vector<BoxTree::Entry> entries;
+        for (int k = 0; k < 64; ++k) {  // out of order: 0, 37, 10, 47, 20 ...
+            entries.push_back({box_at(k * 37 % 64, 1), k * 37 % 64});
+        }
+        BoxTree tree;
+        tree.Build(entries);
+        for (int step = 0; step < 64; ++step) {
+            std::vector<int> found;
+            tree.Overlapping(box_at(step, 0.5), [&](int id) { found.push_back(id); });
+            EXPECT_EQ(found, std::vector<int>{step});
+            EXPECT_LE(tree.Boxes_Tested(), 16) << "box " << step << " of a row along (" << along.x
+                                               << ", " << along.y << ", " << along.z << ")";
+        }
+    }
+}
+
+// A free box beside a fixed unit cube (corners at +-1), apart along x: near up to the gap its
+// growth spans (0.01 for each box, half the free box's largest half-extent whatever its axis or
+// turn, its speed times the reach), and not a hundredth further.
+TEST(BroadPhase, BoxesGrowByMarginHalfTheLargestHalfExtentAndTheSpeedsReach) {
+    const Quaternion third_turn(0.5, 0.5, 0.5, 0.5);  // exactly: x to y, y to z, z to x
+    const struct {
+        const char* what;
+        Vector3d half;    // the free box's, in its own frame
+        Quaternion turn;  // both bodies'
+        double across;    // the free box's half-extent along world x
+        double speed, reach;
+        double spans;  // the widest gap still near
+    } rows[] = {
+        {"a still cube", {0.2, 0.2, 0.2}, {}, 0.2, 0, 0, 0.12},
+        {"longest along x", {1, 0.2, 0.2}, {}, 1, 0, 0, 0.52},
+        {"longest along y", {0.2, 1, 0.2}, {}, 0.2, 0, 0, 0.52},
+        {"longest along z", {0.2, 0.2, 1}, {}, 0.2, 0, 0, 0.52},
+        {"turned, longest along y", {1, 0.2, 0.2}, third_turn, 0.2, 0, 0, 0.52},
+        {"moving at 2 for 0.1 s", {0.2, 0.2, 0.2}, {}, 0.2, 2, 0.1, 0.32},
+    };
+    for (const auto& row : rows) {
+        for (const double beyond : {-0.01, 0.01}) {
+            const double gap = row.spans + beyond;
+            SimBody cube("Cube", SimMode::Fixed, {});
+            SimBody box("Box", SimMode::Free, {1 + gap + row.across, 0, 0}, {0, 0, row.speed},
+                        row.half);
+            cube.new_state.orientation = box.new_state.orientation = row.turn;
+            cube.Set_Sim_Index(0);
+            box.Set_Sim_Index(1);
+            BroadPhase broad;
+            EXPECT_EQ(broad.Near_Pairs({&cube, &box}, row.reach).size(), beyond < 0 ? 1u : 0u)
+                << row.what << ", " << gap << " apart";
+        }
+    }
+}
+
+// Of boxes all overlapping, the pairs where a contact can act (a free body with any other, a driven
+// with a resting one), in the order a search of every pair meets them, whichever sieve found them:
+// the sweep of the moving boxes or the tree of the still ones.
+TEST(BroadPhase, NearPairsAreThoseWhereAContactCanActInTheOrderOfASearch) {
+    std::vector<std::unique_ptr<SimBody>> bodies;
+    std::vector<SimObject*> active;
+    for (const SimMode mode :
+         {SimMode::Fixed, SimMode::Free, SimMode::Fixed, SimMode::Free, SimMode::Resting,
+          SimMode::Resting, SimMode::Driven, SimMode::Driven}) {
+        bodies.push_back(std::make_unique<SimBody>("Box", mode, Vector3d()));
+        bodies.back()->Set_Sim_Index(static_cast<int>(active.size()));
+        active.push_back(bodies.back().get());
+    }
+    std::vector<std::pair<int, int>> pairs;
+    BroadPhase broad;
+    for (const NearPair& p : broad.Near_Pairs(active, 0.0)) {
+        pairs.emplace_back(p.first, p.second);
+    }
+    EXPECT_EQ(pairs, (std::vector<std::pair<int, int>>{{0, 1},
+                                                       {0, 3},
+                                                       {1, 2},
+                                                       {1, 3},
+                                                       {1, 4},
+                                                       {1, 5},
+                                                       {1, 6},
+                                                       {1, 7},
+                                                       {2, 3},
+                                                       {3, 4},
+                                                       {3, 5},
+                                                       {3, 6},
+                                                       {3, 7},
+                                                       {4, 6},
+                                                       {4, 7},
+                                                       {5, 6},
+                                                       {5, 7}}));
+}
