@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "sim/audit.h"
+#include "sim/cartoon_response.h"
 #include "sim/collision.h"
 #include "sim_bodies.h"
 #include "support/approx.h"
@@ -128,5 +129,34 @@ TEST(ManyBodies, BodiesInAClosedRoomStayInsideAndPart) {
         EXPECT_EQ(audit.Count(AuditFault::Outside), 0);
         EXPECT_EQ(audit.Count(AuditFault::Held_Still), 0);
         EXPECT_LT(audit.Deepest_Overlap(), 0.3);
+    }
+}
+
+// Two equal balls, A just above B (normal from A down to B), started by hand at t = 5: coming down
+// slowly onto a free ball, A goes on with it at their mean velocity, -0.2, and settles as on a
+// support; run into fast, a ball resting since t = 0 wakes at t = 5 (not at its rest's start, or it
+// would fall five seconds in its first step) and takes A's velocity, A stopping dead.
+TEST(ManyBodies, MeetingsStartedByHandShareMomentumAndWakeTheRestingAtTheirTime) {
+    const struct {
+        SimMode b_mode;
+        double a_speed, b_speed, a_after, b_after;
+        bool a_rests;
+        double b_time;  // a free body's clock is the simulator's already
+    } rows[] = {{SimMode::Free, -0.5, 0.1, -0.2, -0.2, true, 0.0},
+                {SimMode::Resting, -3.0, 0.0, 0.0, -3.0, false, 5.0}};
+    for (const auto& row : rows) {
+        World w;
+        SimBody& a =
+            w.Add(true, "A", SimMode::Free, {0, 0, 1.6}, {0, 0, row.a_speed}, {1, 1, 1}, 0.3);
+        SimBody& b = w.Add(true, "B", row.b_mode, {0, 0, 1}, {0, 0, row.b_speed}, {1, 1, 1}, 0.3);
+        w.sim.Reset();
+        Collision& c = w.Record(0, 1);
+        c.normal = Vector3d(0, 0, -1);
+        c.response_a.role = c.response_b.role = Response::Role::Running;
+        Start_Response(c, 5.0, w.sim.gravity);
+        EXPECT_NEAR(a.state.velocity.z, row.a_after, 1e-12);
+        EXPECT_NEAR(b.state.velocity.z, row.b_after, 1e-12);
+        EXPECT_EQ(c.response_a.resting, row.a_rests);
+        EXPECT_EQ(b.state.time, row.b_time);
     }
 }
