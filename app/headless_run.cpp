@@ -166,6 +166,11 @@ private:
 
 }  // namespace
 
+long Write_Audit_Summary(const SimAudit& audit, std::FILE* out) {
+    std::fprintf(out, "%s\n", audit.Summary().c_str());
+    return audit.Total();
+}
+
 long Ticks_For(double seconds) {
     return static_cast<long>(std::ceil(seconds * kTicksPerSecond - kTickRounding));
 }
@@ -222,8 +227,7 @@ HeadlessSummary Run_Headless(const HeadlessOptions& options, std::FILE* out) {
                  summary.blocks_cleared, summary.layouts, summary.resets, summary.balls_restored,
                  summary.balls_lost);
     if (audit) {
-        summary.audit_violations = audit->Total();
-        std::fprintf(out, "%s\n", audit->Summary().c_str());
+        summary.audit_violations = Write_Audit_Summary(*audit, out);
     }
     std::fflush(out);
     return summary;

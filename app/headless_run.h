@@ -4,6 +4,8 @@
 
 #include "math/vector3d.h"
 
+class SimAudit;
+
 // The demo without a window: the scene and its game rules driven by the play timer on a simulated
 // clock, tick by tick at the timer's period, as fast as the machine allows. Every game event is
 // printed as one line, then a summary.
@@ -30,6 +32,10 @@ struct HeadlessSummary {
 // The number of play-timer ticks that cover `seconds`, counting the timer at its nominal 60 a
 // second (its period in single precision is a hair longer).
 long Ticks_For(double seconds);
+
+// Writes an audited run's last line, the audit's counts, to `out`; returns how many faults it
+// found.
+long Write_Audit_Summary(const SimAudit& audit, std::FILE* out);
 
 // Builds the scene (reading the ball's mesh from the working directory), runs it and writes the
 // event lines and the summary line to `out`, then with the audit on its counts. Throws the mesh

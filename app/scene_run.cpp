@@ -49,8 +49,7 @@ SceneRunSummary Run_Scene_Headless(Scene& scene, double seconds, std::FILE* out,
                  summary.ticks, summary.simulated_seconds, summary.wall_seconds,
                  scene.bodies.size(), scene.contacts_begun, simulator.contacts.size());
     if (audit) {
-        summary.audit_violations = audit->Total();
-        std::fprintf(out, "%s\n", audit->Summary().c_str());
+        summary.audit_violations = Write_Audit_Summary(*audit, out);
     }
     std::fflush(out);
     return summary;

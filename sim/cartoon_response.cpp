@@ -162,15 +162,21 @@ void Knock_Away(Response& r, SimObject& x, const SimObject& driven, const Vector
     x.state.velocity += driven.state.velocity;
 }
 
-// Whether the other body can hold X up where X's outward normal is `n`: it is not itself flying,
-// and the normal is within 45 degrees of straight up, against gravity.
-bool Holds_Up(const SimObject& other, const Vector3d& n, const Vector3d& gravity) {
-    if (other.state.mode == SimMode::Free || gravity.Vanishes()) {
+// Whether X, its outward normal `n`, lies on the other body rather than against its side: the
+// normal within 45 degrees of straight up, against gravity (none without gravity).
+bool Lies_On(const Vector3d& n, const Vector3d& gravity) {
+    if (gravity.Vanishes()) {
         return false;
     }
     Vector3d up = -gravity;
     up.Set_Length(1.0);
     return Dot(n, up) >= std::sqrt(0.5);
+}
+
+// Whether the other body can hold X up where X's outward normal is `n`: it is not itself flying,
+// and X lies on it.
+bool Holds_Up(const SimObject& other, const Vector3d& n, const Vector3d& gravity) {
+    return other.state.mode != SimMode::Free && Lies_On(n, gravity);
 }
 
 // X meets a body that does not give way (Fixed or Driven): bounce, rest, flat or knock. Only a
@@ -283,12 +289,7 @@ bool Stack_On(Collision& c, SimObject& x, bool start_x, bool start_other, const 
     const Vector3d n = Outward_Normal(c, x);
     const Vector3d approach = x.state.velocity - other.state.velocity;
     if (x.state.mode != SimMode::Free || other.state.mode != SimMode::Free ||
-        approach.Length() >= kRestSpeed || gravity.Vanishes()) {
-        return false;
-    }
-    Vector3d up = -gravity;
-    up.Set_Length(1.0);
-    if (Dot(n, up) < std::sqrt(0.5)) {
+        approach.Length() >= kRestSpeed || !Lies_On(n, gravity)) {
         return false;
     }
     const double mass_x = x.Volume();
@@ -509,7 +510,7 @@ bool Comes_To_Rest(const Collision& c, const SimObject& x, const Vector3d& gravi
 
 void Deform(Collision& c, double t) {
     for (SimObject* x : {c.body_a, c.body_b}) {
-        if (c.Response_Of(*x).role == Role::Running) {
+        if (c.Deforms(*x)) {
             Deform_Body(c, *x, t);
         }
     }

@@ -48,6 +48,10 @@ struct Collision : ClosestFeatures {
         return &x == body_a ? response_a : response_b;
     }
     SimObject& Other(const SimObject& x) const { return &x == body_a ? *body_b : *body_a; }
+    // Whether X deforms in it now, held by its timetable.
+    bool Deforms(const SimObject& x) const {
+        return Response_Of(x).role == Response::Role::Running;
+    }
     // Some body deforms in it now: it is queued by End(). Otherwise it waits behind others.
     bool Running() const {
         return response_a.role == Response::Role::Running ||

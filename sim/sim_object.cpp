@@ -81,7 +81,7 @@ void SimObject::Add_Collision(Collision* c) {
 
 Collision* SimObject::Running_Contact() const {
     for (Collision* c : collisions) {
-        if (c->Response_Of(*this).role == Response::Role::Running) {
+        if (c->Deforms(*this)) {
             return c;
         }
     }

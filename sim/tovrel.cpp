@@ -135,7 +135,7 @@ void Tovrel::Advance_All(double t) {
     }
     for (auto& [key, c] : contacts) {
         for (SimObject* body : {c->body_a, c->body_b}) {
-            if (c->Response_Of(*body).role == Response::Role::Running) {
+            if (c->Deforms(*body)) {
                 Find_Within_Reach(*body);
             }
         }
@@ -226,13 +226,13 @@ void Tovrel::Process_New_Collisions(const std::vector<Collision*>& found) {
 void Tovrel::Touch_From_Start(Collision& c) {
     Deform(c, time);
     for (SimObject* body : {c.body_a, c.body_b}) {
-        if (c.Response_Of(*body).role == Role::Running) {
+        if (c.Deforms(*body)) {
             Find_Within_Reach(*body);
         }
     }
     Keep_Touching(c, gravity);
     for (SimObject* body : {c.body_a, c.body_b}) {
-        if (c.Response_Of(*body).role == Role::Running) {
+        if (c.Deforms(*body)) {
             body->Commit();
         }
     }
@@ -259,9 +259,8 @@ void Tovrel::Queue_If_Running(Collision* c) {
     }
     // A body deforms on one timetable at a time: its other contacts wait, whatever the input.
     for (const SimObject* body : {c->body_a, c->body_b}) {
-        const auto running = std::count_if(
-            body->collisions.begin(), body->collisions.end(),
-            [&](const Collision* k) { return k->Response_Of(*body).role == Role::Running; });
+        const auto running = std::count_if(body->collisions.begin(), body->collisions.end(),
+                                           [&](const Collision* k) { return k->Deforms(*body); });
         if (running > 1) {
             Broken_Invariant("Tovrel::Process_New_Collisions: Secondary twice\n");
         }
