@@ -111,3 +111,19 @@ TEST(CartoonResponse, ABallFarFromTheContactPlaneTurnsAboutItsOwnPoint) {
         ASSERT_LT((ball.state.position - start).Length(), 1.29) << "at " << t;
     }
 }
+
+// A slow body comes to rest only on a surface within 45 degrees of level: gravity tilted 40 degrees
+// off the contact's normal still presses the ball onto the floor, at 50 it slides off.
+TEST(CartoonResponse, OnlyASurfaceWithinFortyFiveDegreesOfLevelHoldsABodyUp) {
+    for (const double tilt : {40.0, 50.0}) {
+        World world(Vector3d(0, 0, 0));
+        world.Ball_Over_Floor(1.0, {0, 0, 1.0005}, {0, 0, -0.5});
+        world.sim.Reset();
+        Collision& c = world.Record(0, 1);
+        c.normal = Vector3d(0, 0, -1);
+        c.response_a.role = Response::Role::Running;
+        const double radians = tilt * M_PI / 180;
+        Start_Response(c, 2.0, 9.8 * Vector3d(std::sin(radians), 0, -std::cos(radians)));
+        EXPECT_EQ(c.response_a.resting, tilt < 45) << tilt;
+    }
+}

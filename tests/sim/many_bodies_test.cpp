@@ -55,6 +55,7 @@ TEST(ManyBodies, TwoEqualBallsHeadOnBothSquashAndBothReverse) {
     ASSERT_EQ(w.events, "+A/B -A/B ");
     EXPECT_NEAR(w.journal[1].time - w.journal[0].time, 2 * 0.045972, 2e-4);
     EXPECT_NEAR(thinnest, 0.524436, 2e-3);
+    EXPECT_NEAR(w.Record(0, 1).response_b.impact_speed, 10, 1e-3) << "the closing speed";
     EXPECT_TRUE(Near(a.state.velocity, {-5, 0, 0}, 1e-9));
     EXPECT_TRUE(Near(b.state.velocity, {5, 0, 0}, 1e-9));
     EXPECT_NEAR(a.state.position.x, -b.state.position.x, 1e-3);
@@ -138,16 +139,17 @@ TEST(ManyBodies, BodiesInAClosedRoomStayInsideAndPart) {
 // would fall five seconds in its first step) and takes A's velocity, A stopping dead.
 TEST(ManyBodies, MeetingsStartedByHandShareMomentumAndWakeTheRestingAtTheirTime) {
     const struct {
-        SimMode b_mode;
+        SimMode a_mode, b_mode;
         double a_speed, b_speed, a_after, b_after;
         bool a_rests;
         double b_time;  // a free body's clock is the simulator's already
-    } rows[] = {{SimMode::Free, -0.5, 0.1, -0.2, -0.2, true, 0.0},
-                {SimMode::Resting, -3.0, 0.0, 0.0, -3.0, false, 5.0}};
+    } rows[] = {{SimMode::Free, SimMode::Free, -0.5, 0.1, -0.2, -0.2, true, 0.0},
+                {SimMode::Free, SimMode::Resting, -3.0, 0.0, 0.0, -3.0, false, 5.0},
+                // Pushed up slowly from below, a resting body does not ride along: nudged apart.
+                {SimMode::Resting, SimMode::Free, 0.0, 0.3, 0.4, -0.1, false, 0.0}};
     for (const auto& row : rows) {
         World w;
-        SimBody& a =
-            w.Add(true, "A", SimMode::Free, {0, 0, 1.6}, {0, 0, row.a_speed}, {1, 1, 1}, 0.3);
+        SimBody& a = w.Add(true, "A", row.a_mode, {0, 0, 1.6}, {0, 0, row.a_speed}, {1, 1, 1}, 0.3);
         SimBody& b = w.Add(true, "B", row.b_mode, {0, 0, 1}, {0, 0, row.b_speed}, {1, 1, 1}, 0.3);
         w.sim.Reset();
         Collision& c = w.Record(0, 1);

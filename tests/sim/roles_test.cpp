@@ -6,6 +6,7 @@
 #include "collision/vclip.h"
 #include "sim/cartoon_response.h"
 #include "sim/collision.h"
+#include "sim/push_out.h"
 #include "sim_bodies.h"
 #include "support/approx.h"
 
@@ -101,6 +102,22 @@ TEST(Roles, AFreeBodyStartingInsideAFixedOneComesOutWithinTheStep) {
         ASSERT_GT(ball.state.position.z, 0.0) << "still in the floor at tick " << tick;
         ASSERT_NEAR(ball.state.orientation.Magnitude(), 1.0, 1e-9) << "tick " << tick;
     }
+}
+
+// A box sunk 0.205 into the floor, 0.05 from a wall: straight up is the nearest way clear of both
+// (0.205); half way between up and away from the wall it would take 0.29.
+TEST(Roles, AWedgedBodyTakesTheNearestWayClear) {
+    World w({0, 0, 0});
+    SimBody& box = w.Add(true, "Box", SimMode::Free, {0, 0, 0.295}, {}, {0.5, 0.5, 0.5});
+    w.Add(true, "Floor", SimMode::Fixed, {0, 0, -1}, {}, {20, 20, 1});
+    w.Add(true, "Wall", SimMode::Fixed, {1.05, 0, 2}, {}, {0.5, 5, 5});
+    w.sim.Reset();
+    Collision& floor = w.Record(0, 1);
+    Collision& wall = w.Record(0, 2);
+    floor.normal = Vector3d(0, 0, -1), wall.normal = Vector3d(1, 0, 0);
+    box.within_reach = {&wall};
+    Clear_Of_All(floor, box);
+    EXPECT_TRUE(Near(box.new_state.position, {0, 0, 0.5}, 2e-3));
 }
 
 // Two balls squeezed between two walls, every pair touching at the first probe: the balls'

@@ -20,13 +20,17 @@ TEST(SimObject, ThrownUpItFollowsTheParabolaAndFlipsTheFlagAtTheApexWithoutTurni
         EXPECT_TRUE(Same_Rotation(body.state.orientation, upright, 1e-12)) << step;
     }
     EXPECT_TRUE(Near(body.state.position, {0, 0, 0.1}, 1e-12));  // 5 - 4.9 at 1 s
+    EXPECT_NEAR(body.state.time, 1.0, 1e-12);
 }
 
 TEST(SimObject, EachModeAdvancesAndCommitsItsOwnWay) {
     for (SimMode mode : {SimMode::Free, SimMode::Resting, SimMode::Fixed, SimMode::Driven}) {
         const bool free = mode == SimMode::Free, moves = free || mode == SimMode::Driven;
         SimBody body("Box", mode, {}, {2, 0, 0});
+        body.new_state.position.z = 3.0;  // where a contact tried it; no contact moves a fixed body
         body.Advance_To(1.0, {});
+        EXPECT_EQ(body.new_state.position.z, mode == SimMode::Fixed ? 3 : 0)
+            << static_cast<int>(mode);
         body.state.velocity = Vector3d(100, 0, 0);  // would move it elsewhere if tried again
         body.Advance_To(1.0, {});
         EXPECT_EQ(body.new_state.position.x, 2 * free) << static_cast<int>(mode);
