@@ -42,7 +42,7 @@ TEST(BoxTree, FindsExactlyTheBoxesThatOverlap) {
 TEST(BoxTree, AQuestionAboutOneBoxOfARowComparesFew) {
     for (const Vector3d& along : {Vector3d(1, 0, 0), Vector3d(0, 1, 0), Vector3d(0, 0, 1)}) {
         const auto box_at = [&](double step, double half) {
-            const Vector3d c = Vector3d(7, 45, -60) + 3 * step * along;
+            const Vector3d c = Vector3d(-150, 45, -60) + 3 * step * along;
             return Box{{c.x - half, c.y - half, c.z - half}, {c.x + half, c.y + half, c.z + half}};
         };
         std::vector<BoxTree::Entry> entries;

@@ -45,6 +45,7 @@ TEST(CartoonResponse, StartPicksBounceRestOrFlatWithItsTimetable) {
         Collision& c = world.Record(0, 1);
         c.normal = Vector3d(0, 0, -1);           // from the ball, body A, to the floor
         c.response_a.timetable.squash_time = 9;  // left from an earlier contact of the pair
+        c.response_a.resting = true;
         c.response_a.role = Response::Role::Running;
         ball.max_squash = row.max_squash, ball.restitution = row.restitution;
         ball.stretch_rate *= row.rates, ball.squash_rate *= row.rates;
@@ -126,4 +127,18 @@ TEST(CartoonResponse, OnlyASurfaceWithinFortyFiveDegreesOfLevelHoldsABodyUp) {
         Start_Response(c, 2.0, 9.8 * Vector3d(std::sin(radians), 0, -std::cos(radians)));
         EXPECT_EQ(c.response_a.resting, tilt < 45) << tilt;
     }
+}
+
+// Straight along a slanted normal, the travel direction and the normal agree but for rounding,
+// which may put their dot product a hair above 1: the body turns by nothing, not by NaN.
+TEST(CartoonResponse, AHeadOnHitAlongASlantedNormalTurnsByNothing) {
+    World world(Vector3d(0, 0, 0));
+    world.Ball_Over_Floor(1.0, {0, 0, 1.0005}, {3, 0, -4});
+    world.sim.Reset();
+    Collision& c = world.Record(0, 1);
+    c.normal = Vector3d(0.6, 0, -0.8);
+    c.response_a.role = Response::Role::Running;
+    Start_Response(c, 2.0, {});
+    EXPECT_EQ(c.response_a.spin_angle, 0.0);
+    EXPECT_TRUE(Near(world.bodies[0]->state.velocity, {-3, 0, 4}, 1e-12));
 }
