@@ -50,6 +50,8 @@ TEST(SimObject, EachModeAdvancesAndCommitsItsOwnWay) {
     ball.Advance_To(0.25, {0, 0, -9.8});  // deforming: left to the contact update but for its time
     EXPECT_EQ(ball.new_state.time, 0.25);
     EXPECT_EQ(ball.new_state.position.z, -1.225);
+    EXPECT_TRUE(ball.Remove_Collision(&let_go)) << "one contact left";
+    EXPECT_FALSE(ball.Remove_Collision(&deforming)) << "none left";
     EXPECT_DEATH(ball.Remove_Collision(nullptr),
                  "SimObject::Remove_Collision: Collision not in list");
     ball.Set_Sim_Index(4);
