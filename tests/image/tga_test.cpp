@@ -188,6 +188,9 @@ TEST(ImageBuffer, LoadsOnceCopiesFramesOpaqueAndSaysWhySavingFailed) {
     EXPECT_EQ(Bytes(image.Get_Data(), image.Get_Data() + 12),
               Bytes({1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255}));
     EXPECT_TRUE(image.Save_TGA((Test_Folder() + "saved.tga").c_str()));
+    const Bytes view(4 * 909 * 720, 9);  // a frame of the demo's view, every pixel kept
+    image.Set_From_RGBA(view.data(), 909, 720);
+    EXPECT_EQ(image.Get_Data()[view.size() - 2], 9);
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(image.Save_TGA("/dev/full"));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),

@@ -93,12 +93,18 @@ TEST(Audit, AFreeBodyStandingStillWithoutAContactIsOneViolationHoweverLong) {
     EXPECT_EQ(audit.Check(0.5).size(), 0u);
     EXPECT_EQ(audit.Count(AuditFault::Held_Still), 1);
     EXPECT_EQ(audit.Longest_Hold(), 0.5);
+    // Out of the simulation for a while (the game's ball after a cleared grid), it is not held.
+    w.sim.Deactivate_Object(&ball);
+    audit.Check(0.75);
+    w.sim.Activate_Object(&ball);
+    audit.Check(1.0);
+    EXPECT_EQ(audit.Longest_Hold(), 0.5);
     // In a contact it may: its timetable moves it, not its flight.
     Collision contact(&ball, &ball);
     contact.response_a.role = Response::Role::Running;
     ball.collisions.push_front(&contact);
-    audit.Check(0.75);
-    audit.Check(1.0);
+    audit.Check(1.25);
+    audit.Check(1.5);
     EXPECT_EQ(audit.Count(AuditFault::Held_Still), 1);
     EXPECT_EQ(audit.Longest_Hold(), 0.5);
 }
