@@ -47,6 +47,24 @@ public:
             return !allowed && Touches_Keeping_Witness(*b.record);
         });
     }
+    // Unit direction `d` with the parts leading into the bodies X lies against taken off: the way
+    // along them. Zero when there is no such body, or no way left.
+    Vector3d Along_Touched(const Vector3d& d) const {
+        Vector3d along = d;
+        bool any = false;
+        for (const Third& b : bodies_) {
+            const double into = Dot(along, b.towards);
+            if (b.touched_at_start && into > 0.0) {
+                along -= into * b.towards;
+                any = true;
+            }
+        }
+        if (!any || along.Is_Near_Zero()) {
+            return Vector3d();
+        }
+        along.Set_Length(1.0);
+        return along;
+    }
 
 private:
     struct Third {
@@ -167,7 +185,15 @@ void Push_Out_Searching(Collision& c, SimObject& x, const Vector3d& d, double re
     auto touches = [&] { return Query_Pair(c); };
     const ThirdBodies third(x, searched);
     if (touches()) {
+        // Straight out may lead into a body X lies against (a ball pressed into a corner):
+        // then it slides out along that body instead.
+        const Vector3d origin = x.new_state.position;
         Search_Along(x, -d, touches, third);
+        const Vector3d slide = third.Along_Touched(-d);
+        if (!slide.Vanishes() && touches()) {
+            x.new_state.position = origin;
+            Search_Along(x, slide, touches, third);
+        }
     } else if (reach > 0.0) {
         Search_Along(x, d, touches, third, reach);
     }

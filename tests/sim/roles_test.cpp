@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "collision/vclip.h"
 #include "sim/cartoon_response.h"
@@ -118,6 +119,24 @@ TEST(Roles, AWedgedBodyTakesTheNearestWayClear) {
     box.within_reach = {&wall};
     Clear_Of_All(floor, box);
     EXPECT_TRUE(Near(box.new_state.position, {0, 0, 0.5}, 2e-3));
+}
+
+// A box sunk 0.05 into the floor and lying against a wall, its contact's normal leaning 17.5
+// degrees into the wall: straight out would lead into the wall, so it slides up along it.
+TEST(Roles, PushedOutTowardsABodyItLiesAgainstItSlidesAlongThatBody) {
+    World w({0, 0, 0});
+    SimBody& box = w.Add(true, "Box", SimMode::Free, {0, 0, 0.45}, {}, {0.5, 0.5, 0.5});
+    w.Add(true, "Floor", SimMode::Fixed, {0, 0, -1}, {}, {20, 20, 1});
+    w.Add(true, "Wall", SimMode::Fixed, {0.999, 0, 5}, {}, {0.5, 5, 5});
+    w.sim.Reset();
+    Collision& floor = w.Record(0, 1);
+    Collision& wall = w.Record(0, 2);
+    wall.normal = Vector3d(1, 0, 0);
+    box.within_reach = {&wall};
+    Push_Out(floor, box, Vector3d(-0.3, 0, -0.95) * (1 / std::sqrt(0.9925)), 0.0);
+    EXPECT_EQ(box.new_state.position.x, 0.0);
+    EXPECT_NEAR(box.new_state.position.z, 0.5, 2e-3);
+    EXPECT_FALSE(Query_Pair(floor));
 }
 
 // Two balls squeezed between two walls, every pair touching at the first probe: the balls'
