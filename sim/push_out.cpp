@@ -111,7 +111,12 @@ double Search_Along(SimObject& x, const Vector3d& d, Touches touches, const Thir
         reached = std::min(reached + kPushOutStep, reach);
         place(reached);
         if (third.Blocks(d)) {
-            return Stop_At_Third(third, d, before, reached, place);
+            reached = Stop_At_Third(third, d, before, reached, place);
+            // Closing in on the other body, X may reach it first: it stops short of it then.
+            if (started_touching || !touches()) {
+                return reached;
+            }
+            break;
         }
     } while (touches() == started_touching);
     double free = started_touching ? reached : before;

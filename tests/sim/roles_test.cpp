@@ -139,6 +139,21 @@ TEST(Roles, PushedOutTowardsABodyItLiesAgainstItSlidesAlongThatBody) {
     EXPECT_FALSE(Query_Pair(floor));
 }
 
+// A box closing in on a block 0.05 ahead, beside which a wall stands 0.07 ahead: one step of the
+// search sinks it into both, and it stops short of the block, not of the wall.
+TEST(Roles, ClosingInOnItsPartnerABodyStopsShortOfItWhenAThirdBodyIsFurther) {
+    World w({0, 0, 0});
+    SimBody& box = w.Add(true, "Box", SimMode::Free, {}, {}, {0.5, 0.5, 0.5});
+    w.Add(true, "Block", SimMode::Fixed, {1.05, -1.1, 0}, {}, {0.5, 1, 1});
+    w.Add(true, "Wall", SimMode::Fixed, {1.07, 1.1, 0}, {}, {0.5, 1, 1});
+    w.sim.Reset();
+    Collision& block = w.Record(0, 1);
+    box.within_reach = {&w.Record(0, 2)};
+    Push_Out(block, box, {1, 0, 0}, 1.0);
+    EXPECT_NEAR(box.new_state.position.x, 0.05, 2e-3);
+    EXPECT_FALSE(Query_Pair(block));
+}
+
 // Two balls squeezed between two walls, every pair touching at the first probe: the balls'
 // contact comes first and each wall contact waits behind it, one on each ball. A waiting contact
 // must always wait behind a primary one of its bodies: when that ends, a ball whose own waiting
