@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_scene.h"
 #include "app/overlay_text.h"
+#include "app/scene_in_window.h"
 
 namespace {
 
@@ -32,8 +32,8 @@ void ViewOverlays::Show_Trail(bool on) {
 
 void ViewOverlays::Draw() {
     if (trail_on_) {
-        trail_.Draw(*g_pSimulator);
-        trail_.Record(*g_pSimulator);
+        trail_.Draw(*Shown_Simulator());
+        trail_.Record(*Shown_Simulator());
     }
     if (show_contacts) {
         contacts_.Draw();
