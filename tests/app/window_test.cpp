@@ -335,6 +335,8 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     EXPECT_EQ(Shown_Breakout()->g_nBlocksLeft, first_layout);
     EXPECT_TRUE(Fl::has_timeout(Play_Tick, Shown_Breakout()));
     ASSERT_TRUE(send("key s", stopped));
+    Fl::remove_timeout(Restore_Ball);
+    Close_Scene();  // while the view it is drawn on is still here
 }
 
 // Every labelled control of the main window as it is now whose label does not fit it (a button's
