@@ -1,7 +1,6 @@
 #include "app/breakout_scene.h"
 
 #include "app/scene_bodies.h"
-#include "app/scene_random.h"
 
 namespace {
 
@@ -24,8 +23,9 @@ void Take_Away(SceneView& view, std::unique_ptr<Body>& body) {
     body.reset();
 }
 
-float Colour_Component() {
-    return static_cast<float>((Random_Uniform() * kColourSpan + kColourFloor) * kColourScale);
+float Colour_Component(SceneRandom& random) {
+    return static_cast<float>((random.Random_Uniform() * kColourSpan + kColourFloor) *
+                              kColourScale);
 }
 
 }  // namespace
@@ -43,6 +43,7 @@ std::unique_ptr<BreakoutScene> BreakoutScene::Build_Scene(SceneView* view, Scene
     if (autopilot) {
         s.autopilot.emplace();
     }
+    s.random.Seed_Random(kGameSeed);
 
     s.g_pSimulator = std::make_unique<Tovrel>();
     s.g_pSimulator->gravity = g_vGravity;
@@ -115,11 +116,11 @@ BreakoutScene::~BreakoutScene() {
 void BreakoutScene::New_Block_Layout() {
     g_nBlocksLeft = 0;
     for (int r = 0; r < kGridRows; ++r) {
-        const float red = Colour_Component();
-        const float green = Colour_Component();
-        const float blue = Colour_Component();
+        const float red = Colour_Component(random);
+        const float green = Colour_Component(random);
+        const float blue = Colour_Component(random);
         for (int c = 0; c < kGridColumns; ++c) {
-            if (Random_Uniform() * 100 < kStandingPercent) {
+            if (random.Random_Uniform() * 100 < kStandingPercent) {
                 Block* block = g_apBlocks[kGridColumns * r + c].get();
                 g_pSimulator->Activate_Object(block);
                 g_pView->Add_Render_Object(block);

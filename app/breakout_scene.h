@@ -6,6 +6,7 @@
 
 #include "app/autopilot.h"
 #include "app/demo_scene.h"
+#include "app/scene_random.h"
 #include "app/scene_view.h"
 #include "bodies/block.h"
 #include "bodies/cube.h"
@@ -13,23 +14,25 @@
 #include "bodies/poly_object.h"
 #include "sim/tovrel.h"
 
-// The breakout game, whole: the simulator and every body it moves, the game's counters, and the
-// view, timers and event listener the game reports to. The window, the run without a window and
-// the tests each build one and drive it through the same rules. Everything the game does happens
-// in its callbacks below (the simulator's contact callbacks, the play timer's tick, the serve a
-// second after a cleared grid), each given the scene as its user pointer: nothing of the game
-// lives outside this object, so a scene torn down and built again starts exactly as the first.
+// The breakout game, whole: the simulator and every body it moves, the game's counters, its
+// random generator, and the view, timers and event listener the game reports to. The window, the
+// run without a window and the tests each build one and drive it through the same rules.
+// Everything the game does happens in its callbacks below (the simulator's contact callbacks, the
+// play timer's tick, the serve a second after a cleared grid), each given the scene as its user
+// pointer. No state of the game lives outside this object (the time scale it steps by is the
+// window's setting), so a scene torn down and built again plays exactly as the first.
 //
 // The object never moves (the simulator's callbacks and the timers refer to it), so it is only
 // built on the heap, by Build_Scene.
 class BreakoutScene {
 public:
-    // Creates the simulator and every body, registers them with the simulator and the view, draws
-    // the first block layout and resets the simulator (sim indices: blocks 0 ... 24, left wall 25,
-    // right wall 26, ceiling 27, back wall 28, slab 29, ball 30, paddle 31). A ball mesh that
-    // cannot be read throws the reader's GenericException* before anything is built. `events`
-    // may be null. With `autopilot`, the game steers its own paddle and the keys are not read.
-    // The play timer is not armed: Play_Tick with the scene as user data is its callback.
+    // Creates the simulator and every body, registers them with the simulator and the view, seeds
+    // the generator with kGameSeed, draws the first block layout and resets the simulator (sim
+    // indices: blocks 0 ... 24, left wall 25, right wall 26, ceiling 27, back wall 28, slab 29,
+    // ball 30, paddle 31). A ball mesh that cannot be read throws the reader's GenericException*
+    // before anything is built. `events` may be null. With `autopilot`, the game steers its own
+    // paddle and the keys are not read. The play timer is not armed: Play_Tick with the scene as
+    // user data is its callback.
     static std::unique_ptr<BreakoutScene> Build_Scene(SceneView* view, SceneTimers* timers,
                                                       GameEvents* events = nullptr,
                                                       bool autopilot = false);
@@ -69,6 +72,8 @@ public:
     SceneView* g_pView = nullptr;
     SceneTimers* g_pTimers = nullptr;
     GameEvents* g_pEvents = nullptr;  // may be null
+
+    SceneRandom random;  // every layout continues its sequence
 
     std::optional<Autopilot> autopilot;  // steers the paddle in place of the keys when set
 

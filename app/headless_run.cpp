@@ -9,7 +9,6 @@
 #include "app/breakout_room.h"
 #include "app/breakout_scene.h"
 #include "app/headless_view.h"
-#include "app/scene_random.h"
 #include "sim/audit.h"
 #include "sim/collision.h"
 #include "sim/pair_records.h"
@@ -184,7 +183,6 @@ HeadlessSummary Run_Headless(const HeadlessOptions& options, std::FILE* out) {
     EventPrinter printer(out, timers, summary);
     ContactsPrinter contacts(printer);
 
-    Seed_Random(kGameSeed);
     std::unique_ptr<BreakoutScene> scene =
         BreakoutScene::Build_Scene(&view, &timers, &printer, options.autopilot);
     timers.Add_Timeout(g_fTickPeriod, Play_Tick, scene.get());

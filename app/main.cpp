@@ -22,7 +22,6 @@
 #include "app/options.h"
 #include "app/scene_chooser.h"
 #include "app/scene_in_window.h"
-#include "app/scene_random.h"
 #include "app/scene_run.h"
 #include "app/window_scene_view.h"
 #include "geometry/generic_exception.h"
@@ -72,7 +71,6 @@ DataFolder Enter_Data_Folder() {
 // `scene` was read from `scene_path`, a full path, or is null for the breakout.
 int Run_Window(const Options& options, std::vector<char*>& toolkit_args,
                std::unique_ptr<Scene> scene, const std::string& scene_path) {
-    Seed_Random(kGameSeed);
     Build_Main_Window();
     static WindowSceneView view(*g_pRenderWindow, *g_pObjectBrowser);
     static TickLimitTimers timers(options.quit_after_ticks);

@@ -12,7 +12,6 @@
 #include "app/main_window.h"
 #include "app/options.h"
 #include "app/scene_in_window.h"
-#include "app/scene_random.h"
 #include "app/view_overlays.h"
 #include "geometry/generic_exception.h"
 #include "render/render_window.h"
@@ -99,7 +98,6 @@ std::string Switch_Scene(size_t index) {
         Show_Scene(std::move(scene), g_pSceneView, g_pSceneTimers);
     } else {
         // The game as the program starts it, the same layouts in the same order.
-        Seed_Random(kGameSeed);
         Show_Breakout(
             BreakoutScene::Build_Scene(g_pSceneView, g_pSceneTimers, nullptr, g_bAutopilot));
     }

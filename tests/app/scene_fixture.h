@@ -8,7 +8,6 @@
 #include "app/body_grab.h"
 #include "app/breakout_scene.h"
 #include "app/headless_view.h"
-#include "app/scene_random.h"
 
 struct EventLog : GameEvents {
     void New_Layout(int) override { ++layouts; }
@@ -18,12 +17,11 @@ struct EventLog : GameEvents {
     int layouts = 0, slab_resets = 0, restores = 0, lost = 0;
 };
 
-// The demo's scene as the program builds it, seeded with 1234, with the play timer armed on a
-// simulated clock and a recording view; a fixture may have the autopilot steer.
+// The demo's scene as the program builds it (its generator seeded with 1234), with the play timer
+// armed on a simulated clock and a recording view; a fixture may have the autopilot steer.
 struct SceneTest : ::testing::Test {
     void SetUp() override {
         std::filesystem::current_path(std::filesystem::path(TOVREL_SOURCE_DIR) / "data");
-        Seed_Random(1234);
         scene = BreakoutScene::Build_Scene(&view, &timers, &events, Steered_By_Autopilot());
         timers.Add_Timeout(g_fTickPeriod, Play_Tick, scene.get());
     }

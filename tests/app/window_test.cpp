@@ -24,7 +24,6 @@
 #include "app/object_data_window.h"
 #include "app/scene_chooser.h"
 #include "app/scene_in_window.h"
-#include "app/scene_random.h"
 #include "app/view_overlays.h"
 #include "app/window_scene_view.h"
 #include "collision/vclip.h"
@@ -122,7 +121,6 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     Build_Main_Window();
     WindowSceneView view(*g_pRenderWindow, *g_pObjectBrowser);
     ToolkitTimers timers;
-    Seed_Random(kGameSeed);
     Show_Breakout(BreakoutScene::Build_Scene(&view, &timers));
     const int first_layout = Shown_Breakout()->g_nBlocksLeft;
     Offer_Scenes(Scene_Choices("scenes"), 0, &view, &timers, false);
