@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/demo_scene.h"
+#include "app/breakout_scene.h"
 
 namespace {
 
@@ -53,9 +53,9 @@ double Fold(double x, double half) {
     return m - half;
 }
 
-bool Touches_Paddle(const SimObject& ball) {
-    return std::any_of(ball.collisions.begin(), ball.collisions.end(), [](const Collision* c) {
-        return c->body_a == g_pPaddle.get() || c->body_b == g_pPaddle.get();
+bool Touches(const SimObject& ball, const SimObject* paddle) {
+    return std::any_of(ball.collisions.begin(), ball.collisions.end(), [&](const Collision* c) {
+        return c->body_a == paddle || c->body_b == paddle;
     });
 }
 
@@ -87,25 +87,25 @@ int Autopilot_Speed(double target_x, double paddle_x) {
     return static_cast<int>(std::clamp(steps, -double{kTopSpeed}, double{kTopSpeed}));
 }
 
-void AutopilotView::Update_Paddle_Speed() {
-    const SimState& ball = g_pBall->state;
+int Autopilot::Steer(BreakoutScene& scene) {
+    const SimState& ball = scene.g_pBall->state;
     resting_ticks_ = ball.mode == SimMode::Resting ? resting_ticks_ + 1 : 0;
     if (resting_ticks_ >= kRestingTicksBeforeReset) {
         resting_ticks_ = 0;
-        g_pSimulator->Reset();
-        if (g_pEvents != nullptr) {
-            g_pEvents->Reset_By_Autopilot();
+        scene.g_pSimulator->Reset();
+        if (scene.g_pEvents != nullptr) {
+            scene.g_pEvents->Reset_By_Autopilot();
         }
     }
-    quiet_ticks_ = g_nBlocksLeft == blocks_left_ ? quiet_ticks_ + 1 : 0;
-    blocks_left_ = g_nBlocksLeft;
-    double target = Landing_X(ball.position, ball.velocity, g_pSimulator->gravity);
+    quiet_ticks_ = scene.g_nBlocksLeft == blocks_left_ ? quiet_ticks_ + 1 : 0;
+    blocks_left_ = scene.g_nBlocksLeft;
+    double target = Landing_X(ball.position, ball.velocity, scene.g_pSimulator->gravity);
     if (quiet_ticks_ >= kQuietTicksBeforeShoulder) {
         target -= std::copysign(Shoulder_Offset(shoulder_catches_), ball.velocity.x);
-        if (Touches_Paddle(*g_pBall)) {
+        if (Touches(*scene.g_pBall, scene.g_pPaddle.get())) {
             quiet_ticks_ = 0;  // one such catch, then the ball has its chance on the new path
             ++shoulder_catches_;
         }
     }
-    speed_ = Autopilot_Speed(target, g_pPaddle->state.position.x);
+    return Autopilot_Speed(target, scene.g_pPaddle->state.position.x);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/scene_view.h"
 #include "math/vector3d.h"
 
 // Where a ball centred at `position`, flying at `velocity` under `gravity`, will be along x when
@@ -14,32 +13,20 @@ double Landing_X(const Vector3d& position, const Vector3d& velocity, const Vecto
 // aiming the paddle into a side wall, where it would squeeze the ball.
 int Autopilot_Speed(double target_x, double paddle_x);
 
-// An attract mode: a view that plays the game itself and passes everything else on to the view it
-// wraps. It steers the paddle under where the scene's ball will come down, and when a slow touch
-// has left the ball resting (which it then does for good, even in mid-air against a wall), it
-// presses Reset after a second, as a player would. When no block has been cleared for a while, it
-// catches the ball off-centre, so that the ball leaves on a new path.
-class AutopilotView : public SceneView {
-public:
-    explicit AutopilotView(SceneView& inner) : inner_(inner) {}
+class BreakoutScene;
 
-    void Add_Render_Object(RenderObject* object) override { inner_.Add_Render_Object(object); }
-    void Remove_Render_Object(RenderObject* object) override {
-        inner_.Remove_Render_Object(object);
-    }
-    // Reads the ball's and the paddle's committed states; the keys are not consulted. Called once
-    // a tick after the simulation step, where resetting the simulator is safe.
-    void Update_Paddle_Speed() override;
-    int Get_Paddle_Speed() const override { return speed_; }
-    void Request_Redraw() override { inner_.Request_Redraw(); }
-    void Set_Light_Position(const float position[4]) override {
-        inner_.Set_Light_Position(position);
-    }
-    void List_Body(SimObject* body) override { inner_.List_Body(body); }
+// An attract mode: the game playing itself. It steers the paddle under where the scene's ball
+// will come down, and when a slow touch has left the ball resting (which it then does for good,
+// even in mid-air against a wall), it presses Reset after a second, as a player would. When no
+// block has been cleared for a while, it catches the ball off-centre, so that the ball leaves on
+// a new path.
+class Autopilot {
+public:
+    // Once a tick after the simulation step, where resetting the simulator is safe: reads the
+    // ball's and the paddle's committed states and returns the paddle speed to set, -5 to 5.
+    int Steer(BreakoutScene& scene);
 
 private:
-    SceneView& inner_;
-    int speed_ = 0;
     int resting_ticks_ = 0;  // how long the ball has lain still
     int blocks_left_ = 0;    // the count of blocks left at the last tick
     int quiet_ticks_ = 0;

@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/demo_scene.h"
 #include "collision/ray_hit.h"
 #include "sim/sim_object.h"
 #include "sim/tovrel.h"
 
-BodyGrab g_BodyGrab(g_pSimulator);
+BodyGrab g_BodyGrab;
 
 namespace {
 
@@ -80,6 +79,11 @@ void BodyGrab::Release() {
     } else if (phase_ == Phase::Holding) {
         phase_ = Phase::Letting_Go;
     }
+}
+
+void BodyGrab::Bind(Tovrel* simulator) {
+    Drop();
+    simulator_ = simulator;
 }
 
 void BodyGrab::Drop() {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <deque>
-#include <memory>
 
 #include "math/vector3d.h"
 #include "render/pointer_ray.h"
@@ -24,8 +23,9 @@ class Tovrel;
 // body leaving the simulation, ends the grab.
 class BodyGrab : public PointerGrab {
 public:
-    // The simulator is reached through `simulator` at each use, so a scene built anew is found.
-    explicit BodyGrab(const std::unique_ptr<Tovrel>& simulator) : simulator_(simulator) {}
+    // The simulator whose bodies the pointer takes from now on, null for none (nothing is taken
+    // then); referred to, not owned. A body taken from the one before is dropped.
+    void Bind(Tovrel* simulator);
 
     bool Press(const PointerRay& ray) override;
     void Drag(const PointerRay& ray) override;
@@ -62,7 +62,7 @@ private:
     void Let_Go();
     Vector3d Pointer_Velocity() const;
 
-    const std::unique_ptr<Tovrel>& simulator_;
+    Tovrel* simulator_ = nullptr;
     const SimObject* see_through_ = nullptr;
     Phase phase_ = Phase::Idle;
     SimObject* body_ = nullptr;
@@ -73,5 +73,5 @@ private:
     std::deque<Sample> samples_;  // the body's places at the last few steps, oldest first
 };
 
-// The window's grab, bound to the scene's simulator.
+// The window's grab, bound to the simulator of the scene the window shows.
 extern BodyGrab g_BodyGrab;

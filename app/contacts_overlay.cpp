@@ -2,13 +2,12 @@
 
 #include <cstdio>
 
-#include "app/demo_scene.h"
 #include "app/overlay_text.h"
 #include "app/scene_in_window.h"
 #include "render/contact_drawing.h"
 
 void ContactsOverlay::Draw() {
-    const Tovrel& sim = *g_pSimulator;
+    const Tovrel& sim = *Shown_Simulator();
     if (const SimObject* followed = Followed_Body()) {
         Draw_Contacts(sim, *followed);
     }

@@ -1,16 +1,11 @@
 #pragma once
 
-#include <array>
 #include <memory>
 
 #include "app/scene_bodies.h"
-#include "app/scene_view.h"
 #include "bodies/block.h"
 #include "bodies/cube.h"
-#include "bodies/paddle.h"
-#include "bodies/poly_object.h"
 #include "math/vector3d.h"
-#include "sim/tovrel.h"
 
 // The demo's world and its small breakout game. The room is a box open at the front (-y) and at
 // the bottom: two side walls, a ceiling and a back wall, all fixed, and far below a wide slab
@@ -20,7 +15,8 @@
 // contact ends, fades and vanishes; when none is left a new random layout is drawn and the ball is
 // served again a second later. The ball touching the slab resets the simulation at the next tick.
 //
-// The scene lives in module-level state, created once by Build_Scene; the game rules reach the
+// Here are the game's fixed measures and the bodies of its room and grid as built; the game itself,
+// its state and its rules, is one object, BreakoutScene (breakout_scene.h), which reaches the
 // outside world only through the SceneView and SceneTimers given to it.
 
 // The room's measures in world units. Several are single-precision values widened to double,
@@ -62,25 +58,6 @@ extern const float g_fBlockHeight;   // block pitch and full height along z
 extern const float g_fTickPeriod;    // the play timer's period, 1/60 s in single precision
 extern double g_dTimeScale;          // simulated seconds per second of the play timer
 
-extern std::unique_ptr<Tovrel> g_pSimulator;
-extern std::array<std::unique_ptr<Block>, kBlockCount> g_apBlocks;  // row-major, top row first
-extern std::unique_ptr<Cube> g_pLeftWall;
-extern std::unique_ptr<Cube> g_pRightWall;
-extern std::unique_ptr<Cube> g_pCeiling;
-extern std::unique_ptr<Cube> g_pBackWall;
-extern std::unique_ptr<Cube> g_pResetSlab;
-extern std::unique_ptr<PolyObject> g_pBall;
-extern std::unique_ptr<Paddle> g_pPaddle;
-extern int g_nBlocksLeft;       // blocks of the current layout not yet removed
-extern bool g_bResetRequested;  // the ball touched the slab; the next tick resets
-extern int g_nBallsMissed;      // balls that fell onto the slab or were lost since Build_Scene
-// The wall-clock time of the last play tick's simulator step; measured only, it never steers.
-extern double g_dStepMilliseconds;
-
-extern SceneView* g_pView;
-extern SceneTimers* g_pTimers;
-extern GameEvents* g_pEvents;  // may be null
-
 // The room's fixed bodies as the game builds them, coloured: green walls and ceiling, a darker
 // back wall with a finer grid, the white "Reset" slab.
 struct BreakoutRoom {
@@ -92,40 +69,7 @@ BreakoutRoom Make_Breakout_Room();
 // with its grid index.
 std::unique_ptr<Block> Make_Grid_Block(int row, int column);
 
-// Creates the simulator and every body, registers them with the simulator and the view, draws the
-// first block layout and resets the simulator (sim indices: blocks 0 ... 24, left wall 25, right
-// wall 26, ceiling 27, back wall 28, slab 29, ball 30, paddle 31). A ball mesh that cannot be read
-// throws the reader's GenericException* before anything is built. `events` may be null.
-void Build_Scene(SceneView* view, SceneTimers* timers, GameEvents* events = nullptr);
-
-// Takes every body out of the view and destroys the scene, so that it can be built again.
-void Destroy_Scene();
-
-// Draws a new random set of standing blocks: per row one colour from three draws, then one draw
-// per column (below one half: the block stands), eight draws a row whatever the outcome.
-void New_Block_Layout();
-
 // Whether a ball centred at `p` is where it can be: inside the room, or below the walls' lower
 // edges or out through the open front, above the slab that catches it. Anywhere else the
 // simulation has lost it.
 bool Ball_Within_Bounds(const Vector3d& p);
-
-// The simulator's callbacks: a touched block lights up (fade 3), touching the slab asks for a
-// reset; a block whose contact ends leaves the simulation and starts fading.
-void On_Collision_Start(Collision* c, void* user);
-void On_Collision_End(Collision* c, void* user);
-
-// Steps the simulator by a tick period times the time scale. The simulator fails a step only
-// before its first Reset, which Build_Scene makes impossible: after its message the program ends.
-void Step_Simulator();
-
-// One tick of the play timer: steps the simulation by a tick period times the time scale, sets
-// the paddle's velocity from the view's paddle speed, then either resets (after the slab was
-// touched, or when the ball was lost out of the room some other way) or fades hit blocks, when
-// none is left draws a new layout and takes the ball away for a second, and asks for a redraw.
-// Re-arms itself.
-void Play_Tick(void* user);
-
-// The one-shot timer a second after the grid was cleared: the ball comes back, the simulation
-// starts over.
-void Restore_Ball(void* user);

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/demo_scene.h"
 #include "app/overlay_text.h"
+#include "app/scene_in_window.h"
 
 namespace {
 
@@ -22,18 +22,18 @@ double FiguresOverlay::Frames_Per_Second() {
 }
 
 void FiguresOverlay::Draw() {
-    const Tovrel& sim = *g_pSimulator;
+    const Tovrel& sim = *Shown_Simulator();
     rate_.Update(sim);
     char line[200];
     std::snprintf(
         line, sizeof line,
         "fps %.0f   step %.3f ms   bodies %zu   contacts %zu   pair queries per tick %.0f",
-        Frames_Per_Second(), g_dStepMilliseconds, sim.active_objects.size(), sim.contacts.size(),
-        rate_.Queries_Per_Tick());
+        Frames_Per_Second(), Shown_Step_Milliseconds(), sim.active_objects.size(),
+        sim.contacts.size(), rate_.Queries_Per_Tick());
     line_ = line;
-    if (g_pBall != nullptr) {  // only the breakout has blocks and a ball to miss
-        std::snprintf(line, sizeof line, "   blocks left %d   balls missed %d", g_nBlocksLeft,
-                      g_nBallsMissed);
+    if (const BreakoutScene* game = Shown_Breakout()) {  // only it has blocks and balls to miss
+        std::snprintf(line, sizeof line, "   blocks left %d   balls missed %d", game->g_nBlocksLeft,
+                      game->g_nBallsMissed);
         line_ += line;
     }
     Draw_Overlay_Lines({line_}, kOverlayMargin, kOverlayMargin, false);

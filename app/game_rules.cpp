@@ -1,11 +1,9 @@
 // The game's rules: what the simulator's contact callbacks and the play timer do to the scene.
 #include <algorithm>
-#include <chrono>
-#include <cstdlib>
 #include <cstring>
 
-#include "app/body_grab.h"
-#include "app/demo_scene.h"
+#include "app/breakout_scene.h"
+#include "app/timed_step.h"
 
 namespace {
 
@@ -29,114 +27,114 @@ Block* As_Block(SimObject* body) {
     return Is_Named(body, "Block") ? dynamic_cast<Block*>(body) : nullptr;
 }
 
-// Whether the ball is in the simulation: it is not while it waits to be served again.
-bool Ball_In_Play() {
-    const auto& active = g_pSimulator->active_objects;
-    return std::find(active.begin(), active.end(), g_pBall.get()) != active.end();
+BreakoutScene& Scene_Of(void* user) {
+    return *static_cast<BreakoutScene*>(user);
+}
+
+// The paddle speed of this tick: the autopilot's, or the keys' as the view reads them.
+int Paddle_Speed(BreakoutScene& s) {
+    if (s.autopilot) {
+        return s.autopilot->Steer(s);
+    }
+    s.g_pView->Update_Paddle_Speed();
+    return s.g_pView->Get_Paddle_Speed();
 }
 
 }  // namespace
 
-void On_Collision_Start(Collision* c, void* /*user*/) {
+bool BreakoutScene::Ball_In_Play() const {
+    const auto& active = g_pSimulator->active_objects;
+    return std::find(active.begin(), active.end(), g_pBall.get()) != active.end();
+}
+
+void BreakoutScene::Step_Simulator() {
+    g_dStepMilliseconds = Timed_Step(*g_pSimulator, g_fTickPeriod * g_dTimeScale);
+}
+
+void On_Collision_Start(Collision* c, void* user) {
+    BreakoutScene& s = Scene_Of(user);
     for (SimObject* body : {c->body_a, c->body_b}) {
         if (Block* block = As_Block(body)) {
             block->fade = kHitFade;
-            if (g_pEvents != nullptr) {
-                g_pEvents->Block_Hit(*block);
+            if (s.g_pEvents != nullptr) {
+                s.g_pEvents->Block_Hit(*block);
             }
         }
     }
     if (Is_Named(c->body_a, "Reset") || Is_Named(c->body_b, "Reset")) {
-        g_bResetRequested = true;
+        s.g_bResetRequested = true;
     }
 }
 
-void On_Collision_End(Collision* c, void* /*user*/) {
+void On_Collision_End(Collision* c, void* user) {
     for (SimObject* body : {c->body_a, c->body_b}) {
         if (Block* block = As_Block(body)) {
-            g_pSimulator->Deactivate_Object(block);
+            Scene_Of(user).g_pSimulator->Deactivate_Object(block);
             block->fading = true;
         }
     }
 }
 
-void Step_Simulator() {
-    g_BodyGrab.Hold();  // a body held by the pointer is where the pointer put it
-    const auto step_began = std::chrono::steady_clock::now();
-    if (!g_pSimulator->Step(g_fTickPeriod * g_dTimeScale)) {
-        std::abort();
-    }
-    g_dStepMilliseconds =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - step_began)
-            .count();
-}
-
-void Play_Tick(void* /*user*/) {
-    Step_Simulator();
-    if (g_pBall == nullptr) {
-        // A scene of a scene file: no game to play, only the simulation to show.
-        g_pView->Request_Redraw();
-        g_pTimers->Repeat_Timeout(g_fTickPeriod, Play_Tick, nullptr);
-        return;
-    }
-
-    g_pView->Update_Paddle_Speed();
-    g_pPaddle->Set_Velocity(Paddle::Velocity_For_Speed(g_pView->Get_Paddle_Speed()));
+void Play_Tick(void* user) {
+    BreakoutScene& s = Scene_Of(user);
+    s.Step_Simulator();
+    s.g_pPaddle->Set_Velocity(Paddle::Velocity_For_Speed(Paddle_Speed(s)));
 
     // The ball leaves the room only onto the slab. Should the simulation ever lose it some other
     // way (pushed out through a wall), the scene starts over just the same rather than the game
     // waiting for ever on a ball that falls past the slab.
-    const bool ball_lost = Ball_In_Play() && !Ball_Within_Bounds(g_pBall->state.position);
-    if (ball_lost && g_pEvents != nullptr) {
-        g_pEvents->Ball_Lost(g_pBall->state.position);
+    const bool ball_lost = s.Ball_In_Play() && !Ball_Within_Bounds(s.g_pBall->state.position);
+    if (ball_lost && s.g_pEvents != nullptr) {
+        s.g_pEvents->Ball_Lost(s.g_pBall->state.position);
     }
 
-    if (g_bResetRequested || ball_lost) {
+    if (s.g_bResetRequested || ball_lost) {
         // Neither redraw nor fading this tick: the scene starts over.
-        const bool by_slab = g_bResetRequested && !ball_lost;
-        g_bResetRequested = false;
-        ++g_nBallsMissed;
-        g_pSimulator->Reset();
-        g_pView->Set_Light_Position(kLightPosition);
-        if (by_slab && g_pEvents != nullptr) {
-            g_pEvents->Reset_By_Slab();
+        const bool by_slab = s.g_bResetRequested && !ball_lost;
+        s.g_bResetRequested = false;
+        ++s.g_nBallsMissed;
+        s.g_pSimulator->Reset();
+        s.g_pView->Set_Light_Position(kLightPosition);
+        if (by_slab && s.g_pEvents != nullptr) {
+            s.g_pEvents->Reset_By_Slab();
         }
     } else {
-        for (auto& block : g_apBlocks) {
+        for (auto& block : s.g_apBlocks) {
             if (!block->fading) {
                 continue;
             }
             const float faded = block->fade - kFadeStep;
             if (faded < 0.0f) {
-                g_pView->Remove_Render_Object(block.get());
+                s.g_pView->Remove_Render_Object(block.get());
                 block->fading = false;
-                --g_nBlocksLeft;
-                if (g_pEvents != nullptr) {
-                    g_pEvents->Block_Removed(*block, g_nBlocksLeft);
+                --s.g_nBlocksLeft;
+                if (s.g_pEvents != nullptr) {
+                    s.g_pEvents->Block_Removed(*block, s.g_nBlocksLeft);
                 }
             } else {
                 block->fade = faded;
             }
         }
-        if (g_nBlocksLeft <= 0) {
+        if (s.g_nBlocksLeft <= 0) {
             // The grid is clear: a new one at once, the ball away until it is served again.
-            New_Block_Layout();
-            g_pSimulator->Deactivate_Object(g_pBall.get());
-            g_pView->Remove_Render_Object(g_pBall.get());
-            g_pView->Set_Light_Position(kLightPosition);
-            g_pTimers->Add_Timeout(kServeDelay, Restore_Ball, nullptr);
+            s.New_Block_Layout();
+            s.g_pSimulator->Deactivate_Object(s.g_pBall.get());
+            s.g_pView->Remove_Render_Object(s.g_pBall.get());
+            s.g_pView->Set_Light_Position(kLightPosition);
+            s.g_pTimers->Add_Timeout(kServeDelay, Restore_Ball, user);
         }
-        g_pView->Request_Redraw();
+        s.g_pView->Request_Redraw();
     }
 
-    g_pTimers->Repeat_Timeout(g_fTickPeriod, Play_Tick, nullptr);
+    s.g_pTimers->Repeat_Timeout(g_fTickPeriod, Play_Tick, user);
 }
 
-void Restore_Ball(void* /*user*/) {
-    g_pSimulator->Activate_Object(g_pBall.get());
-    g_pView->Add_Render_Object(g_pBall.get());
-    g_pSimulator->Reset();
-    if (g_pEvents != nullptr) {
-        g_pEvents->Ball_Restored();
+void Restore_Ball(void* user) {
+    BreakoutScene& s = Scene_Of(user);
+    s.g_pSimulator->Activate_Object(s.g_pBall.get());
+    s.g_pView->Add_Render_Object(s.g_pBall.get());
+    s.g_pSimulator->Reset();
+    if (s.g_pEvents != nullptr) {
+        s.g_pEvents->Ball_Restored();
     }
 }

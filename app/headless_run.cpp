@@ -6,11 +6,9 @@
 #include <cstdarg>
 #include <optional>
 
-#include "app/autopilot.h"
 #include "app/breakout_room.h"
-#include "app/demo_scene.h"
+#include "app/breakout_scene.h"
 #include "app/headless_view.h"
-#include "app/scene_random.h"
 #include "sim/audit.h"
 #include "sim/collision.h"
 #include "sim/pair_records.h"
@@ -104,12 +102,13 @@ class ContactsPrinter {
 public:
     explicit ContactsPrinter(EventPrinter& printer) : printer_(printer) {}
 
-    void Print() {
+    void Print(const BreakoutScene& scene) {
         const WalkCounter::Work work = walk_.Take();
-        const Collision* nearest = Nearest_Record(*g_pSimulator, *g_pBall);
+        const Tovrel& simulator = *scene.g_pSimulator;
+        const PolyObject& ball = *scene.g_pBall;
+        const Collision* nearest = Nearest_Record(simulator, ball);
         if (nearest == nullptr) {
-            const auto& active = g_pSimulator->active_objects;
-            if (std::find(active.begin(), active.end(), g_pBall.get()) == active.end()) {
+            if (!scene.Ball_In_Play()) {
                 printer_.Line("contacts: the ball is out of play");
             } else {
                 printer_.Line(
@@ -118,41 +117,42 @@ public:
             }
             return;
         }
-        const Collision* heading = Heading_Record(Records_Of(*g_pSimulator, *g_pBall), *g_pBall);
+        const Collision* heading = Heading_Record(Records_Of(simulator, ball), ball);
         const bool apart = heading != nullptr && heading != nearest;
         const Collision& first = apart ? *heading : *nearest;
-        const bool ball_is_a = first.body_a == g_pBall.get();
+        const bool ball_is_a = first.body_a == &ball;
         const SimObject& other = ball_is_a ? *first.body_b : *first.body_a;
         const std::string ball_feature =
-            Feature_Label(*g_pBall->polyhedron, ball_is_a ? first.feature_a : first.feature_b);
+            Feature_Label(*ball.polyhedron, ball_is_a ? first.feature_a : first.feature_b);
         const std::string other_feature =
             Feature_Label(*other.polyhedron, ball_is_a ? first.feature_b : first.feature_a);
         std::string also;
         if (apart) {
-            also = "; nearest " + Name_Of(Other_Body(*nearest)) + " " + Gap(*nearest);
+            also = "; nearest " + Name_Of(scene, Other_Body(*nearest, ball)) + " " +
+                   Gap(simulator, *nearest);
         }
         printer_.Line("contacts: %s %s %s, ball %s to %s%s; %.2f tests per query over %lu queries",
-                      apart ? "heading for" : "nearest", Name_Of(other).c_str(), Gap(first).c_str(),
-                      ball_feature.c_str(), other_feature.c_str(), also.c_str(),
-                      work.tests_per_query, work.queries);
+                      apart ? "heading for" : "nearest", Name_Of(scene, other).c_str(),
+                      Gap(simulator, first).c_str(), ball_feature.c_str(), other_feature.c_str(),
+                      also.c_str(), work.tests_per_query, work.queries);
     }
 
 private:
-    static const SimObject& Other_Body(const Collision& c) {
-        return c.body_a == g_pBall.get() ? *c.body_b : *c.body_a;
+    static const SimObject& Other_Body(const Collision& c, const SimObject& ball) {
+        return c.body_a == &ball ? *c.body_b : *c.body_a;
     }
     // A block by its name and its place in the grid, any other body by its name.
-    static std::string Name_Of(const SimObject& body) {
+    static std::string Name_Of(const BreakoutScene& scene, const SimObject& body) {
         std::string name = body.name;
-        for (const auto& block : g_apBlocks) {
+        for (const auto& block : scene.g_apBlocks) {
             if (block.get() == &body) {
                 name += " " + std::to_string(block->grid_index);
             }
         }
         return name;
     }
-    static std::string Gap(const Collision& c) {
-        if (In_Contact(*g_pSimulator, c)) {
+    static std::string Gap(const Tovrel& simulator, const Collision& c) {
+        if (In_Contact(simulator, c)) {
             return "in contact";
         }
         char gap[32];
@@ -179,17 +179,16 @@ HeadlessSummary Run_Headless(const HeadlessOptions& options, std::FILE* out) {
     const auto started = std::chrono::steady_clock::now();
     HeadlessSummary summary;
     HeadlessView view;
-    AutopilotView autopilot(view);
     SimulatedTimers timers;
     EventPrinter printer(out, timers, summary);
     ContactsPrinter contacts(printer);
 
-    Seed_Random(kGameSeed);
-    Build_Scene(options.autopilot ? static_cast<SceneView*>(&autopilot) : &view, &timers, &printer);
-    timers.Add_Timeout(g_fTickPeriod, Play_Tick, nullptr);
+    std::unique_ptr<BreakoutScene> scene =
+        BreakoutScene::Build_Scene(&view, &timers, &printer, options.autopilot);
+    timers.Add_Timeout(g_fTickPeriod, Play_Tick, scene.get());
     std::optional<SimAudit> audit;
     if (options.audit) {
-        audit.emplace(*g_pSimulator, Breakout_Room());
+        audit.emplace(*scene->g_pSimulator, Breakout_Room());
     }
 
     const long ticks = Ticks_For(options.seconds);
@@ -213,10 +212,10 @@ HeadlessSummary Run_Headless(const HeadlessOptions& options, std::FILE* out) {
             }
         }
         if (options.show_contacts && summary.ticks % static_cast<long>(kTicksPerSecond) == 0) {
-            contacts.Print();
+            contacts.Print(*scene);
         }
     }
-    Destroy_Scene();
+    scene.reset();
 
     summary.wall_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -15,15 +15,13 @@
 #include <system_error>
 #include <vector>
 
-#include "app/autopilot.h"
+#include "app/breakout_scene.h"
 #include "app/data_folder.h"
-#include "app/demo_scene.h"
 #include "app/headless_run.h"
 #include "app/main_window.h"
 #include "app/options.h"
 #include "app/scene_chooser.h"
 #include "app/scene_in_window.h"
-#include "app/scene_random.h"
 #include "app/scene_run.h"
 #include "app/window_scene_view.h"
 #include "geometry/generic_exception.h"
@@ -42,7 +40,7 @@ class TickLimitTimers : public ToolkitTimers {
 public:
     explicit TickLimitTimers(long limit) : limit_(limit) {}
     void Repeat_Timeout(double seconds, Callback callback, void* user) override {
-        if (callback == Play_Tick && limit_ > 0 && ++ticks_ >= limit_) {
+        if (callback == Shown_Play_Timer().callback && limit_ > 0 && ++ticks_ >= limit_) {
             Quit_Program();
             return;
         }
@@ -73,21 +71,18 @@ DataFolder Enter_Data_Folder() {
 // `scene` was read from `scene_path`, a full path, or is null for the breakout.
 int Run_Window(const Options& options, std::vector<char*>& toolkit_args,
                std::unique_ptr<Scene> scene, const std::string& scene_path) {
-    Seed_Random(kGameSeed);
     Build_Main_Window();
     static WindowSceneView view(*g_pRenderWindow, *g_pObjectBrowser);
-    static AutopilotView autopilot(view);
     static TickLimitTimers timers(options.quit_after_ticks);
-    SceneView* breakout_view = options.autopilot ? static_cast<SceneView*>(&autopilot) : &view;
     std::vector<SceneChoice> choices = Scene_Choices(kScenesFolder);
     size_t shown = 0;  // the breakout
     if (scene != nullptr) {
         shown = Choice_For(choices, scene_path);
         Show_Scene(std::move(scene), &view, &timers);  // no paddle for the autopilot to steer
     } else {
-        Build_Scene(breakout_view, &timers);
+        Show_Breakout(BreakoutScene::Build_Scene(&view, &timers, nullptr, options.autopilot));
     }
-    Offer_Scenes(std::move(choices), shown, breakout_view, &view, &timers);
+    Offer_Scenes(std::move(choices), shown, &view, &timers, options.autopilot);
 
     if (options.capture) {
         g_pCaptureButton->value(1);

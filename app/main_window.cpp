@@ -241,7 +241,7 @@ void Build_Main_Window() {
 }
 
 void Reset_Callback(Fl_Widget*, void*) {
-    g_pSimulator->Reset();
+    Shown_Simulator()->Reset();
     g_pRenderWindow->redraw();
 }
 
@@ -251,17 +251,27 @@ void Play_Callback(Fl_Widget* widget, void* user) {
         return;
     }
     g_bPlaying = true;
-    if (Fl::has_timeout(Play_Tick, nullptr)) {
-        return;
-    }
-    Fl::add_timeout(g_fTickPeriod, Play_Tick, nullptr);
-    g_pRenderWindow->Set_Redraw_On_Drag(false);  // each tick redraws anyway
+    Arm_Play_Timer();
 }
 
 void Stop_Callback(Fl_Widget*, void*) {
-    Fl::remove_timeout(Play_Tick, nullptr);
+    Disarm_Play_Timer();
     g_bPlaying = false;
     g_pRenderWindow->Set_Redraw_On_Drag(true);
+}
+
+void Arm_Play_Timer() {
+    const PlayTimer tick = Shown_Play_Timer();
+    if (!g_bPlaying || Fl::has_timeout(tick.callback, tick.user)) {
+        return;
+    }
+    Fl::add_timeout(g_fTickPeriod, tick.callback, tick.user);
+    g_pRenderWindow->Set_Redraw_On_Drag(false);  // each tick redraws anyway
+}
+
+void Disarm_Play_Timer() {
+    const PlayTimer tick = Shown_Play_Timer();
+    Fl::remove_timeout(tick.callback, tick.user);
 }
 
 void Quit_Program() {
@@ -272,7 +282,7 @@ void Quit_Program() {
 }
 
 void Step_Callback(Fl_Widget*, void*) {
-    Step_Simulator();
+    Step_Shown_Scene();
     g_pRenderWindow->redraw();
 }
 
@@ -291,7 +301,7 @@ void Image_Capture_Callback(Fl_Widget* widget, void*) {
 
 void Gravity_Callback(Fl_Widget* widget, void*) {
     const bool on = static_cast<Fl_Light_Button*>(widget)->value() == 1;
-    g_pSimulator->gravity = on ? Shown_Scene_Gravity() : g_vNoGravity;
+    Shown_Simulator()->gravity = on ? Shown_Scene_Gravity() : g_vNoGravity;
 }
 
 void Show_Contacts_Callback(Fl_Widget* widget, void*) {
@@ -322,7 +332,7 @@ void Object_Browser_Callback(Fl_Widget* widget, void*) {
 }
 
 void Object_Changed_Callback(SimObject*) {
-    g_pSimulator->Reset();
+    Shown_Simulator()->Reset();
 }
 
 void Close_Parameter_Windows() {

@@ -50,6 +50,11 @@ void Reset_Callback(Fl_Widget* widget, void* user);
 // A toggle: starts the play timer, or stops it when it runs.
 void Play_Callback(Fl_Widget* widget, void* user);
 void Stop_Callback(Fl_Widget* widget, void* user);
+// While playing, arms the shown scene's play timer unless it is pending; a scene put in place of
+// another while playing plays on.
+void Arm_Play_Timer();
+// Takes the shown scene's play timer away, before the scene goes.
+void Disarm_Play_Timer();
 // One tick's worth of simulation without the game rules, then a redraw.
 void Step_Callback(Fl_Widget* widget, void* user);
 void Time_Scale_Callback(Fl_Widget* widget, void* user);

@@ -8,11 +8,10 @@
 
 #include <cstdio>
 
-#include "app/demo_scene.h"
+#include "app/breakout_scene.h"
 #include "app/main_window.h"
 #include "app/options.h"
 #include "app/scene_in_window.h"
-#include "app/scene_random.h"
 #include "app/view_overlays.h"
 #include "geometry/generic_exception.h"
 #include "render/render_window.h"
@@ -21,9 +20,9 @@ namespace {
 
 std::vector<SceneChoice> g_Choices;
 size_t g_nShownChoice = 0;
-SceneView* g_pBreakoutView = nullptr;
-SceneView* g_pFileSceneView = nullptr;
+SceneView* g_pSceneView = nullptr;
 SceneTimers* g_pSceneTimers = nullptr;
+bool g_bAutopilot = false;  // the breakout steers its own paddle
 
 // A menu reads '/' as a submenu, '\' as an escape, '&' as an underlined shortcut and a leading
 // '_' as a divider; a scene's name means none of them.
@@ -56,22 +55,22 @@ std::string Ball_Mesh_Fault() {
 
 // Takes the running scene away, whichever it is, with everything that refers to its bodies.
 void Close_Running_Scene() {
+    Disarm_Play_Timer();
     Fl::remove_timeout(Restore_Ball);
     Close_Parameter_Windows();
     g_pObjectBrowser->clear();
     Close_Scene();
-    Destroy_Scene();
 }
 
 }  // namespace
 
-void Offer_Scenes(std::vector<SceneChoice> choices, size_t shown, SceneView* breakout_view,
-                  SceneView* scene_view, SceneTimers* timers) {
+void Offer_Scenes(std::vector<SceneChoice> choices, size_t shown, SceneView* view,
+                  SceneTimers* timers, bool autopilot) {
     g_Choices = std::move(choices);
     g_nShownChoice = shown;
-    g_pBreakoutView = breakout_view;
-    g_pFileSceneView = scene_view;
+    g_pSceneView = view;
     g_pSceneTimers = timers;
+    g_bAutopilot = autopilot;
     g_pSceneChooser->clear();
     for (const SceneChoice& choice : g_Choices) {
         g_pSceneChooser->add(Menu_Label(choice.label).c_str());
@@ -96,12 +95,13 @@ std::string Switch_Scene(size_t index) {
     }
     Close_Running_Scene();
     if (scene != nullptr) {
-        Show_Scene(std::move(scene), g_pFileSceneView, g_pSceneTimers);
+        Show_Scene(std::move(scene), g_pSceneView, g_pSceneTimers);
     } else {
         // The game as the program starts it, the same layouts in the same order.
-        Seed_Random(kGameSeed);
-        Build_Scene(g_pBreakoutView, g_pSceneTimers);
+        Show_Breakout(
+            BreakoutScene::Build_Scene(g_pSceneView, g_pSceneTimers, nullptr, g_bAutopilot));
     }
+    Arm_Play_Timer();
     g_nShownChoice = index;
     g_pSceneChooser->value(static_cast<int>(index));
     Gravity_Callback(g_pGravityButton, nullptr);

@@ -13,11 +13,11 @@ class SceneView;
 // when chosen, in place of the scene running. The play state, the gravity toggle and the view's
 // overlays carry over to the new scene; the parameter windows of the old one's bodies close.
 
-// Fills the chooser with `choices`, `shown` being the scene already running. The breakout is
-// built on `breakout_view` (the window's view, or the attract mode around it), a scene file's
-// scene on `scene_view`; both run on `timers`. All three are referred to, not owned.
-void Offer_Scenes(std::vector<SceneChoice> choices, size_t shown, SceneView* breakout_view,
-                  SceneView* scene_view, SceneTimers* timers);
+// Fills the chooser with `choices`, `shown` being the scene already running. Every scene is
+// built on `view` and runs on `timers`, both referred to, not owned; the breakout with its
+// autopilot when `autopilot` is set.
+void Offer_Scenes(std::vector<SceneChoice> choices, size_t shown, SceneView* view,
+                  SceneTimers* timers, bool autopilot);
 
 // Builds the scene of the chooser's entry `index` and puts it in place of the running one.
 // Returns what is wrong with the entry's scene file, leaving the running scene as it was, or

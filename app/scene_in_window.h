@@ -2,22 +2,50 @@
 
 #include <memory>
 
+#include "app/breakout_scene.h"
 #include "app/scene_builder.h"
 #include "app/scene_view.h"
 
-// A scene file's scene in the window, where the breakout's would be: its simulator becomes the
-// one the window's controls and the play timer step, its bodies are drawn, and its free and resting
-// bodies are offered in the list of bodies, each with its parameter window. The play timer then
-// only steps and redraws: a scene of a file has no game rules.
+// The scene the window shows, which its controls, its overlays, the pointer's grab and the play
+// timer work on: the breakout game, or a scene file's scene in its place. One is shown at a time;
+// the one shown is closed before another is shown.
+
+// The breakout game, as built on the window's view and timers.
+void Show_Breakout(std::unique_ptr<BreakoutScene> game);
+
+// A scene file's scene: its bodies are drawn, and its free and resting bodies are offered in the
+// list of bodies, each with its parameter window. Its play timer only steps and redraws: a scene
+// of a file has no game rules.
 void Show_Scene(std::unique_ptr<Scene> scene, SceneView* view, SceneTimers* timers);
 
+// The breakout shown, or null while a scene file's scene is.
+BreakoutScene* Shown_Breakout();
+
+// The simulator of the scene shown; null when none is.
+Tovrel* Shown_Simulator();
+
+// The play timer's callback and user data for the scene shown: the breakout's game tick, or a
+// scene file's step and redraw. Each re-arms itself.
+struct PlayTimer {
+    SceneTimers::Callback callback = nullptr;
+    void* user = nullptr;
+};
+PlayTimer Shown_Play_Timer();
+
+// One tick's worth of simulation of the scene shown, without any game rules.
+void Step_Shown_Scene();
+
+// How long the last step of the scene shown took on the wall clock, in milliseconds.
+double Shown_Step_Milliseconds();
+
 // The gravity of the scene shown while the gravity toggle is on: the scene file's, or the
-// breakout's when no scene file's scene is shown.
+// breakout's.
 const Vector3d& Shown_Scene_Gravity();
 
 // The body Show Contacts follows: the breakout's ball, or the first free or resting body of the
 // scene file's scene shown; null when there is none.
 const SimObject* Followed_Body();
 
-// Takes the shown scene out of the view and destroys it; nothing when none is shown.
+// Takes the shown scene out of the view and destroys it; nothing when none is shown. Timeouts
+// pending for it are the caller's to remove first.
 void Close_Scene();

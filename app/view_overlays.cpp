@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_scene.h"
 #include "app/overlay_text.h"
+#include "app/scene_in_window.h"
 
 namespace {
 
@@ -31,14 +31,16 @@ void ViewOverlays::Show_Trail(bool on) {
 }
 
 void ViewOverlays::Draw() {
-    if (trail_on_) {
-        trail_.Draw(*g_pSimulator);
-        trail_.Record(*g_pSimulator);
+    // Between one scene and the next, or before the first, there is nothing to trail or measure.
+    const Tovrel* simulator = Shown_Simulator();
+    if (trail_on_ && simulator != nullptr) {
+        trail_.Draw(*simulator);
+        trail_.Record(*simulator);
     }
-    if (show_contacts) {
+    if (show_contacts && simulator != nullptr) {
         contacts_.Draw();
     }
-    if (show_figures) {
+    if (show_figures && simulator != nullptr) {
         figures.Draw();
     }
     if (show_help) {

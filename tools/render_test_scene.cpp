@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/demo_scene.h"
+#include "bodies/paddle.h"
 #include "render/render_window.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/demo_scene.h"
+#include "app/body_grab.h"
+#include "app/breakout_scene.h"
 #include "app/headless_view.h"
-#include "app/scene_random.h"
 
 struct EventLog : GameEvents {
     void New_Layout(int) override { ++layouts; }
@@ -17,17 +17,16 @@ struct EventLog : GameEvents {
     int layouts = 0, slab_resets = 0, restores = 0, lost = 0;
 };
 
-// The demo's scene as the program builds it, seeded with 1234, with the play timer armed on a
-// simulated clock and a recording view, which a fixture may wrap by overriding View.
+// The demo's scene as the program builds it (its generator seeded with 1234), with the play timer
+// armed on a simulated clock and a recording view; a fixture may have the autopilot steer.
 struct SceneTest : ::testing::Test {
     void SetUp() override {
         std::filesystem::current_path(std::filesystem::path(TOVREL_SOURCE_DIR) / "data");
-        Seed_Random(1234);
-        Build_Scene(View(), &timers, &events);
-        timers.Add_Timeout(g_fTickPeriod, Play_Tick, nullptr);
+        scene = BreakoutScene::Build_Scene(&view, &timers, &events, Steered_By_Autopilot());
+        timers.Add_Timeout(g_fTickPeriod, Play_Tick, scene.get());
     }
-    void TearDown() override { Destroy_Scene(); }
-    virtual SceneView* View() { return &view; }
+    void TearDown() override { g_BodyGrab.Bind(nullptr); }
+    virtual bool Steered_By_Autopilot() const { return false; }
     // Runs the simulated clock up to and through the next play tick, which always re-arms.
     void Tick() {
         while (timers.Run_Next() != Play_Tick) {
@@ -35,20 +34,21 @@ struct SceneTest : ::testing::Test {
     }
     // Takes every block out of the game, as if the ball had cleared it, except `keep`.
     void Clear_Grid_Except(int keep = -1) {
-        g_nBlocksLeft = keep >= 0;
-        for (auto& block : g_apBlocks) {
+        scene->g_nBlocksLeft = keep >= 0;
+        for (auto& block : scene->g_apBlocks) {
             if (block->grid_index != keep) {
-                g_pSimulator->Deactivate_Object(block.get());
+                scene->g_pSimulator->Deactivate_Object(block.get());
                 view.Remove_Render_Object(block.get());
             }
         }
     }
-    static bool Is_Active(const SimObject* body) {
-        const auto& active = g_pSimulator->active_objects;
+    bool Is_Active(const SimObject* body) const {
+        const auto& active = scene->g_pSimulator->active_objects;
         return std::find(active.begin(), active.end(), body) != active.end();
     }
 
     HeadlessView view;
     SimulatedTimers timers;
     EventLog events;
+    std::unique_ptr<BreakoutScene> scene;  // last: it goes first, out of the view
 };

@@ -19,11 +19,11 @@
 #include <regex>
 
 #include "app/body_grab.h"
-#include "app/demo_scene.h"
+#include "app/breakout_scene.h"
 #include "app/main_window.h"
 #include "app/object_data_window.h"
 #include "app/scene_chooser.h"
-#include "app/scene_random.h"
+#include "app/scene_in_window.h"
 #include "app/view_overlays.h"
 #include "app/window_scene_view.h"
 #include "collision/vclip.h"
@@ -121,16 +121,15 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     Build_Main_Window();
     WindowSceneView view(*g_pRenderWindow, *g_pObjectBrowser);
     ToolkitTimers timers;
-    Seed_Random(kGameSeed);
-    Build_Scene(&view, &timers);
-    const int first_layout = g_nBlocksLeft;
-    Offer_Scenes(Scene_Choices("scenes"), 0, &view, &view, &timers);
+    Show_Breakout(BreakoutScene::Build_Scene(&view, &timers));
+    const int first_layout = Shown_Breakout()->g_nBlocksLeft;
+    Offer_Scenes(Scene_Choices("scenes"), 0, &view, &timers, false);
     ASSERT_TRUE(Show_And_Wait(*g_pMainWindow));
     const auto send = [](const std::string& events, std::function<bool()> done) {
         return std::system(("timeout 60 xdotool " + events).c_str()) == 0 && Run_Until(done, 60);
     };
     const auto at = [](double time) {
-        return [time] { return std::fabs(g_pSimulator->time - time) < 1e-12; };
+        return [time] { return std::fabs(Shown_Simulator()->time - time) < 1e-12; };
     };
     auto* scale = static_cast<Fl_Value_Slider*>(g_pMainWindow->child(6));
     EXPECT_EQ(std::string(scale->label()) + g_pObjectBrowser->text(1), "Time ScaleBall");
@@ -138,26 +137,32 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     EXPECT_EQ(g_pFrameSkipSlider->value(), 0);
     EXPECT_TRUE(g_pGravityButton->value());
     EXPECT_FALSE(g_bPlaying);
-    EXPECT_FALSE(Fl::has_timeout(Play_Tick));
+    EXPECT_FALSE(Fl::has_timeout(Play_Tick, Shown_Breakout()));
     EXPECT_FALSE(g_pCaptureButton->value());
 
-    const auto stopped = [] { return !g_bPlaying && !Fl::has_timeout(Play_Tick); };
+    const auto stopped = [] {
+        const PlayTimer tick = Shown_Play_Timer();
+        return !g_bPlaying && !Fl::has_timeout(tick.callback, tick.user);
+    };
     ASSERT_TRUE(send("windowfocus --sync " + std::to_string(fl_xid(g_pMainWindow)) + " key t",
                      at(g_fTickPeriod)));
     ASSERT_TRUE(send("key r", at(0.0)));
-    ASSERT_TRUE(send("key p", [] { return g_bPlaying && g_pSimulator->time > 0.1; })) << "plays";
+    ASSERT_TRUE(send("key p", [] { return g_bPlaying && Shown_Simulator()->time > 0.1; }))
+        << "plays";
     ASSERT_TRUE(send("key p", stopped));  // a second press stops, a third plays again
-    const double stopped_at = g_pSimulator->time;
-    ASSERT_TRUE(send("key p", [&] { return g_pSimulator->time > stopped_at + 0.1; }));
+    const double stopped_at = Shown_Simulator()->time;
+    ASSERT_TRUE(send("key p", [&] { return Shown_Simulator()->time > stopped_at + 0.1; }));
     // The arrow keys steer, whichever control has the keyboard focus, and do nothing else: they
     // never walk the focus along the controls, move a slider or select in the list.
     for (Fl_Widget* focus :
          {static_cast<Fl_Widget*>(g_pObjectBrowser), static_cast<Fl_Widget*>(scale),
           static_cast<Fl_Widget*>(g_pFrameSkipSlider)}) {
         Fl::focus(focus);
-        const double x = g_pPaddle->state.position.x;
+        const double x = Shown_Breakout()->g_pPaddle->state.position.x;
         const auto paddle_past = [&](double by) {
-            return [&, by] { return (g_pPaddle->state.position.x - x) * by > by * by; };
+            return [&, by] {
+                return (Shown_Breakout()->g_pPaddle->state.position.x - x) * by > by * by;
+            };
         };
         ASSERT_TRUE(send("key Right Left Up Down Right Right keydown Right", paddle_past(0.5)));
         ASSERT_TRUE(send("keyup Right keydown Left", paddle_past(-0.01)));
@@ -168,8 +173,8 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
         EXPECT_EQ(Fl::focus(), focus) << focus->label();
     }
     ASSERT_TRUE(send("key s", stopped));
-    ASSERT_TRUE(send("key g", [] { return g_pSimulator->gravity.z == 0.0; }));
-    ASSERT_TRUE(send("key g", [] { return g_pSimulator->gravity.z == -9.8; }));
+    ASSERT_TRUE(send("key g", [] { return Shown_Simulator()->gravity.z == 0.0; }));
+    ASSERT_TRUE(send("key g", [] { return Shown_Simulator()->gravity.z == -9.8; }));
     ASSERT_TRUE(send("key i", [] { return g_pCaptureButton->value() == 1; }));
     ASSERT_TRUE(send("key i r", [] { return g_pCaptureButton->value() == 0; }));
     // Where no frame can be written ("images" is a file), capture and its button go off at once.
@@ -199,7 +204,7 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
         const int frames = g_pRenderWindow->Frame_Count();
         return [=] { return also() && g_pRenderWindow->Frame_Count() > frames; };
     };
-    ASSERT_TRUE(send("key p", [] { return g_pSimulator->time > 1; }));
+    ASSERT_TRUE(send("key p", [] { return Shown_Simulator()->time > 1; }));
     std::smatch figures;
     const std::string line = g_ViewOverlays.figures.Line();
     ASSERT_TRUE(
@@ -249,31 +254,32 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     ASSERT_TRUE(send("key r", at(0.0)));
     ASSERT_TRUE(
         send("mousemove --window " + view_xid + " 313 365 keydown shift mousedown 1 keyup shift",
-             [] { return g_BodyGrab.Body() == g_pBall.get(); }));
-    ASSERT_TRUE(send("key p", [] { return g_pSimulator->time > 0.5; }));
-    EXPECT_NEAR(g_pBall->state.position.z, 5, 1e-9);
+             [] { return g_BodyGrab.Body() == Shown_Breakout()->g_pBall.get(); }));
+    ASSERT_TRUE(send("key p", [] { return Shown_Simulator()->time > 0.5; }));
+    EXPECT_NEAR(Shown_Breakout()->g_pBall->state.position.z, 5, 1e-9);
     ASSERT_TRUE(send("mousemove_relative 60 0 mouseup 1", [] { return !g_BodyGrab.Body(); }));
-    const double let_go_at = g_pBall->state.position.x;
+    const double let_go_at = Shown_Breakout()->g_pBall->state.position.x;
     EXPECT_GT(let_go_at, -3);
-    EXPECT_GT(g_pBall->state.velocity.x, 5);
-    ASSERT_TRUE(send("sleep 0", [&] { return g_pBall->state.position.x > let_go_at + 1; }));
+    EXPECT_GT(Shown_Breakout()->g_pBall->state.velocity.x, 5);
+    ASSERT_TRUE(send("sleep 0",
+                     [&] { return Shown_Breakout()->g_pBall->state.position.x > let_go_at + 1; }));
     ASSERT_TRUE(send("key s", stopped));
     ASSERT_TRUE(send("key r", at(0.0)));
     // The time scale sets the step: 1/6000 s at 0.01, 1/30 s more at 2. Step runs no game rule.
-    g_apBlocks[0]->fading = true;
+    Shown_Breakout()->g_apBlocks[0]->fading = true;
     for (double factor : {0.01, 2.0}) {
         scale->value(factor);
         scale->do_callback();
         ASSERT_TRUE(send("key t", at(g_fTickPeriod * (factor == 2.0 ? 2.01 : 0.01))));
     }
-    EXPECT_EQ(g_apBlocks[0]->fade, 1.0f);
+    EXPECT_EQ(Shown_Breakout()->g_apBlocks[0]->fade, 1.0f);
 
     // The ball's one window of its parameters, each slider at the ball's value now (max stretch 1
     // at its left end), also when chosen again; the main window's keys work from it, which stays
     // in front; a click on Stretch Rate sets both rates and starts the scene over.
     g_pObjectBrowser->select(1);
     g_pObjectBrowser->do_callback();
-    g_pBall->max_stretch = 1.0;
+    Shown_Breakout()->g_pBall->max_stretch = 1.0;
     g_pObjectBrowser->do_callback();
     auto* window = dynamic_cast<ObjectDataWindow*>(Fl::first_window());
     ASSERT_NE(window, nullptr) << "one parameter window, in front";
@@ -287,14 +293,14 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
                      [] { return g_bPlaying; }));
     ASSERT_TRUE(send("key s", stopped));
     ASSERT_TRUE(send("mousemove --window " + xid + " 46 60 click 1", at(0.0)));
-    EXPECT_LT(g_pBall->stretch_rate, 0.1);
-    EXPECT_EQ(g_pBall->squash_rate, g_pBall->stretch_rate);
+    EXPECT_LT(Shown_Breakout()->g_pBall->stretch_rate, 0.1);
+    EXPECT_EQ(Shown_Breakout()->g_pBall->squash_rate, Shown_Breakout()->g_pBall->stretch_rate);
 
     // The "Scene" chooser, clicked and walked with the keys, puts the stack in place of the game:
     // the ball's parameter window goes, the list holds the stack's ball and boxes.
     const std::string chooser = " 970 356 click 1 key Down Down Down Return";
     ASSERT_TRUE(send("windowfocus --sync " + view_xid + " mousemove --window " + view_xid + chooser,
-                     [] { return g_pSceneChooser->value() == 3 && g_pBall == nullptr; }));
+                     [] { return g_pSceneChooser->value() == 3 && Shown_Breakout() == nullptr; }));
     EXPECT_EQ(Fl::first_window(), g_pMainWindow) << "no parameter window left";
     ASSERT_EQ(g_pObjectBrowser->size(), 5);
     auto* ball = static_cast<SimObject*>(g_pObjectBrowser->data(1));
@@ -303,28 +309,32 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     ASSERT_TRUE(send("mousemove --window " + view_xid +
                          " 467 219 keydown shift mousedown 1 keyup "
                          "shift key p",
-                     [&] { return g_BodyGrab.Body() == ball && g_pSimulator->time > 0.5; }));
+                     [&] { return g_BodyGrab.Body() == ball && Shown_Simulator()->time > 0.5; }));
     EXPECT_NEAR(ball->state.position.z, 9, 1e-9);
     ASSERT_TRUE(send("mousemove_relative 60 0 mouseup 1", [] { return !g_BodyGrab.Body(); }));
     const double thrown_from = ball->state.position.x;
     ASSERT_TRUE(send("sleep 0", [&] { return ball->state.position.x > thrown_from + 1; }));
-    ASSERT_TRUE(send("key s", stopped));
     // A scene file in error leaves the scene running; the one named on the command line is found
-    // among the shipped ones however its path is written; the breakout comes back as it began.
+    // among the shipped ones however its path is written; the breakout comes back as it began,
+    // and plays on.
     const fs::path bad = fs::temp_directory_path() / ("bad" + std::to_string(getpid()) + ".toml");
     std::ofstream(bad) << "[[body]]\n";
     std::vector<SceneChoice> choices = Scene_Choices("scenes");
     EXPECT_EQ(Choice_For(choices, fs::absolute("scenes/stack.toml")), 3u);
     EXPECT_EQ(Choice_For(choices, bad), 4u);
     EXPECT_EQ(choices[4].label, bad.stem());
-    Offer_Scenes(choices, 3, &view, &view, &timers);
-    const Tovrel* stack = g_pSimulator.get();
+    Offer_Scenes(choices, 3, &view, &timers, false);
+    const Tovrel* stack = Shown_Simulator();
     EXPECT_EQ(Switch_Scene(4).find(bad.string() + ":1: body \"Body 1\": no shape"), 0u);
-    EXPECT_EQ(g_pSimulator.get(), stack);
+    EXPECT_EQ(Shown_Simulator(), stack);
     fs::remove(bad);
     EXPECT_EQ(Switch_Scene(0), "");
     EXPECT_EQ(g_pObjectBrowser->size(), 1);
-    EXPECT_EQ(g_nBlocksLeft, first_layout);
+    EXPECT_EQ(Shown_Breakout()->g_nBlocksLeft, first_layout);
+    EXPECT_TRUE(Fl::has_timeout(Play_Tick, Shown_Breakout()));
+    ASSERT_TRUE(send("key s", stopped));
+    Fl::remove_timeout(Restore_Ball);
+    Close_Scene();  // while the view it is drawn on is still here
 }
 
 // Every labelled control of the main window as it is now whose label does not fit it (a button's
