@@ -473,8 +473,8 @@ TEST(DemoProgram, PlaysCapturesIsSteeredEndsOnQAndRefusesEveryBadValueNamingIt) 
          "tick     120  contacts: nearest Paddle at gap 1.1882, ball vertex 76 to face 0; "},
         // Block 2, not yet the nearest, is the one the ball closes on soonest.
         {"$DEMO --headless=79 --autopilot --show-contacts", 0,
-         "tick    4740  contacts: heading for Block 2 at gap 0.1759, ball vertex 10 to edge 4; "
-         "nearest Block 7 at gap 0.0209; "},
+         "tick    3180  contacts: heading for Paddle at gap 0.5814, ball vertex 28 to face 7; "
+         "nearest Right Wall in contact; "},
         {"$DEMO --show-contacts --play --quit-after-ticks 30", 0, ""},
         {"$DEMO --headless 5 --capture", 2, "--headless runs without a window, so --capture can"},
         {"$DEMO --audit", 2, "--audit checks a run without a window, so it needs --headless"},
