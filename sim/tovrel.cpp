@@ -24,6 +24,23 @@ Role Starting_Role(const SimObject& x) {
     return x.Held() ? Role::Waiting : Role::Running;
 }
 
+// A resting body touched by a body that deforms in another contact and already moves away from it
+// has nothing to answer: it stays still, and the contact waits for the other body. Run at once, the
+// contact would end the moment it began and be found again at every probe while the two part.
+void Leave_Resting_Still_If_Parting(Collision& c) {
+    const double closing = Dot(c.body_a->state.velocity - c.body_b->state.velocity, c.normal);
+    if (closing > 0.0) {
+        return;
+    }
+    for (auto [x, other] : {std::pair{c.body_a, c.body_b}, {c.body_b, c.body_a}}) {
+        Response& r = c.Response_Of(*x);
+        if (x->state.mode == SimMode::Resting && r.role == Role::Running &&
+            c.Response_Of(*other).role == Role::Waiting) {
+            r.role = Role::Still;
+        }
+    }
+}
+
 // X's newest contact that waits for X, or null.
 Collision* Newest_Waiting(const SimObject& x) {
     for (Collision* c : x.collisions) {
@@ -207,6 +224,7 @@ void Tovrel::Process_New_Collisions(const std::vector<Collision*>& found) {
         contacts[Pair_Key(*c)] = c;
         c->response_a.role = Starting_Role(*c->body_a);
         c->response_b.role = Starting_Role(*c->body_b);
+        Leave_Resting_Still_If_Parting(*c);
         c->body_a->Add_Collision(c);
         c->body_b->Add_Collision(c);
         if (c->Running()) {

@@ -154,6 +154,23 @@ TEST(Roles, ClosingInOnItsPartnerABodyStopsShortOfItWhenAThirdBodyIsFurther) {
     EXPECT_FALSE(Query_Pair(block));
 }
 
+// A ball deforming in another contact touches a resting ball while moving away from it: the resting
+// ball has nothing to answer, and no contact starts and ends at every step while they part.
+TEST(Roles, ARestingBodyLeftByABodyDeformingElsewhereStaysStill) {
+    World w({0, 0, 0});
+    SimBody& a = w.Add(true, "A", SimMode::Free, {0.55, 0, 0}, {1, 0, 0}, {1, 1, 1}, 0.3);
+    SimBody& b = w.Add(true, "B", SimMode::Resting, {}, {}, {1, 1, 1}, 0.3);
+    w.sim.Reset();
+    Collision elsewhere(&a, &a);
+    elsewhere.response_a.role = Response::Role::Running;
+    a.Add_Collision(&elsewhere);
+    for (int tick = 0; tick < 10; ++tick) {
+        ASSERT_TRUE(w.sim.Step(1.0 / 60));
+    }
+    EXPECT_TRUE(w.events.empty()) << w.events.substr(0, 40);
+    EXPECT_EQ(b.state.mode, SimMode::Resting);
+}
+
 // Two balls squeezed between two walls, every pair touching at the first probe: the balls'
 // contact comes first and each wall contact waits behind it, one on each ball. A waiting contact
 // must always wait behind a primary one of its bodies: when that ends, a ball whose own waiting
