@@ -108,7 +108,10 @@ void Rest_Contact(Response& r, SimObject& x, const Vector3d& n, bool moving_apar
         tt.impact_stretch = 1.0;
         tt.squash_scale = 1.0;
     } else {
-        u = x.state.velocity * (1.0 / r.impact_speed);
+        // The impact speed may be the pair's closing speed (a body landing on a moving one),
+        // not this body's own: the travel direction is its velocity's.
+        u = x.state.velocity;
+        u.Set_Length(1.0);
         Set_Squash_Phase(tt, x, r.impact_speed, moving_apart);
     }
     r.release_speed = 0.0;

@@ -140,16 +140,21 @@ TEST(ManyBodies, BodiesInAClosedRoomStayInsideAndPart) {
 TEST(ManyBodies, MeetingsStartedByHandShareMomentumAndWakeTheRestingAtTheirTime) {
     const struct {
         SimMode a_mode, b_mode;
-        double a_speed, b_speed, a_after, b_after;
+        double a_across, a_speed, b_speed, a_after, b_after;  // a_across: A's speed along x, kept
         bool a_rests;
         double b_time;  // a free body's clock is the simulator's already
-    } rows[] = {{SimMode::Free, SimMode::Free, -0.5, 0.1, -0.2, -0.2, true, 0.0},
-                {SimMode::Free, SimMode::Resting, -3.0, 0.0, 0.0, -3.0, false, 5.0},
+        double a_turn;  // degrees: from A's way in to its way out, or onto B if it rests
+    } rows[] = {        // Landing straight down on a ball that rises: it turns by nothing.
+                {SimMode::Free, SimMode::Free, 0, -0.5, 0.1, -0.2, -0.2, true, 0.0, 0},
+                {SimMode::Free, SimMode::Resting, 0, -3.0, 0.0, 0.0, -3.0, false, 5.0, 0},
                 // Pushed up slowly from below, a resting body does not ride along: nudged apart.
-                {SimMode::Resting, SimMode::Free, 0.0, 0.3, 0.4, -0.1, false, 0.0}};
+                {SimMode::Resting, SimMode::Free, 0, 0.0, 0.3, 0.4, -0.1, false, 0.0, 0},
+                // At 45 degrees onto a still ball, which takes all of A's speed along the normal.
+                {SimMode::Free, SimMode::Free, 3, -3.0, 0.0, 0.0, -3.0, false, 0.0, 45}};
     for (const auto& row : rows) {
         World w;
-        SimBody& a = w.Add(true, "A", row.a_mode, {0, 0, 1.6}, {0, 0, row.a_speed}, {1, 1, 1}, 0.3);
+        SimBody& a = w.Add(true, "A", row.a_mode, {0, 0, 1.6}, {row.a_across, 0, row.a_speed},
+                           {1, 1, 1}, 0.3);
         SimBody& b = w.Add(true, "B", row.b_mode, {0, 0, 1}, {0, 0, row.b_speed}, {1, 1, 1}, 0.3);
         w.sim.Reset();
         Collision& c = w.Record(0, 1);
@@ -160,5 +165,6 @@ TEST(ManyBodies, MeetingsStartedByHandShareMomentumAndWakeTheRestingAtTheirTime)
         EXPECT_NEAR(b.state.velocity.z, row.b_after, 1e-12);
         EXPECT_EQ(c.response_a.resting, row.a_rests);
         EXPECT_EQ(b.state.time, row.b_time);
+        EXPECT_NEAR(c.response_a.spin_angle, row.a_turn, 1e-9);
     }
 }
