@@ -113,16 +113,27 @@ TEST(CartoonResponse, ABallFarFromTheContactPlaneTurnsAboutItsOwnPoint) {
     }
 }
 
+namespace {
+
+// A ball of radius 1 just above the floor at `velocity`, its contact with the floor running
+// along `normal` (from the ball to the floor).
+Collision& Landing(World& world, const Vector3d& velocity, const Vector3d& normal) {
+    world.Ball_Over_Floor(1.0, {0, 0, 1.0005}, velocity);
+    world.sim.Reset();
+    Collision& c = world.Record(0, 1);
+    c.normal = normal;
+    c.response_a.role = Response::Role::Running;
+    return c;
+}
+
+}  // namespace
+
 // A slow body comes to rest only on a surface within 45 degrees of level: gravity tilted 40 degrees
 // off the contact's normal still presses the ball onto the floor, at 50 it slides off.
 TEST(CartoonResponse, OnlyASurfaceWithinFortyFiveDegreesOfLevelHoldsABodyUp) {
     for (const double tilt : {40.0, 50.0}) {
         World world(Vector3d(0, 0, 0));
-        world.Ball_Over_Floor(1.0, {0, 0, 1.0005}, {0, 0, -0.5});
-        world.sim.Reset();
-        Collision& c = world.Record(0, 1);
-        c.normal = Vector3d(0, 0, -1);
-        c.response_a.role = Response::Role::Running;
+        Collision& c = Landing(world, {0, 0, -0.5}, {0, 0, -1});
         const double radians = tilt * M_PI / 180;
         Start_Response(c, 2.0, 9.8 * Vector3d(std::sin(radians), 0, -std::cos(radians)));
         EXPECT_EQ(c.response_a.resting, tilt < 45) << tilt;
@@ -133,11 +144,7 @@ TEST(CartoonResponse, OnlyASurfaceWithinFortyFiveDegreesOfLevelHoldsABodyUp) {
 // which may put their dot product a hair above 1: the body turns by nothing, not by NaN.
 TEST(CartoonResponse, AHeadOnHitAlongASlantedNormalTurnsByNothing) {
     World world(Vector3d(0, 0, 0));
-    world.Ball_Over_Floor(1.0, {0, 0, 1.0005}, {3, 0, -4});
-    world.sim.Reset();
-    Collision& c = world.Record(0, 1);
-    c.normal = Vector3d(0.6, 0, -0.8);
-    c.response_a.role = Response::Role::Running;
+    Collision& c = Landing(world, {3, 0, -4}, {0.6, 0, -0.8});
     Start_Response(c, 2.0, {});
     EXPECT_EQ(c.response_a.spin_angle, 0.0);
     EXPECT_TRUE(Near(world.bodies[0]->state.velocity, {-3, 0, 4}, 1e-12));
