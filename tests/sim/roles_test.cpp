@@ -119,6 +119,14 @@ TEST(Roles, AWedgedBodyTakesTheNearestWayClear) {
     box.within_reach = {&wall};
     Clear_Of_All(floor, box);
     EXPECT_TRUE(Near(box.new_state.position, {0, 0, 0.5}, 2e-3));
+    // Sunk into a block's edge, 0.15 along x and 0.18 along y: out along x.
+    World edge({0, 0, 0});
+    SimBody& cube = edge.Add(true, "Box", SimMode::Free, {}, {}, {0.5, 0.5, 0.5});
+    edge.Add(true, "Block", SimMode::Fixed, {-1.35, -1.32, 0}, {}, {1, 1, 1});
+    edge.sim.Reset();
+    edge.Record(0, 1).normal = Vector3d(-1, -1, 0) * std::sqrt(0.5);
+    Clear_Of_All(edge.Record(0, 1), cube);
+    EXPECT_TRUE(Near(cube.new_state.position, {0.15, 0, 0}, 2e-3));
 }
 
 // A box sunk 0.05 into the floor and lying against a wall, its contact's normal leaning 17.5
@@ -157,18 +165,25 @@ TEST(Roles, ClosingInOnItsPartnerABodyStopsShortOfItWhenAThirdBodyIsFurther) {
 // A ball deforming in another contact touches a resting ball while moving away from it: the resting
 // ball has nothing to answer, and no contact starts and ends at every step while they part.
 TEST(Roles, ARestingBodyLeftByABodyDeformingElsewhereStaysStill) {
-    World w({0, 0, 0});
-    SimBody& a = w.Add(true, "A", SimMode::Free, {0.55, 0, 0}, {1, 0, 0}, {1, 1, 1}, 0.3);
-    SimBody& b = w.Add(true, "B", SimMode::Resting, {}, {}, {1, 1, 1}, 0.3);
-    w.sim.Reset();
-    Collision elsewhere(&a, &a);
-    elsewhere.response_a.role = Response::Role::Running;
-    a.Add_Collision(&elsewhere);
-    for (int tick = 0; tick < 10; ++tick) {
-        ASSERT_TRUE(w.sim.Step(1.0 / 60));
+    for (const bool resting_added_first : {false, true}) {
+        World w({0, 0, 0});
+        if (resting_added_first) {
+            w.Add(true, "B", SimMode::Resting, {}, {}, {1, 1, 1}, 0.3);
+        }
+        SimBody& a = w.Add(true, "A", SimMode::Free, {0.55, 0, 0}, {1, 0, 0}, {1, 1, 1}, 0.3);
+        if (!resting_added_first) {
+            w.Add(true, "B", SimMode::Resting, {}, {}, {1, 1, 1}, 0.3);
+        }
+        w.sim.Reset();
+        Collision elsewhere(&a, &a);
+        elsewhere.response_a.role = Response::Role::Running;
+        a.Add_Collision(&elsewhere);
+        for (int tick = 0; tick < 10; ++tick) {
+            ASSERT_TRUE(w.sim.Step(1.0 / 60));
+        }
+        EXPECT_TRUE(w.events.empty()) << w.events.substr(0, 40);
+        EXPECT_EQ(w.bodies[resting_added_first ? 0 : 1]->state.mode, SimMode::Resting);
     }
-    EXPECT_TRUE(w.events.empty()) << w.events.substr(0, 40);
-    EXPECT_EQ(b.state.mode, SimMode::Resting);
 }
 
 // Two balls squeezed between two walls, every pair touching at the first probe: the balls'
