@@ -154,3 +154,15 @@ TEST(CartoonResponse, AHeadOnHitAlongASlantedNormalTurnsByNothing) {
     EXPECT_EQ(c.response_a.spin_angle, 0.0);
     EXPECT_TRUE(Near(world.bodies[0]->state.velocity, {-3, 0, 4}, 1e-12));
 }
+
+// A contact that waited takes over with the ball sunk a little into the floor, its normal still
+// that of where they met before (sideways): it goes by the line from the floor's nearest point to
+// the ball's centre, straight down.
+TEST(CartoonResponse, AContactTakingOverWithTheBallSunkGoesByWhereTheBallIsNow) {
+    World world(Vector3d(0, 0, 0));
+    Collision& c = Landing(world, {0, 0, -3}, {1, 0, 0});
+    SimBody& ball = *world.bodies[0];
+    ball.state.position.z = ball.new_state.position.z = 0.95;
+    Take_Over(c, ball, 2.0, {});
+    EXPECT_TRUE(Near(c.normal, {0, 0, -1}, 1e-9));
+}

@@ -138,19 +138,27 @@ TEST(ManyBodies, BodiesInAClosedRoomStayInsideAndPart) {
 // support; run into fast, a ball resting since t = 0 wakes at t = 5 (not at its rest's start, or it
 // would fall five seconds in its first step) and takes A's velocity, A stopping dead.
 TEST(ManyBodies, MeetingsStartedByHandShareMomentumAndWakeTheRestingAtTheirTime) {
+    constexpr SimMode kFree = SimMode::Free, kResting = SimMode::Resting;
     const struct {
         SimMode a_mode, b_mode;
         double a_across, a_speed, b_speed, a_after, b_after;  // a_across: A's speed along x, kept
         bool a_rests;
-        double b_time;  // a free body's clock is the simulator's already
-        double a_turn;  // degrees: from A's way in to its way out, or onto B if it rests
-    } rows[] = {        // Landing straight down on a ball that rises: it turns by nothing.
-                {SimMode::Free, SimMode::Free, 0, -0.5, 0.1, -0.2, -0.2, true, 0.0, 0},
-                {SimMode::Free, SimMode::Resting, 0, -3.0, 0.0, 0.0, -3.0, false, 5.0, 0},
-                // Pushed up slowly from below, a resting body does not ride along: nudged apart.
-                {SimMode::Resting, SimMode::Free, 0, 0.0, 0.3, 0.4, -0.1, false, 0.0, 0},
-                // At 45 degrees onto a still ball, which takes all of A's speed along the normal.
-                {SimMode::Free, SimMode::Free, 3, -3.0, 0.0, 0.0, -3.0, false, 0.0, 45}};
+        double b_time;    // a free body's clock is the simulator's already
+        double a_turn;    // degrees: from A's way in to its way out, or onto B if it rests
+        double b_impact;  // B's impact speed: the closing speed, or its own in a flat contact
+    } rows[] = {
+        // clang-format off
+        // Landing straight down on a ball that rises: it turns by nothing.
+        {kFree, kFree, 0, -0.5, 0.1, -0.2, -0.2, true, 0.0, 0, 0.1},
+        {kFree, kResting, 0, -3.0, 0.0, 0.0, -3.0, false, 5.0, 0, 3},
+        // Exactly at the rest speed a body no longer settles: the two meet.
+        {kFree, kResting, 0, -1.0, 0.0, 0.0, -1.0, false, 5.0, 0, 1},
+        // Pushed up slowly from below, a resting body does not ride along: nudged apart.
+        {kResting, kFree, 0, 0.0, 0.3, 0.4, -0.1, false, 0.0, 0, 0.1},
+        // At 45 degrees onto a still ball, which takes all of A's speed along the normal.
+        {kFree, kFree, 3, -3.0, 0.0, 0.0, -3.0, false, 0.0, 45, 3},
+        // clang-format on
+    };
     for (const auto& row : rows) {
         World w;
         SimBody& a = w.Add(true, "A", row.a_mode, {0, 0, 1.6}, {row.a_across, 0, row.a_speed},
@@ -160,11 +168,13 @@ TEST(ManyBodies, MeetingsStartedByHandShareMomentumAndWakeTheRestingAtTheirTime)
         Collision& c = w.Record(0, 1);
         c.normal = Vector3d(0, 0, -1);
         c.response_a.role = c.response_b.role = Response::Role::Running;
+        c.response_b.impact_speed = 9;  // left from an earlier contact of the pair
         Start_Response(c, 5.0, w.sim.gravity);
         EXPECT_NEAR(a.state.velocity.z, row.a_after, 1e-12);
         EXPECT_NEAR(b.state.velocity.z, row.b_after, 1e-12);
         EXPECT_EQ(c.response_a.resting, row.a_rests);
         EXPECT_EQ(b.state.time, row.b_time);
         EXPECT_NEAR(c.response_a.spin_angle, row.a_turn, 1e-9);
+        EXPECT_NEAR(c.response_b.impact_speed, row.b_impact, 1e-12);
     }
 }
