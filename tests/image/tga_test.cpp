@@ -161,7 +161,8 @@ TEST(TgaWriter, WritesTheHeaderTheIdAndBgrPixelsBottomRowFirst) {
               Bytes({30, 20, 10, 255, 100, 150, 200, 255, 0, 99, 199, 128, 0, 127, 255, 100}));
     // Bad arguments, a missing folder and a full disk (a write that fills the stream's buffer, or
     // the last flush) fail with their codes and leave no file behind.
-    const std::vector<uint8_t> many(4000 * 4, 9);
+    const std::vector<uint8_t> many(65535 * 4, 9);
+    EXPECT_EQ(tga_save_file(path.c_str(), 1, 65535, many.data(), 4), 1) << "the tallest image";
     for (const auto& [name, width, format, code] :
          {std::tuple(path + "x", 1, 5, kTgaBadFormat), std::tuple(path + "x", 0, 4, kTgaZeroSize),
           std::tuple(path + "x", 65536, 4, kTgaTooLarge),

@@ -6,13 +6,14 @@
 
 // A still box of half-size 0.3 between a wall 0.15 away (near only by the box's growth with its
 // size) and, activated after it, a wall 0.05 away; a third wall far off. The nearer record wins
-// though it comes second. Queries of a pair standing still confirm its features in one test.
+// though it comes second. Queries of a pair standing still confirm its features in one test. The
+// box, added last, is the second body of each of its pairs.
 TEST(PairRecords, TheNearestRecordAndTheWalksWorkPerQuery) {
     World world(Vector3d(0, 0, 0));
-    SimBody& box = world.Add(true, "Box", SimMode::Free, {}, {}, {0.3, 0.3, 0.3});
     world.Add(true, "Farther", SimMode::Fixed, {1.45, 0, 0});
     world.Add(true, "Nearer", SimMode::Fixed, {0, -1.35, 0});
     world.Add(true, "Far off", SimMode::Fixed, {0, 0, 5});
+    SimBody& box = world.Add(true, "Box", SimMode::Free, {}, {}, {0.3, 0.3, 0.3});
     world.sim.Reset();
     world.sim.Step(1.0 / 60);
     const std::vector<const Collision*> records = Records_Of(world.sim, box);
@@ -21,8 +22,8 @@ TEST(PairRecords, TheNearestRecordAndTheWalksWorkPerQuery) {
     EXPECT_NEAR(records[1]->distance, 0.05, 1e-12);
     EXPECT_EQ(Nearest_Record(world.sim, box), records[1]);
     WalkCounter counter;
-    EXPECT_FALSE(Query_Pair(world.Record(0, 1)));
-    EXPECT_FALSE(Query_Pair(world.Record(0, 2)));
+    EXPECT_FALSE(Query_Pair(world.Record(3, 0)));
+    EXPECT_FALSE(Query_Pair(world.Record(3, 1)));
     const WalkCounter::Work work = counter.Take();
     EXPECT_EQ(work.queries, 2u);
     EXPECT_EQ(work.tests_per_query, 1.0);

@@ -127,6 +127,20 @@ TEST(Roles, AWedgedBodyTakesTheNearestWayClear) {
     edge.Record(0, 1).normal = Vector3d(-1, -1, 0) * std::sqrt(0.5);
     Clear_Of_All(edge.Record(0, 1), cube);
     EXPECT_TRUE(Near(cube.new_state.position, {0.15, 0, 0}, 2e-3));
+    // Its edge sunk 0.1 into a slab that leans 45 degrees, a floor below it not touched: straight
+    // away from the slab (0.1), not along an axis (0.14).
+    World slant({0, 0, 0});
+    SimBody& block = slant.Add(true, "Box", SimMode::Free, {}, {}, {0.5, 0.5, 0.5});
+    slant.Add(true, "Floor", SimMode::Fixed, {0, 0, -1.6}, {}, {20, 20, 1});
+    SimBody& slab = slant.Add(true, "Slab", SimMode::Fixed, {0.783, 0, 0.783}, {}, {2, 2, 0.5});
+    slant.sim.Reset();
+    slab.state.orientation = slab.new_state.orientation =
+        Quaternion::From_Axis_Angle(45, {0, 1, 0});
+    slant.Record(0, 1).normal = Vector3d(0, 0, -1);
+    slant.Record(0, 2).normal = Vector3d(1, 0, 1) * std::sqrt(0.5);
+    block.within_reach = {&slant.Record(0, 2)};
+    Clear_Of_All(slant.Record(0, 1), block);
+    EXPECT_TRUE(Near(block.new_state.position, Vector3d(-0.1, 0, -0.1) * std::sqrt(0.5), 3e-3));
 }
 
 // A box sunk 0.05 into the floor and lying against a wall, its contact's normal leaning 17.5
@@ -147,9 +161,10 @@ TEST(Roles, PushedOutTowardsABodyItLiesAgainstItSlidesAlongThatBody) {
     EXPECT_FALSE(Query_Pair(floor));
 }
 
-// A box closing in on a block 0.05 ahead, beside which a wall stands 0.07 ahead: one step of the
-// search sinks it into both, and it stops short of the block, not of the wall.
-TEST(Roles, ClosingInOnItsPartnerABodyStopsShortOfItWhenAThirdBodyIsFurther) {
+// A search stops at whichever comes first, its partner or a third body. A box closing in on a
+// block 0.05 ahead, beside which a wall stands 0.07 ahead: one step of the search sinks it into
+// both, and it stops short of the block, not of the wall.
+TEST(Roles, ASearchStopsAtWhicheverComesFirstOfItsPartnerAndAThirdBody) {
     World w({0, 0, 0});
     SimBody& box = w.Add(true, "Box", SimMode::Free, {}, {}, {0.5, 0.5, 0.5});
     w.Add(true, "Block", SimMode::Fixed, {1.05, -1.1, 0}, {}, {0.5, 1, 1});
@@ -160,6 +175,15 @@ TEST(Roles, ClosingInOnItsPartnerABodyStopsShortOfItWhenAThirdBodyIsFurther) {
     Push_Out(block, box, {1, 0, 0}, 1.0);
     EXPECT_NEAR(box.new_state.position.x, 0.05, 2e-3);
     EXPECT_FALSE(Query_Pair(block));
+    // Sunk 0.2 into the floor under a ceiling 0.05 above: it rises until it touches the ceiling.
+    World low({0, 0, 0});
+    SimBody& cube = low.Add(true, "Box", SimMode::Free, {0, 0, 0.3}, {}, {0.5, 0.5, 0.5});
+    low.Add(true, "Floor", SimMode::Fixed, {0, 0, -1}, {}, {20, 20, 1});
+    low.Add(true, "Ceiling", SimMode::Fixed, {0, 0, 1.35}, {}, {20, 20, 0.5});
+    low.sim.Reset();
+    cube.within_reach = {&low.Record(0, 2)};
+    Push_Out(low.Record(0, 1), cube, {0, 0, -1}, 0.0);
+    EXPECT_NEAR(cube.new_state.position.z, 0.35, 2e-3);
 }
 
 // A ball deforming in another contact touches a resting ball while moving away from it: the resting

@@ -8,6 +8,7 @@
 
 TEST(SimObject, ThrownUpItFollowsTheParabolaAndFlipsTheFlagAtTheApexWithoutTurning) {
     SimBody body("Box", SimMode::Free, {}, {0, 0, 5});
+    EXPECT_EQ(body.Volume(), 8.0);  // the box of half-size 1
     body.Reset({0, 0, -9.8});
     const Quaternion upright = body.state.orientation;
     EXPECT_TRUE(Near(upright.Rotate({1, 0, 0}), {0, 0, 1}, 1e-15));  // along the motion
