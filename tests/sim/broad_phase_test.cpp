@@ -133,3 +133,14 @@ TEST(BroadPhase, NearPairsAreThoseWhereAContactCanActInTheOrderOfASearch) {
                                                        {5, 6},
                                                        {5, 7}}));
 }
+
+// A still body taken out and another put in during a step, as the game's callbacks may do: the
+// next pass files the new one in place of the old, though their number is the same.
+TEST(BroadPhase, AStillBodySwappedForAnotherWithinAStepIsFiledAnew) {
+    SimBody ball("Ball", SimMode::Free, {}), near("Near", SimMode::Fixed, {}),
+        far("Far", SimMode::Fixed, {100, 0, 0});
+    ball.Set_Sim_Index(0), far.Set_Sim_Index(1), near.Set_Sim_Index(2);
+    BroadPhase broad;
+    EXPECT_EQ(broad.Near_Pairs({&ball, &near}, 0.0).size(), 1u);
+    EXPECT_EQ(broad.Near_Pairs({&ball, &far}, 0.0).size(), 0u);
+}
