@@ -210,6 +210,20 @@ TEST(Roles, ARestingBodyLeftByABodyDeformingElsewhereStaysStill) {
     }
 }
 
+// A deforming body's searches keep it out of every body within eight times its half extent: a box
+// of half-size 3 squashing on the floor keeps in view a wall 20 beyond its side.
+TEST(Roles, ADeformingBodyKeepsInViewTheBodiesWithinEightTimesItsSize) {
+    World w;
+    SimBody& box = w.Add(true, "Box", SimMode::Free, {0, 0, 3.05}, {0, 0, -5}, {3, 3, 3});
+    w.Add(true, "Floor", SimMode::Fixed, {0, 0, -1}, {}, {50, 50, 1});
+    w.Add(true, "Wall", SimMode::Fixed, {24, 0, 5}, {}, {1, 5, 5});
+    w.sim.Reset();
+    w.Run_Until(1, 1.0 / 60, 1.0);
+    ASSERT_TRUE(w.sim.Step(1.0 / 60));
+    const auto& reach = box.within_reach;
+    EXPECT_NE(std::find(reach.begin(), reach.end(), &w.Record(0, 2)), reach.end()) << w.events;
+}
+
 // Two balls squeezed between two walls, every pair touching at the first probe: the balls'
 // contact comes first and each wall contact waits behind it, one on each ball. A waiting contact
 // must always wait behind a primary one of its bodies: when that ends, a ball whose own waiting
