@@ -252,7 +252,7 @@ void Meet_Yielding(Collision& c, bool start_a, bool start_b) {
     SimObject& b = *c.body_b;
     const Vector3d before_a = a.state.velocity;
     const Vector3d before_b = b.state.velocity;
-    const double closing = Dot(before_a - before_b, c.normal);
+    const double closing = c.Closing_Speed();
     if (-closing < kPartingSpeed) {
         const double e = std::min(a.restitution, b.restitution);
         const double parting = std::max(e * closing, kPartingSpeed);

@@ -15,6 +15,10 @@ int32_t Pair_Key(const SimObject& a, const SimObject& b) {
     return static_cast<int32_t>((static_cast<uint32_t>(low) << 16) | static_cast<uint32_t>(high));
 }
 
+double Collision::Closing_Speed() const {
+    return Dot(body_a->state.velocity - body_b->state.velocity, normal);
+}
+
 int32_t Pair_Key(const Collision& c) {
     return Pair_Key(*c.body_a, *c.body_b);
 }

@@ -48,6 +48,8 @@ struct Collision : ClosestFeatures {
         return &x == body_a ? response_a : response_b;
     }
     SimObject& Other(const SimObject& x) const { return &x == body_a ? *body_b : *body_a; }
+    // How fast the bodies close along the normal by their committed velocities; below 0 they part.
+    double Closing_Speed() const;
     // Whether X deforms in it now, held by its timetable.
     bool Deforms(const SimObject& x) const {
         return Response_Of(x).role == Response::Role::Running;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -75,29 +74,36 @@ private:
     std::vector<Third> bodies_;
 };
 
-// Narrows the move from `clear` to `into`, the first that sinks X into a third body, down to
-// kPushOutPrecision, and leaves X just touching that body: the detection pass finds the contact.
-double Stop_At_Third(const ThirdBodies& third, const Vector3d& d, double clear, double into,
-                     const std::function<void(double)>& place) {
-    while (into - clear > kPushOutPrecision) {
-        const double mid = (into + clear) * 0.5;
-        place(mid);
-        (third.Blocks(d) ? into : clear) = mid;
+// Two distances along a search's line: one where X is as wanted, one where it is not.
+struct Bracket {
+    double good;
+    double bad;
+};
+
+// Halves `b` until its ends lie within kPushOutPrecision, keeping `bad_at(k)` true at its bad end
+// and false at its good one; every search narrows its last step with it.
+template <typename BadAt>
+Bracket Narrow(Bracket b, BadAt bad_at) {
+    while (std::fabs(b.bad - b.good) > kPushOutPrecision) {
+        const double mid = (b.bad + b.good) * 0.5;
+        (bad_at(mid) ? b.bad : b.good) = mid;
     }
-    place(into);
-    return into;
+    return b;
 }
 
 // Steps X from where it is along unit direction `d` until `touches()` changes its answer, then
 // bisects the last step down to kPushOutPrecision and leaves X on the free side. Returns how far
 // X moved; or, when no change comes within `reach`, -1 with X back where it was. No search carries
-// X into or through a body it is not in contact with: it stops where X just touches that body.
+// X into or through a body it is not in contact with: it stops where X just touches that body
+// (the detection pass finds the contact), or short of the other body if that comes first.
 template <typename Touches>
 double Search_Along(SimObject& x, const Vector3d& d, Touches touches, const ThirdBodies& third,
                     double reach = kPushOutReach) {
     const Vector3d origin = x.new_state.position;
-    const std::function<void(double)> place = [&](double k) {
-        x.new_state.position = origin + k * d;
+    const auto place = [&](double k) { x.new_state.position = origin + k * d; };
+    const auto touches_at = [&](double k) {
+        place(k);
+        return touches();
     };
     const bool started_touching = touches();
     double before = 0.0;
@@ -111,21 +117,19 @@ double Search_Along(SimObject& x, const Vector3d& d, Touches touches, const Thir
         reached = std::min(reached + kPushOutStep, reach);
         place(reached);
         if (third.Blocks(d)) {
-            reached = Stop_At_Third(third, d, before, reached, place);
-            // Closing in on the other body, X may reach it first: it stops short of it then.
+            reached = Narrow({before, reached}, [&](double k) {
+                          place(k);
+                          return third.Blocks(d);
+                      }).bad;
+            place(reached);
             if (started_touching || !touches()) {
                 return reached;
             }
             break;
         }
     } while (touches() == started_touching);
-    double free = started_touching ? reached : before;
-    double hit = started_touching ? before : reached;
-    while (std::fabs(hit - free) > kPushOutPrecision) {
-        const double mid = (hit + free) * 0.5;
-        place(mid);
-        (touches() ? hit : free) = mid;
-    }
+    const double free = started_touching ? Narrow({reached, before}, touches_at).good
+                                         : Narrow({before, reached}, touches_at).good;
     place(free);
     return free;
 }
@@ -278,12 +282,9 @@ public:
                 return -1.0;
             }
             if (p == Place::Clear) {
-                double clear = k;
-                while (clear - sunk > kPushOutPrecision) {
-                    const double mid = (clear + sunk) * 0.5;
-                    (Place_At(origin + mid * d) == Place::Clear ? clear : sunk) = mid;
-                }
-                return clear;
+                return Narrow({k, sunk},
+                              [&](double m) { return Place_At(origin + m * d) != Place::Clear; })
+                    .good;
             }
             sunk = k;
         }

@@ -28,8 +28,7 @@ Role Starting_Role(const SimObject& x) {
 // has nothing to answer: it stays still, and the contact waits for the other body. Run at once, the
 // contact would end the moment it began and be found again at every probe while the two part.
 void Leave_Resting_Still_If_Parting(Collision& c) {
-    const double closing = Dot(c.body_a->state.velocity - c.body_b->state.velocity, c.normal);
-    if (closing > 0.0) {
+    if (c.Closing_Speed() > 0.0) {
         return;
     }
     for (auto [x, other] : {std::pair{c.body_a, c.body_b}, {c.body_b, c.body_a}}) {
@@ -151,11 +150,7 @@ void Tovrel::Advance_All(double t) {
         Deform(*c, t);
     }
     for (auto& [key, c] : contacts) {
-        for (SimObject* body : {c->body_a, c->body_b}) {
-            if (c->Deforms(*body)) {
-                Find_Within_Reach(*body);
-            }
-        }
+        Find_Within_Reach(*c);
     }
     for (auto& [key, c] : contacts) {
         Keep_Touching(*c, gravity);
@@ -243,11 +238,7 @@ void Tovrel::Process_New_Collisions(const std::vector<Collision*>& found) {
 // it are kept touching from the start rather than from the next probe.
 void Tovrel::Touch_From_Start(Collision& c) {
     Deform(c, time);
-    for (SimObject* body : {c.body_a, c.body_b}) {
-        if (c.Deforms(*body)) {
-            Find_Within_Reach(*body);
-        }
-    }
+    Find_Within_Reach(c);
     Keep_Touching(c, gravity);
     for (SimObject* body : {c.body_a, c.body_b}) {
         if (c.Deforms(*body)) {
@@ -337,6 +328,14 @@ void Tovrel::Take_Up_Waiting(SimObject& body) {
         }
         Take_Over(*next, body, time, gravity);
         Queue_If_Running(next);
+    }
+}
+
+void Tovrel::Find_Within_Reach(Collision& c) {
+    for (SimObject* body : {c.body_a, c.body_b}) {
+        if (c.Deforms(*body)) {
+            Find_Within_Reach(*body);
+        }
     }
 }
 

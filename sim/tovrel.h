@@ -80,8 +80,9 @@ private:
     // A body let go from a contact whose partner still deforms has come back into the partner.
     void Rejoin(Collision* c);
     // The records of the pairs of a deforming body with the bodies around it that it is not in
-    // contact with, into its within_reach.
+    // contact with, into its within_reach; for each body deforming in `c`.
     void Find_Within_Reach(SimObject& body);
+    void Find_Within_Reach(Collision& c);
     void Settle(SimObject& body, SimObject& support);
     // A resting body whose support flies off or leaves the simulation falls.
     void Wake_Unsupported();
