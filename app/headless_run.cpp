@@ -171,6 +171,10 @@ long Write_Audit_Summary(const SimAudit& audit, std::FILE* out) {
     return audit.Total();
 }
 
+double Seconds_Since(std::chrono::steady_clock::time_point started) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+}
+
 long Ticks_For(double seconds) {
     return static_cast<long>(std::ceil(seconds * kTicksPerSecond - kTickRounding));
 }
@@ -217,8 +221,7 @@ HeadlessSummary Run_Headless(const HeadlessOptions& options, std::FILE* out) {
     }
     scene.reset();
 
-    summary.wall_seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    summary.wall_seconds = Seconds_Since(started);
     std::fprintf(out,
                  "headless: %ld ticks, %.3f s simulated in %.3f s wall-clock; %d blocks cleared, "
                  "%d layouts, %d resets, %d balls restored, %d balls lost outside the room\n",

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 
 #include "math/vector3d.h"
@@ -32,6 +33,9 @@ struct HeadlessSummary {
 // The number of play-timer ticks that cover `seconds`, counting the timer at its nominal 60 a
 // second (its period in single precision is a hair longer).
 long Ticks_For(double seconds);
+
+// The wall-clock seconds since `started`, for a run's last line.
+double Seconds_Since(std::chrono::steady_clock::time_point started);
 
 // Writes an audited run's last line, the audit's counts, to `out`; returns how many faults it
 // found.

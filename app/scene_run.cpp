@@ -41,8 +41,7 @@ SceneRunSummary Run_Scene_Headless(Scene& scene, double seconds, std::FILE* out,
             }
         }
     }
-    summary.wall_seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    summary.wall_seconds = Seconds_Since(started);
     std::fprintf(out,
                  "headless scene: %ld ticks, %.3f s simulated in %.3f s wall-clock; %zu bodies, "
                  "%ld contacts begun, %zu under way at the end\n",
