@@ -96,4 +96,12 @@ TEST(Polyhedron, BadShapesAreRefusedNamingTheFault) {
             EXPECT_NE(e->Detail().find(fault), std::string::npos) << name << ": " << e->Detail();
         }
     }
+    // The tolerances grow with the shape: a thousand times larger, a corner 1e-7 off its face is
+    // on it.
+    ShapeTables large = box;
+    for (double& coordinate : large.coordinates) {
+        coordinate *= 1000;
+    }
+    large.coordinates[2] += 1e-7;
+    EXPECT_NO_THROW(large.Build());
 }

@@ -166,3 +166,16 @@ TEST(CartoonResponse, AContactTakingOverWithTheBallSunkGoesByWhereTheBallIsNow) 
     Take_Over(c, ball, 2.0, {});
     EXPECT_TRUE(Near(c.normal, {0, 0, -1}, 1e-9));
 }
+
+// Without stretch and squash rates a contact takes no time, and has none to turn the body in: a
+// slanted bounce leaves its pose as it was (the flight that follows turns it along its way).
+TEST(CartoonResponse, AContactOfNoDurationDoesNotTurnTheBody) {
+    World world(Vector3d(0, 0, 0));
+    Collision& c = Landing(world, {7, 0, -7}, {0, 0, -1});
+    SimBody& ball = *world.bodies[0];
+    ball.stretch_rate = ball.squash_rate = 0;
+    Start_Response(c, 2.0, {});
+    ball.state.time = 2.0;
+    Update_Contact(c, c.End(), {});
+    EXPECT_TRUE(Same_Rotation(ball.new_state.orientation, ball.state.orientation, 0.0));
+}

@@ -178,3 +178,17 @@ TEST(ManyBodies, MeetingsStartedByHandShareMomentumAndWakeTheRestingAtTheirTime)
         EXPECT_NEAR(c.response_b.impact_speed, row.b_impact, 1e-12);
     }
 }
+
+// Two free balls sunk 0.05 into each other in a contact that only one of them runs: they part.
+TEST(ManyBodies, FreeBodiesSunkIntoEachOtherWhereOnlyOneDeformsPart) {
+    World w({0, 0, 0});
+    w.Add(true, "A", SimMode::Free, {0, 0, 0}, {}, {1, 1, 1}, 0.3);
+    w.Add(true, "B", SimMode::Free, {0.55, 0, 0}, {}, {1, 1, 1}, 0.3);
+    w.sim.Reset();
+    Collision& c = w.Record(0, 1);
+    c.normal = Vector3d(1, 0, 0);
+    c.response_a.role = Response::Role::Running;
+    c.response_b.role = Response::Role::Waiting;
+    Part_If_Sunk(c);
+    EXPECT_FALSE(Query_Pair(c));
+}
