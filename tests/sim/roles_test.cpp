@@ -141,6 +141,14 @@ TEST(Roles, AWedgedBodyTakesTheNearestWayClear) {
     block.within_reach = {&slant.Record(0, 2)};
     Clear_Of_All(slant.Record(0, 1), block);
     EXPECT_TRUE(Near(block.new_state.position, Vector3d(-0.1, 0, -0.1) * std::sqrt(0.5), 3e-3));
+    // Sunk 0.3 into a ledge that reaches 0.1 under it: off the ledge's edge, along its top.
+    World ledge({0, 0, 0});
+    SimBody& overhang = ledge.Add(true, "Box", SimMode::Free, {}, {}, {0.5, 0.5, 0.5});
+    ledge.Add(true, "Ledge", SimMode::Fixed, {-1.4, 0, -1.2}, {}, {1, 1, 1});
+    ledge.sim.Reset();
+    ledge.Record(0, 1).normal = Vector3d(0, 0, -1);
+    Clear_Of_All(ledge.Record(0, 1), overhang);
+    EXPECT_TRUE(Near(overhang.new_state.position, {0.1, 0, 0}, 3e-3));
 }
 
 // A box sunk 0.05 into the floor and lying against a wall, its contact's normal leaning 17.5
