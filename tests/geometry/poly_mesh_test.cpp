@@ -11,10 +11,10 @@
 namespace {
 
 // The tetrahedron of the format's description (one normal per face, one colour), except that the
-// vertex count is written +4, vertex 0 is (+0.5, -1, 0) and normals 0 and 2 are (0, 3, 0) and
-// (0, 0, 0).
+// vertex count is written +4, vertex 0 is (+0.5, -1, 0), vertex 1's x is written +1 and normals 0
+// and 2 are (0, 3, 0) and (0, 0, 0).
 const std::string kTetrahedron =
-    "+4\n+0.5 -1 0\n1 0 0\n0 1 0\n0 0 1\n4\n0 3 0\n1 1 0\n0 0 0\n1 1 1\n1\n1 0.5 0\n4\n3 3 3 3\n"
+    "+4\n+0.5 -1 0\n+1 0 0\n0 1 0\n0 0 1\n4\n0 3 0\n1 1 0\n0 0 0\n1 1 1\n1\n1 0.5 0\n4\n3 3 3 3\n"
     "0 0 0  2 0 0  1 0 0\n0 1 0  1 1 0  3 1 0\n0 2 0  3 2 0  2 2 0\n1 3 0  2 3 0  3 3 0\n";
 
 // One file per process: CTest runs each case in a process of its own, two at a time.

@@ -181,14 +181,16 @@ TEST(ManyBodies, MeetingsStartedByHandShareMomentumAndWakeTheRestingAtTheirTime)
 
 // Two free balls sunk 0.05 into each other in a contact that only one of them runs: they part.
 TEST(ManyBodies, FreeBodiesSunkIntoEachOtherWhereOnlyOneDeformsPart) {
-    World w({0, 0, 0});
-    w.Add(true, "A", SimMode::Free, {0, 0, 0}, {}, {1, 1, 1}, 0.3);
-    w.Add(true, "B", SimMode::Free, {0.55, 0, 0}, {}, {1, 1, 1}, 0.3);
-    w.sim.Reset();
-    Collision& c = w.Record(0, 1);
-    c.normal = Vector3d(1, 0, 0);
-    c.response_a.role = Response::Role::Running;
-    c.response_b.role = Response::Role::Waiting;
-    Part_If_Sunk(c);
-    EXPECT_FALSE(Query_Pair(c));
+    for (const bool first_runs : {true, false}) {
+        World w({0, 0, 0});
+        w.Add(true, "A", SimMode::Free, {0, 0, 0}, {}, {1, 1, 1}, 0.3);
+        w.Add(true, "B", SimMode::Free, {0.55, 0, 0}, {}, {1, 1, 1}, 0.3);
+        w.sim.Reset();
+        Collision& c = w.Record(0, 1);
+        c.normal = Vector3d(1, 0, 0);
+        (first_runs ? c.response_a : c.response_b).role = Response::Role::Running;
+        (first_runs ? c.response_b : c.response_a).role = Response::Role::Waiting;
+        Part_If_Sunk(c);
+        EXPECT_FALSE(Query_Pair(c)) << first_runs;
+    }
 }

@@ -42,6 +42,20 @@ TEST(Roles, ADrivenBodyCarriesOnThroughARestingOneAndKnocksItAway) {
     EXPECT_GT(ball.state.position.x - 0.3, paddle.state.position.x + 1.0) << w.events;
 }
 
+// A driven body touching a resting ball while it moves away from it, however slowly, leaves it.
+TEST(Roles, ADrivenBodyMovingAwayLeavesARestingOneAtRest) {
+    World w({0, 0, 0});
+    SimBody& ball = w.Add(true, "Ball", SimMode::Resting, {0.3, 0, 0}, {}, {1, 1, 1}, 0.3);
+    Carried paddle("Paddle", SimMode::Driven, {-0.99, 0, 0}, {-0.05, 0, 0}, {1, 1, 0.2});
+    w.sim.Add_Object(&paddle, true);
+    w.sim.Reset();
+    for (int tick = 0; tick < 10; ++tick) {
+        ASSERT_TRUE(w.sim.Step(1.0 / 60));
+    }
+    EXPECT_EQ(ball.state.mode, SimMode::Resting) << w.events;
+    EXPECT_EQ(ball.state.position.x, 0.3);
+}
+
 // A ball dropped from 2 cm onto a box resting on the floor lands at 0.63 and settles on it; a
 // driven body then knocks the box away, and the ball, its support gone, falls to the floor.
 TEST(Roles, ABallRestingOnABoxThatIsKnockedAwayFalls) {
