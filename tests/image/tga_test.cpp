@@ -226,6 +226,7 @@ TEST(TgaSource, MeasuresWhatIsLeftAndTellsRunningOutFromAFailedRead) {
         EXPECT_TRUE(source->Read(bytes, 6)) << what;
         EXPECT_EQ(std::string(bytes, bytes + 6), "456789") << what;
         EXPECT_FALSE(source->Read(bytes, 1)) << what << ": past the end";
+        EXPECT_TRUE(source->Read(bytes, 0)) << what << ": nothing is always there";
         EXPECT_FALSE(source->Read_Error()) << what;
     }
     for (std::FILE* file : {start, midway, piped}) {

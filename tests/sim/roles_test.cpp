@@ -172,11 +172,13 @@ TEST(Roles, PushedOutTowardsABodyItLiesAgainstItSlidesAlongThatBody) {
     SimBody& box = w.Add(true, "Box", SimMode::Free, {0, 0, 0.45}, {}, {0.5, 0.5, 0.5});
     w.Add(true, "Floor", SimMode::Fixed, {0, 0, -1}, {}, {20, 20, 1});
     w.Add(true, "Wall", SimMode::Fixed, {0.999, 0, 5}, {}, {0.5, 5, 5});
+    w.Add(true, "Ceiling", SimMode::Fixed, {0, 0, 3}, {}, {5, 5, 0.5});  // far: takes nothing off
     w.sim.Reset();
     Collision& floor = w.Record(0, 1);
     Collision& wall = w.Record(0, 2);
     wall.normal = Vector3d(1, 0, 0);
-    box.within_reach = {&wall};
+    w.Record(0, 3).normal = Vector3d(0, 0, 1);
+    box.within_reach = {&wall, &w.Record(0, 3)};
     Push_Out(floor, box, Vector3d(-0.3, 0, -0.95) * (1 / std::sqrt(0.9925)), 0.0);
     EXPECT_EQ(box.new_state.position.x, 0.0);
     EXPECT_NEAR(box.new_state.position.z, 0.5, 2e-3);
