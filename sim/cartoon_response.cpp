@@ -447,13 +447,15 @@ void Touch_Each_Other(Collision& c) {
 
 // Pairs in contact are not searched for new collisions, so X must also be kept out of the bodies
 // of all its other contacts (in a corner it may wait on several), newest first. Against a partner
-// that does not give way, X goes round the primary contact (push_out.h). A partner that can deform
-// gives way: X goes straight out of the other body, the short way, and carries its partner along
-// (as a ball squashed onto another presses it down into the floor and is lifted off again), but
-// never into a body that does not give way.
+// that does not give way, X goes round the primary contact (push_out.h). A free partner gives way:
+// X goes straight out of the other body, the short way, and carries its partner along (as a ball
+// squashed onto another presses it down into the floor and is lifted off again), but never into a
+// body that does not give way. A resting partner stays where it came to rest, as its committed
+// state does: carried in the tentative state alone, it would be tried in one place and drawn in
+// another, and X kept touching it where it is not.
 void Clear_Other_Contacts(Collision& c, SimObject& x, const Vector3d& gravity) {
     SimObject& partner = c.Other(x);
-    const bool carry = Can_Deform(partner);
+    const bool carry = partner.state.mode == SimMode::Free;
     const Vector3d inward = -Outward_Normal(c, x);
     for (Collision* other : x.collisions) {
         if (other == &c) {

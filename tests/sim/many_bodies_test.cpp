@@ -194,3 +194,27 @@ TEST(ManyBodies, FreeBodiesSunkIntoEachOtherWhereOnlyOneDeformsPart) {
         EXPECT_FALSE(Query_Pair(c)) << first_runs;
     }
 }
+
+// A ball dropped onto a stack of four resting boxes. A box squashing onto the resting one under it
+// while pressed out of the one above must not carry the one under it along: what is tried for a
+// resting body is where it lies, or the box above is kept touching a box that is not there.
+TEST(ManyBodies, ABodySquashingOntoARestingOneLeavesItWhereItLies) {
+    World w;
+    w.Add(true, "Floor", SimMode::Fixed, {0, 0, -1}, {}, {20, 20, 1});
+    w.Add(true, "Ball", SimMode::Free, {0.2, 0, 9}, {}, {1, 1, 1}, 0.3).restitution = 0.8;
+    const double widths[] = {1.2, 0.9, 0.6, 0.4};
+    for (int i = 0; i < 4; ++i) {
+        w.Add(true, "Box", SimMode::Resting, {0, 0, 0.41 + 0.81 * i}, {}, {widths[i], 0.3, 0.4})
+            .restitution = 0.2;
+    }
+    w.sim.Reset();
+    for (int tick = 0; tick < 180; ++tick) {
+        ASSERT_TRUE(w.sim.Step(kTick));
+        for (const auto& body : w.bodies) {
+            if (body->state.mode == SimMode::Resting) {
+                ASSERT_TRUE(Near(body->new_state.position, body->state.position, 0.0))
+                    << body->name << " " << tick << " " << w.events;
+            }
+        }
+    }
+}

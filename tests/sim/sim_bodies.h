@@ -19,7 +19,9 @@ struct SimBody : SimObject {
         : SimObject(name) {
         const char* const mesh = TOVREL_SOURCE_DIR "/data/objects/sphere.poly";
         polyhedron = r == 0 ? Make_Box() : Load_Poly_Mesh(mesh, {r, r, r}, {}).polyhedron;
-        if (r == 0 && mode == SimMode::Free) {  // a free body's scale is its squash and stretch
+        // A body that can deform has its squash and stretch for a scale, and its size in its shape.
+        const bool deforms = mode == SimMode::Free || mode == SimMode::Resting;
+        if (r == 0 && deforms) {
             ShapeTables box = Box_Tables();
             for (size_t i = 0; i < box.coordinates.size(); i += 3) {
                 box.coordinates[i] *= size.x, box.coordinates[i + 1] *= size.y;
@@ -29,7 +31,7 @@ struct SimBody : SimObject {
         }
         Compute_Half_Extent();
         initial_state.mode = mode, initial_state.position = at, initial_state.velocity = velocity;
-        initial_state.scale = r == 0 && mode == SimMode::Free ? Vector3d(1, 1, 1) : size;
+        initial_state.scale = r == 0 && deforms ? Vector3d(1, 1, 1) : size;
         state = new_state = initial_state;
         max_squash = 0.45, max_stretch = 1.9, stretch_rate = 0.25, squash_rate = 1.0;
     }
