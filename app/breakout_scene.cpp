@@ -135,3 +135,23 @@ void BreakoutScene::New_Block_Layout() {
         g_pEvents->New_Layout(g_nBlocksLeft);
     }
 }
+
+Tovrel& BreakoutScene::Simulator() {
+    return *g_pSimulator;
+}
+
+PlayTimer BreakoutScene::Play_Timer() {
+    return {Play_Tick, this};
+}
+
+double BreakoutScene::Step_Milliseconds() const {
+    return g_dStepMilliseconds;
+}
+
+const Vector3d& BreakoutScene::Gravity() const {
+    return g_vGravity;
+}
+
+const SimObject* BreakoutScene::Followed_Body() const {
+    return g_pBall.get();
+}

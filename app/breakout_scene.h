@@ -8,6 +8,7 @@
 #include "app/demo_scene.h"
 #include "app/scene_random.h"
 #include "app/scene_view.h"
+#include "app/shown_scene.h"
 #include "bodies/block.h"
 #include "bodies/cube.h"
 #include "bodies/paddle.h"
@@ -24,7 +25,7 @@
 //
 // The object never moves (the simulator's callbacks and the timers refer to it), so it is only
 // built on the heap, by Build_Scene.
-class BreakoutScene {
+class BreakoutScene : public ShownScene {
 public:
     // Creates the simulator and every body, registers them with the simulator and the view, seeds
     // the generator with kGameSeed, draws the first block layout and resets the simulator (sim
@@ -39,7 +40,7 @@ public:
 
     // Takes every body out of the view; the simulator goes first, as it refers to them. Pending
     // timeouts of the scene are the caller's to remove.
-    ~BreakoutScene();
+    ~BreakoutScene() override;
 
     BreakoutScene(const BreakoutScene&) = delete;
     BreakoutScene& operator=(const BreakoutScene&) = delete;
@@ -49,7 +50,14 @@ public:
     void New_Block_Layout();
 
     // Steps the simulator by a tick period times the time scale, timing the step.
-    void Step_Simulator();
+    void Step_Simulator() override;
+
+    // As the window shows the game: Play_Tick is the play timer, the ball is the body followed.
+    Tovrel& Simulator() override;
+    PlayTimer Play_Timer() override;
+    double Step_Milliseconds() const override;
+    const Vector3d& Gravity() const override;
+    const SimObject* Followed_Body() const override;
 
     // Whether the ball is in the simulation: it is not while it waits to be served again.
     bool Ball_In_Play() const;

@@ -8,7 +8,7 @@
 
 void ContactsOverlay::Draw() {
     const Tovrel& sim = *Shown_Simulator();
-    if (const SimObject* followed = Followed_Body()) {
+    if (const SimObject* followed = Shown_Scene()->Followed_Body()) {
         Draw_Contacts(sim, *followed);
     }
     rate_.Update(sim);

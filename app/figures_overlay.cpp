@@ -28,7 +28,7 @@ void FiguresOverlay::Draw() {
     std::snprintf(
         line, sizeof line,
         "fps %.0f   step %.3f ms   bodies %zu   contacts %zu   pair queries per tick %.0f",
-        Frames_Per_Second(), Shown_Step_Milliseconds(), sim.active_objects.size(),
+        Frames_Per_Second(), Shown_Scene()->Step_Milliseconds(), sim.active_objects.size(),
         sim.contacts.size(), rate_.Queries_Per_Tick());
     line_ = line;
     if (const BreakoutScene* game = Shown_Breakout()) {  // only it has blocks and balls to miss

@@ -40,7 +40,7 @@ class TickLimitTimers : public ToolkitTimers {
 public:
     explicit TickLimitTimers(long limit) : limit_(limit) {}
     void Repeat_Timeout(double seconds, Callback callback, void* user) override {
-        if (callback == Shown_Play_Timer().callback && limit_ > 0 && ++ticks_ >= limit_) {
+        if (callback == Shown_Scene()->Play_Timer().callback && limit_ > 0 && ++ticks_ >= limit_) {
             Quit_Program();
             return;
         }

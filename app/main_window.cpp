@@ -261,7 +261,7 @@ void Stop_Callback(Fl_Widget*, void*) {
 }
 
 void Arm_Play_Timer() {
-    const PlayTimer tick = Shown_Play_Timer();
+    const PlayTimer tick = Shown_Scene()->Play_Timer();
     if (!g_bPlaying || Fl::has_timeout(tick.callback, tick.user)) {
         return;
     }
@@ -270,7 +270,7 @@ void Arm_Play_Timer() {
 }
 
 void Disarm_Play_Timer() {
-    const PlayTimer tick = Shown_Play_Timer();
+    const PlayTimer tick = Shown_Scene()->Play_Timer();
     Fl::remove_timeout(tick.callback, tick.user);
 }
 
@@ -282,7 +282,7 @@ void Quit_Program() {
 }
 
 void Step_Callback(Fl_Widget*, void*) {
-    Step_Shown_Scene();
+    Shown_Scene()->Step_Simulator();
     g_pRenderWindow->redraw();
 }
 
@@ -301,7 +301,7 @@ void Image_Capture_Callback(Fl_Widget* widget, void*) {
 
 void Gravity_Callback(Fl_Widget* widget, void*) {
     const bool on = static_cast<Fl_Light_Button*>(widget)->value() == 1;
-    Shown_Simulator()->gravity = on ? Shown_Scene_Gravity() : g_vNoGravity;
+    Shown_Simulator()->gravity = on ? Shown_Scene()->Gravity() : g_vNoGravity;
 }
 
 void Show_Contacts_Callback(Fl_Widget* widget, void*) {

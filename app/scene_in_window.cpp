@@ -6,116 +6,98 @@
 namespace {
 
 // A scene file's scene as the window runs it.
-struct FileSceneRun {
-    std::unique_ptr<Scene> scene;
-    SceneView* view = nullptr;
-    SceneTimers* timers = nullptr;
-    double step_milliseconds = 0.0;
+class FileSceneRun : public ShownScene {
+public:
+    FileSceneRun(std::unique_ptr<Scene> scene, SceneView* view, SceneTimers* timers)
+        : scene_(std::move(scene)), view_(view), timers_(timers) {
+        for (RenderObject* drawable : scene_->Drawables()) {
+            view_->Add_Render_Object(drawable);
+        }
+        for (const SceneBody& body : scene_->bodies) {
+            if (Is_Movable(body)) {
+                view_->List_Body(body.simulated);
+            }
+        }
+    }
+
+    ~FileSceneRun() override {
+        // The simulator first: it refers to the bodies.
+        scene_->simulator.reset();
+        for (RenderObject* drawable : scene_->Drawables()) {
+            view_->Remove_Render_Object(drawable);
+        }
+    }
+
+    Tovrel& Simulator() override { return *scene_->simulator; }
+    PlayTimer Play_Timer() override { return {Tick, this}; }
+    void Step_Simulator() override {
+        step_milliseconds_ = Timed_Step(*scene_->simulator, g_fTickPeriod * g_dTimeScale);
+    }
+    double Step_Milliseconds() const override { return step_milliseconds_; }
+    const Vector3d& Gravity() const override { return scene_->gravity; }
+
+    // The first body in file order that can move.
+    const SimObject* Followed_Body() const override {
+        for (const SceneBody& body : scene_->bodies) {
+            if (Is_Movable(body)) {
+                return body.simulated;
+            }
+        }
+        return nullptr;
+    }
+
+private:
+    // A resting body is as free as a flying one once something moves it.
+    static bool Is_Movable(const SceneBody& body) {
+        return body.simulated->initial_state.mode != SimMode::Fixed;
+    }
+
+    static void Tick(void* user) {
+        FileSceneRun& run = *static_cast<FileSceneRun*>(user);
+        run.Step_Simulator();
+        run.view_->Request_Redraw();
+        run.timers_->Repeat_Timeout(g_fTickPeriod, Tick, user);
+    }
+
+    std::unique_ptr<Scene> scene_;
+    SceneView* view_;
+    SceneTimers* timers_;
+    double step_milliseconds_ = 0.0;
 };
 
-// At most one of the two is set: the scene shown.
-std::unique_ptr<BreakoutScene> g_pShownBreakout;
-std::unique_ptr<FileSceneRun> g_pShownFileScene;
+std::unique_ptr<ShownScene> g_pShownScene;  // null before the first scene and between two
 
-void Step_File_Scene(FileSceneRun& run) {
-    run.step_milliseconds = Timed_Step(*run.scene->simulator, g_fTickPeriod * g_dTimeScale);
-}
-
-// The play timer of a scene file's scene, `user` being its FileSceneRun.
-void File_Scene_Tick(void* user) {
-    FileSceneRun& run = *static_cast<FileSceneRun*>(user);
-    Step_File_Scene(run);
-    run.view->Request_Redraw();
-    run.timers->Repeat_Timeout(g_fTickPeriod, File_Scene_Tick, user);
+void Show(std::unique_ptr<ShownScene> scene) {
+    g_BodyGrab.Bind(&scene->Simulator());
+    g_pShownScene = std::move(scene);
 }
 
 }  // namespace
 
 void Show_Breakout(std::unique_ptr<BreakoutScene> game) {
-    g_BodyGrab.Bind(game->g_pSimulator.get());
-    g_pShownBreakout = std::move(game);
+    Show(std::move(game));
 }
 
 void Show_Scene(std::unique_ptr<Scene> scene, SceneView* view, SceneTimers* timers) {
-    for (RenderObject* drawable : scene->Drawables()) {
-        view->Add_Render_Object(drawable);
-    }
-    for (const SceneBody& body : scene->bodies) {
-        // A resting body is as free as a flying one once something moves it.
-        if (body.simulated->initial_state.mode != SimMode::Fixed) {
-            view->List_Body(body.simulated);
-        }
-    }
-    g_BodyGrab.Bind(scene->simulator.get());
     // The pointer reaches the bodies through the room's undrawn front wall.
     g_BodyGrab.See_Through(scene->Front_Wall());
-    g_pShownFileScene.reset(new FileSceneRun{std::move(scene), view, timers});
+    Show(std::make_unique<FileSceneRun>(std::move(scene), view, timers));
+}
+
+ShownScene* Shown_Scene() {
+    return g_pShownScene.get();
 }
 
 BreakoutScene* Shown_Breakout() {
-    return g_pShownBreakout.get();
+    return dynamic_cast<BreakoutScene*>(g_pShownScene.get());
 }
 
 Tovrel* Shown_Simulator() {
-    if (g_pShownBreakout != nullptr) {
-        return g_pShownBreakout->g_pSimulator.get();
-    }
-    return g_pShownFileScene != nullptr ? g_pShownFileScene->scene->simulator.get() : nullptr;
-}
-
-PlayTimer Shown_Play_Timer() {
-    if (g_pShownBreakout != nullptr) {
-        return {Play_Tick, g_pShownBreakout.get()};
-    }
-    return {File_Scene_Tick, g_pShownFileScene.get()};
-}
-
-void Step_Shown_Scene() {
-    if (g_pShownBreakout != nullptr) {
-        g_pShownBreakout->Step_Simulator();
-    } else if (g_pShownFileScene != nullptr) {
-        Step_File_Scene(*g_pShownFileScene);
-    }
-}
-
-double Shown_Step_Milliseconds() {
-    if (g_pShownBreakout != nullptr) {
-        return g_pShownBreakout->g_dStepMilliseconds;
-    }
-    return g_pShownFileScene != nullptr ? g_pShownFileScene->step_milliseconds : 0.0;
-}
-
-const Vector3d& Shown_Scene_Gravity() {
-    return g_pShownFileScene != nullptr ? g_pShownFileScene->scene->gravity : g_vGravity;
-}
-
-const SimObject* Followed_Body() {
-    if (g_pShownBreakout != nullptr) {
-        return g_pShownBreakout->g_pBall.get();
-    }
-    if (g_pShownFileScene == nullptr) {
-        return nullptr;
-    }
-    for (const SceneBody& body : g_pShownFileScene->scene->bodies) {
-        if (body.simulated->initial_state.mode != SimMode::Fixed) {
-            return body.simulated;
-        }
-    }
-    return nullptr;
+    return g_pShownScene != nullptr ? &g_pShownScene->Simulator() : nullptr;
 }
 
 void Close_Scene() {
     g_BodyGrab.Bind(nullptr);
     g_BodyGrab.See_Through(nullptr);
-    g_pShownBreakout.reset();
-    if (g_pShownFileScene == nullptr) {
-        return;
-    }
-    Scene& scene = *g_pShownFileScene->scene;
-    // The simulator first: it refers to the bodies.
-    scene.simulator.reset();
-    for (RenderObject* drawable : scene.Drawables()) {
-        g_pShownFileScene->view->Remove_Render_Object(drawable);
-    }
-    g_pShownFileScene.reset();
+    g_pShownScene.reset();
 }

@@ -5,6 +5,7 @@
 #include "app/breakout_scene.h"
 #include "app/scene_builder.h"
 #include "app/scene_view.h"
+#include "app/shown_scene.h"
 
 // The scene the window shows, which its controls, its overlays, the pointer's grab and the play
 // timer work on: the breakout game, or a scene file's scene in its place. One is shown at a time;
@@ -18,33 +19,14 @@ void Show_Breakout(std::unique_ptr<BreakoutScene> game);
 // of a file has no game rules.
 void Show_Scene(std::unique_ptr<Scene> scene, SceneView* view, SceneTimers* timers);
 
+// The scene shown; null when none is.
+ShownScene* Shown_Scene();
+
 // The breakout shown, or null while a scene file's scene is.
 BreakoutScene* Shown_Breakout();
 
 // The simulator of the scene shown; null when none is.
 Tovrel* Shown_Simulator();
-
-// The play timer's callback and user data for the scene shown: the breakout's game tick, or a
-// scene file's step and redraw. Each re-arms itself.
-struct PlayTimer {
-    SceneTimers::Callback callback = nullptr;
-    void* user = nullptr;
-};
-PlayTimer Shown_Play_Timer();
-
-// One tick's worth of simulation of the scene shown, without any game rules.
-void Step_Shown_Scene();
-
-// How long the last step of the scene shown took on the wall clock, in milliseconds.
-double Shown_Step_Milliseconds();
-
-// The gravity of the scene shown while the gravity toggle is on: the scene file's, or the
-// breakout's.
-const Vector3d& Shown_Scene_Gravity();
-
-// The body Show Contacts follows: the breakout's ball, or the first free or resting body of the
-// scene file's scene shown; null when there is none.
-const SimObject* Followed_Body();
 
 // Takes the shown scene out of the view and destroys it; nothing when none is shown. Timeouts
 // pending for it are the caller's to remove first.

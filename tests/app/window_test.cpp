@@ -141,7 +141,7 @@ TEST(MainWindow, StartsStillAndEachKeyAndSliderWorksItsControl) {
     EXPECT_FALSE(g_pCaptureButton->value());
 
     const auto stopped = [] {
-        const PlayTimer tick = Shown_Play_Timer();
+        const PlayTimer tick = Shown_Scene()->Play_Timer();
         return !g_bPlaying && !Fl::has_timeout(tick.callback, tick.user);
     };
     ASSERT_TRUE(send("windowfocus --sync " + std::to_string(fl_xid(g_pMainWindow)) + " key t",
