@@ -3,9 +3,15 @@
 #include "collision/vclip.h"
 
 Matrix4d World_Transform(const BodyPose& pose) {
-    const Matrix4d s = Matrix4d::Scale(pose.scale.x, pose.scale.y, pose.scale.z);
-    const Matrix4d r = pose.orientation.To_Matrix();
-    Matrix4d m = r * s;
+    // The rotation times the diagonal scale is the rotation with its columns scaled: built so,
+    // every query spares a full product of two matrices, most of whose terms are zeros.
+    Matrix4d m = pose.orientation.To_Matrix();
+    const double scale[3] = {pose.scale.x, pose.scale.y, pose.scale.z};
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            m(row, column) *= scale[column];
+        }
+    }
     m.Set_Translation(pose.position);
     return m;
 }
