@@ -26,6 +26,8 @@ constexpr double kSlowSquashTime = 0.25;
 // A body asked about its centre alone is shrunk by this factor: small enough that its nearest
 // point to the other body is its centre for direction's sake, large enough for a sound query.
 constexpr double kSpeck = 0.01;
+// A wedged body's squash is eased to within this share of the way to its own shape.
+constexpr double kEasePrecision = 0.001;
 
 bool Can_Deform(const SimObject& x) {
     return x.state.mode == SimMode::Free || x.state.mode == SimMode::Resting;
@@ -445,6 +447,33 @@ void Touch_Each_Other(Collision& c) {
     Share_Move(c, before);
 }
 
+// X is wedged where no place near is clear of the bodies that never give way around it: squashed
+// flat against a wall, it has widened into the walls at its sides, or into the floor and the wall
+// of a corner. It squashes only as far as there is room: its squash is eased towards its own
+// shape, to the least easing that, kept touching the other body, leaves it clear of them all (to
+// kEasePrecision of the way); when not even its own shape is clear there, it stays as it was.
+void Ease_Squash(Collision& c, SimObject& x) {
+    const SimState squashed = x.new_state;
+    const Vector3d own_shape(1.0, 1.0, 1.0);
+    auto wedged_when_eased = [&](double k) {
+        x.new_state.position = squashed.position;
+        x.new_state.scale = squashed.scale + k * (own_shape - squashed.scale);
+        Touch_Other(c, x);
+        return Wedged(c, x);
+    };
+    if (wedged_when_eased(1.0)) {
+        x.new_state = squashed;
+        return;
+    }
+    double clear = 1.0;
+    double wedged = 0.0;
+    while (clear - wedged > kEasePrecision) {
+        const double mid = 0.5 * (clear + wedged);
+        (wedged_when_eased(mid) ? wedged : clear) = mid;
+    }
+    wedged_when_eased(clear);
+}
+
 // Pairs in contact are not searched for new collisions, so X must also be kept out of the bodies
 // of all its other contacts (in a corner it may wait on several), newest first. Against a partner
 // that does not give way, X goes round the primary contact (push_out.h). A free partner gives way:
@@ -532,7 +561,9 @@ void Keep_Touching(Collision& c, const Vector3d& gravity) {
     for (auto [x, runs] : {std::pair{c.body_a, a_runs}, {c.body_b, b_runs}}) {
         if (runs) {
             Clear_Other_Contacts(c, *x, gravity);
-            Clear_Of_All(c, *x);
+            if (!Clear_Of_All(c, *x)) {
+                Ease_Squash(c, *x);
+            }
         }
     }
 }

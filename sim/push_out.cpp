@@ -13,9 +13,6 @@ namespace {
 // Step of the push-out's search for the other body, and the precision its bisection stops at.
 constexpr double kPushOutStep = 0.1;
 constexpr double kPushOutPrecision = 0.001;
-// The searches give up after this distance rather than run forever when the direction never
-// leads to (or away from) the other body; the body then stays where it was.
-constexpr double kPushOutReach = 100.0;
 // A body wedged among bodies around it moves at most this many times its half extent to the nearest
 // place clear of them all.
 constexpr double kClearReach = 3.0;
@@ -98,7 +95,7 @@ Bracket Narrow(Bracket b, BadAt bad_at) {
 // (the detection pass finds the contact), or short of the other body if that comes first.
 template <typename Touches>
 double Search_Along(SimObject& x, const Vector3d& d, Touches touches, const ThirdBodies& third,
-                    double reach = kPushOutReach) {
+                    double reach) {
     const Vector3d origin = x.new_state.position;
     const auto place = [&](double k) { x.new_state.position = origin + k * d; };
     const auto touches_at = [&](double k) {
@@ -195,13 +192,17 @@ void Push_Out_Searching(Collision& c, SimObject& x, const Vector3d& d, double re
     const ThirdBodies third(x, searched);
     if (touches()) {
         // Straight out may lead into a body X lies against (a ball pressed into a corner):
-        // then it slides out along that body instead.
+        // then it slides out along that body instead. Either way X comes out the short way, within
+        // kSqueezeReach half extents, or stays: further it would be jumping along the other body
+        // (a box squashed flat across a room, into both of its walls, would slide up one of them
+        // to its top).
         const Vector3d origin = x.new_state.position;
-        Search_Along(x, -d, touches, third);
+        const double reach = kSqueezeReach * x.half_extent;
+        Search_Along(x, -d, touches, third, reach);
         const Vector3d slide = third.Along_Touched(-d);
         if (!slide.Vanishes() && touches()) {
             x.new_state.position = origin;
-            Search_Along(x, slide, touches, third);
+            Search_Along(x, slide, touches, third, reach);
         }
     } else if (reach > 0.0) {
         Search_Along(x, d, touches, third, reach);
@@ -341,22 +342,29 @@ private:
 
 }  // namespace
 
-void Clear_Of_All(Collision& c, SimObject& x) {
+bool Clear_Of_All(Collision& c, SimObject& x) {
     Wedge wedge(c, x);
     if (!wedge.Wedged()) {
-        return;
+        return true;
     }
     const Vector3d origin = x.new_state.position;
     Vector3d nearest = origin;
     double reach = kClearReach * x.half_extent;
+    bool cleared = false;
     for (const Vector3d& d : wedge.Ways()) {
         const double clear = wedge.Clear_Along(origin, d, reach);
         if (clear >= 0.0) {
             reach = clear;
             nearest = origin + clear * d;
+            cleared = true;
         }
     }
     x.new_state.position = nearest;
+    return cleared;
+}
+
+bool Wedged(Collision& c, SimObject& x) {
+    return Wedge(c, x).Wedged();
 }
 
 bool Move_Clear_Of_Unyielding(SimObject& x, const Vector3d& move) {

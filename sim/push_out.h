@@ -35,8 +35,12 @@ void Push_Out_Second_Contact(Collision& c, Collision& q, SimObject& x, const Vec
 // The last resort once the searches along single lines are done: X, deforming in contact `c`,
 // still sinks into a body around it (wedged among several, or pushed out of one into another). It
 // moves to the nearest place clear of them all, away from one of them or along an axis, within
-// two half extents; finding none, it stays.
-void Clear_Of_All(Collision& c, SimObject& x);
+// three half extents; finding none, it stays. Returns whether X ends clear of them all.
+bool Clear_Of_All(Collision& c, SimObject& x);
+
+// Whether X, deforming in contact `c`, sinks into a fixed or driven body around it, the other body
+// of `c` included, deeper than the searches leave bodies that touch.
+bool Wedged(Collision& c, SimObject& x);
 
 // Moves X by `move` unless that sinks it into a fixed or driven body it was clear of (or deeper
 // into one it was in): a body carried by another does not give way through what never does.

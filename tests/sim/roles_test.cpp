@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "collision/vclip.h"
+#include "sim/audit.h"
 #include "sim/cartoon_response.h"
 #include "sim/collision.h"
 #include "sim/push_out.h"
@@ -183,6 +184,41 @@ TEST(Roles, PushedOutTowardsABodyItLiesAgainstItSlidesAlongThatBody) {
     EXPECT_EQ(box.new_state.position.x, 0.0);
     EXPECT_NEAR(box.new_state.position.z, 0.5, 2e-3);
     EXPECT_FALSE(Query_Pair(floor));
+}
+
+// A box of half size 0.3 that squashes to a tenth (and widens 3.16 times, to 0.95) lands at 10 on
+// the floor of a corridor 1.2 wide: it squashes only as far as the walls let it, sinks into none
+// of them, and bounces back up between them.
+TEST(Roles, ABodySquashesOnlyAsFarAsThereIsRoom) {
+    World w({0, 0, 0});
+    SimBody& box = w.Add(true, "Box", SimMode::Free, {0, 0, 1}, {0, 0, -10}, {0.3, 0.3, 0.3});
+    box.max_squash = 0.1, box.max_stretch = 1;
+    w.Add(true, "Floor", SimMode::Fixed, {0, 0, -1}, {}, {20, 20, 1});
+    for (double side : {-1.0, 1.0}) {
+        w.Add(true, "Wall", SimMode::Fixed, {0, side * 1.1, 0}, {}, {20, 0.5, 20});
+    }
+    w.sim.Reset();
+    SimAudit audit(w.sim, {{{-5, -0.6, 0}, {5, 0.6, 20}}});
+    for (int tick = 0; tick < 30; ++tick) {
+        ASSERT_TRUE(w.sim.Step(1.0 / 60));
+        audit.Check(w.sim.time);
+    }
+    EXPECT_EQ(audit.Total(), 0) << "deepest overlap " << audit.Deepest_Overlap();
+    EXPECT_GT(box.state.velocity.z, 9.9) << w.events;
+}
+
+// A box (half extent 0.3) sunk wholly into a wall 1 thick and 10 tall comes out across it, 0.7 to
+// x = 1, but not along its height: out past its top, 5.3 up, it would be jumping, and it stays.
+TEST(Roles, ABodyComesOutOfAnotherTheShortWayOrStays) {
+    for (const auto& [d, out] : {std::pair{Vector3d(-1, 0, 0), Vector3d(1, 0, 0)},
+                                 {Vector3d(0, 0, -1), Vector3d(0, 0, 0)}}) {
+        World w({0, 0, 0});
+        SimBody& box = w.Add(true, "Box", SimMode::Free, {}, {}, {0.3, 0.3, 0.3});
+        w.Add(true, "Wall", SimMode::Fixed, {0.2, 0, 0}, {}, {0.5, 5, 5});
+        w.sim.Reset();
+        Push_Out(w.Record(0, 1), box, d, 0.0);
+        EXPECT_TRUE(Near(box.new_state.position, out, 2e-3)) << d.z;
+    }
 }
 
 // A search stops at whichever comes first, its partner or a third body. A box closing in on a
