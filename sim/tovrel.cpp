@@ -152,8 +152,37 @@ void Tovrel::Advance_All(double t) {
     for (auto& [key, c] : contacts) {
         Find_Within_Reach(*c);
     }
+    kept_at_.clear();
     for (auto& [key, c] : contacts) {
         Keep_Touching(*c, gravity);
+        kept_at_.push_back({c->body_a->new_state.position, c->body_b->new_state.position});
+    }
+    for (auto& [key, c] : contacts) {
+        Part_If_Sunk(*c);
+    }
+    Touch_Again_Where_Moved();
+}
+
+// A contact kept touching early in the pass may have a body moved by a later one (carried along
+// by a body squashing onto it, or parted from a third): it is kept touching once more, and two
+// bodies sunk into each other since are parted again. Once: a second round settles most, and
+// further rounds chase each other round a pile without end.
+void Tovrel::Touch_Again_Where_Moved() {
+    auto same = [](const Vector3d& u, const Vector3d& v) {
+        return u.x == v.x && u.y == v.y && u.z == v.z;
+    };
+    bool any = false;
+    std::size_t i = 0;
+    for (auto& [key, c] : contacts) {
+        const auto& [a_at, b_at] = kept_at_[i++];
+        if (!same(c->body_a->new_state.position, a_at) ||
+            !same(c->body_b->new_state.position, b_at)) {
+            Keep_Touching(*c, gravity);
+            any = true;
+        }
+    }
+    if (!any) {
+        return;
     }
     for (auto& [key, c] : contacts) {
         Part_If_Sunk(*c);

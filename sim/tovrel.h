@@ -1,5 +1,6 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "math/vector3d.h"
@@ -73,6 +74,7 @@ private:
     void End_Contact();
     void Queue_If_Running(Collision* c);
     void Touch_From_Start(Collision& c);
+    void Touch_Again_Where_Moved();
     // A body let go with contacts waiting on it would fly through their bodies: its newest one
     // takes over. A body may already deform in another contact (one that a partner started), and
     // then needs none.
@@ -90,5 +92,7 @@ private:
     BroadPhase broad_phase_;
     std::vector<Collision*> near_records_;
     std::vector<int> near_indexes_;  // Find_Within_Reach's, kept to spare an allocation a probe
+    // Where each contact's bodies were left by its own keep-touching, in the contacts' order.
+    std::vector<std::pair<Vector3d, Vector3d>> kept_at_;
     double reach_ = 0.0;  // the span of the current step: how far ahead the broad phase looks
 };
