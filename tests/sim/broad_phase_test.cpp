@@ -144,3 +144,18 @@ TEST(BroadPhase, AStillBodySwappedForAnotherWithinAStepIsFiledAnew) {
     EXPECT_EQ(broad.Near_Pairs({&ball, &near}, 0.0).size(), 1u);
     EXPECT_EQ(broad.Near_Pairs({&ball, &far}, 0.0).size(), 0u);
 }
+
+// A still body placed anew between two steps, moved along any one axis and stretched along it, is
+// found where it now stands.
+TEST(BroadPhase, AStillBodyMovedBetweenStepsAlongAnyAxisIsFiledAnew) {
+    for (const Vector3d& axis : {Vector3d(1, 0, 0), Vector3d(0, 1, 0), Vector3d(0, 0, 1)}) {
+        SimBody ball("Ball", SimMode::Free, {}), block("Block", SimMode::Fixed, 100 * axis);
+        ball.Set_Sim_Index(0), block.Set_Sim_Index(1);
+        BroadPhase broad;
+        EXPECT_EQ(broad.Near_Pairs({&ball, &block}, 0.0).size(), 0u);
+        block.state.position = block.new_state.position = Vector3d();
+        block.state.scale = block.new_state.scale = Vector3d(1, 1, 1) + axis;
+        broad.Check_Placements();
+        EXPECT_EQ(broad.Near_Pairs({&ball, &block}, 0.0).size(), 1u) << axis.y << axis.z;
+    }
+}
