@@ -42,5 +42,10 @@ struct Quaternion {
     std::optional<AxisAngle> To_Axis_Angle() const;
 };
 
+// Exactly the same components: the test for "not turned at all", never for nearness.
+inline bool operator==(const Quaternion& a, const Quaternion& b) {
+    return a.w == b.w && a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
 // Hamilton product: (a * b) rotates by b first, then by a.
 Quaternion operator*(const Quaternion& a, const Quaternion& b);

@@ -71,6 +71,14 @@ inline Vector3d operator*(const Vector3d& a, double s) {
     return {s * a.x, s * a.y, s * a.z};
 }
 
+// Exactly the same coordinates: the test for "not moved at all", never for nearness.
+inline bool operator==(const Vector3d& a, const Vector3d& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+inline bool operator!=(const Vector3d& a, const Vector3d& b) {
+    return !(a == b);
+}
+
 inline double Dot(const Vector3d& a, const Vector3d& b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }

@@ -26,14 +26,6 @@ Box Everywhere() {
     return {{-DBL_MAX, -DBL_MAX, -DBL_MAX}, {DBL_MAX, DBL_MAX, DBL_MAX}};
 }
 
-bool Same_Placement(const Vector3d& a, const Vector3d& b) {
-    return a.x == b.x && a.y == b.y && a.z == b.z;
-}
-
-bool Same_Placement(const Quaternion& a, const Quaternion& b) {
-    return a.w == b.w && a.x == b.x && a.y == b.y && a.z == b.z;
-}
-
 template <typename T>
 T& Slot(std::vector<T>& by_index, int index) {
     if (index >= static_cast<int>(by_index.size())) {
@@ -100,8 +92,8 @@ bool BroadPhase::Refile(const SimObject& body) {
     Still& still = Slot(still_, body.sim_index);
     const SimState& s = body.new_state;
     if (Slot(filed_, body.sim_index) && still.shape == body.polyhedron.get() &&
-        Same_Placement(still.position, s.position) &&
-        Same_Placement(still.orientation, s.orientation) && Same_Placement(still.scale, s.scale)) {
+        still.position == s.position && still.orientation == s.orientation &&
+        still.scale == s.scale) {
         return false;
     }
     still.position = s.position;

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "math/angles.h"
+#include "sim/bracket.h"
 #include "sim/collision.h"
 #include "sim/push_out.h"
 #include "sim/sim_object.h"
@@ -465,13 +466,7 @@ void Ease_Squash(Collision& c, SimObject& x) {
         x.new_state = squashed;
         return;
     }
-    double clear = 1.0;
-    double wedged = 0.0;
-    while (clear - wedged > kEasePrecision) {
-        const double mid = 0.5 * (clear + wedged);
-        (wedged_when_eased(mid) ? wedged : clear) = mid;
-    }
-    wedged_when_eased(clear);
+    wedged_when_eased(Narrow({1.0, 0.0}, kEasePrecision, wedged_when_eased).good);
 }
 
 // Pairs in contact are not searched for new collisions, so X must also be kept out of the bodies

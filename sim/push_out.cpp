@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "sim/bracket.h"
 #include "sim/collision.h"
 #include "sim/sim_object.h"
 
@@ -71,23 +72,6 @@ private:
     std::vector<Third> bodies_;
 };
 
-// Two distances along a search's line: one where X is as wanted, one where it is not.
-struct Bracket {
-    double good;
-    double bad;
-};
-
-// Halves `b` until its ends lie within kPushOutPrecision, keeping `bad_at(k)` true at its bad end
-// and false at its good one; every search narrows its last step with it.
-template <typename BadAt>
-Bracket Narrow(Bracket b, BadAt bad_at) {
-    while (std::fabs(b.bad - b.good) > kPushOutPrecision) {
-        const double mid = (b.bad + b.good) * 0.5;
-        (bad_at(mid) ? b.bad : b.good) = mid;
-    }
-    return b;
-}
-
 // Steps X from where it is along unit direction `d` until `touches()` changes its answer, then
 // bisects the last step down to kPushOutPrecision and leaves X on the free side. Returns how far
 // X moved; or, when no change comes within `reach`, -1 with X back where it was. No search carries
@@ -114,7 +98,7 @@ double Search_Along(SimObject& x, const Vector3d& d, Touches touches, const Thir
         reached = std::min(reached + kPushOutStep, reach);
         place(reached);
         if (third.Blocks(d)) {
-            reached = Narrow({before, reached}, [&](double k) {
+            reached = Narrow({before, reached}, kPushOutPrecision, [&](double k) {
                           place(k);
                           return third.Blocks(d);
                       }).bad;
@@ -125,8 +109,9 @@ double Search_Along(SimObject& x, const Vector3d& d, Touches touches, const Thir
             break;
         }
     } while (touches() == started_touching);
-    const double free = started_touching ? Narrow({reached, before}, touches_at).good
-                                         : Narrow({before, reached}, touches_at).good;
+    const double free = started_touching
+                            ? Narrow({reached, before}, kPushOutPrecision, touches_at).good
+                            : Narrow({before, reached}, kPushOutPrecision, touches_at).good;
     place(free);
     return free;
 }
@@ -283,7 +268,7 @@ public:
                 return -1.0;
             }
             if (p == Place::Clear) {
-                return Narrow({k, sunk},
+                return Narrow({k, sunk}, kPushOutPrecision,
                               [&](double m) { return Place_At(origin + m * d) != Place::Clear; })
                     .good;
             }

@@ -168,15 +168,11 @@ void Tovrel::Advance_All(double t) {
 // bodies sunk into each other since are parted again. Once: a second round settles most, and
 // further rounds chase each other round a pile without end.
 void Tovrel::Touch_Again_Where_Moved() {
-    auto same = [](const Vector3d& u, const Vector3d& v) {
-        return u.x == v.x && u.y == v.y && u.z == v.z;
-    };
     bool any = false;
     std::size_t i = 0;
     for (auto& [key, c] : contacts) {
         const auto& [a_at, b_at] = kept_at_[i++];
-        if (!same(c->body_a->new_state.position, a_at) ||
-            !same(c->body_b->new_state.position, b_at)) {
+        if (c->body_a->new_state.position != a_at || c->body_b->new_state.position != b_at) {
             Keep_Touching(*c, gravity);
             any = true;
         }
