@@ -143,34 +143,57 @@ bool Tovrel::Step(double dt) {
 }
 
 void Tovrel::Advance_All(double t) {
+    advancing_.clear();
+    for (auto& [key, c] : contacts) {
+        advancing_.push_back(c);
+    }
+    Advance_Bodies_And(t, advancing_);
+}
+
+void Tovrel::Advance_Around(double t, const std::vector<Collision*>& found) {
+    in_found_.assign(objects.size(), false);
+    for (const Collision* c : found) {
+        in_found_[c->body_a->sim_index] = true;
+        in_found_[c->body_b->sim_index] = true;
+    }
+    advancing_.clear();
+    for (auto& [key, c] : contacts) {
+        if (in_found_[c->body_a->sim_index] || in_found_[c->body_b->sim_index]) {
+            advancing_.push_back(c);
+        }
+    }
+    Advance_Bodies_And(t, advancing_);
+}
+
+void Tovrel::Advance_Bodies_And(double t, const std::vector<Collision*>& moving) {
     for (SimObject* body : active_objects) {
         body->Advance_To(t, gravity);
     }
-    for (auto& [key, c] : contacts) {
+    for (Collision* c : moving) {
         Deform(*c, t);
     }
-    for (auto& [key, c] : contacts) {
+    for (Collision* c : moving) {
         Find_Within_Reach(*c);
     }
     kept_at_.clear();
-    for (auto& [key, c] : contacts) {
+    for (Collision* c : moving) {
         Keep_Touching(*c, gravity);
         kept_at_.push_back({c->body_a->new_state.position, c->body_b->new_state.position});
     }
-    for (auto& [key, c] : contacts) {
+    for (Collision* c : moving) {
         Part_If_Sunk(*c);
     }
-    Touch_Again_Where_Moved();
+    Touch_Again_Where_Moved(moving);
 }
 
 // A contact kept touching early in the pass may have a body moved by a later one (carried along
 // by a body squashing onto it, or parted from a third): it is kept touching once more, and two
 // bodies sunk into each other since are parted again. Once: a second round settles most, and
 // further rounds chase each other round a pile without end.
-void Tovrel::Touch_Again_Where_Moved() {
+void Tovrel::Touch_Again_Where_Moved(const std::vector<Collision*>& moving) {
     bool any = false;
     std::size_t i = 0;
-    for (auto& [key, c] : contacts) {
+    for (Collision* c : moving) {
         const auto& [a_at, b_at] = kept_at_[i++];
         if (c->body_a->new_state.position != a_at || c->body_b->new_state.position != b_at) {
             Keep_Touching(*c, gravity);
@@ -180,9 +203,24 @@ void Tovrel::Touch_Again_Where_Moved() {
     if (!any) {
         return;
     }
-    for (auto& [key, c] : contacts) {
+    for (Collision* c : moving) {
         Part_If_Sunk(*c);
     }
+}
+
+int Tovrel::Narrow_Found(std::vector<Collision*>& found) {
+    std::vector<Collision*> still;
+    for (Collision* c : found) {
+        const bool in_contact = contacts.count(Pair_Key(*c)) != 0;
+        if (in_contact ? Comes_Back(*c) : Query_Pair(*c)) {
+            still.push_back(c);
+        }
+    }
+    if (still.empty()) {
+        return 0;
+    }
+    found.swap(still);
+    return static_cast<int>(found.size());
 }
 
 int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
@@ -213,12 +251,16 @@ int Tovrel::Advance_To_Event(double t, std::vector<Collision*>& found) {
     if (t > time && Find_New_Collisions(found) > 0) {
         // Interpenetration at t: bisect back to the first contact. The clock moves forward with
         // the bisection, but nothing is committed until the final probe, so every probe rebuilds
-        // the tentative states from the last committed ones.
+        // the tentative states from the last committed ones. The probes ask only the pairs found
+        // colliding at t, and rebuild only what those pairs' bodies touch: they narrow down when
+        // those contacts began. A pair that touched and parted again before t (a graze of under a
+        // step) is not seen, as the pass at t alone would not have seen it. The final probe
+        // rebuilds everything for the time chosen.
         double hi = t;
         while (hi - time > kContactTimePrecision) {
             const double mid = (hi + time) * 0.5;
-            Advance_All(mid);
-            if (Find_New_Collisions(found) > 0) {
+            Advance_Around(mid, found);
+            if (Narrow_Found(found) > 0) {
                 hi = mid;
             } else {
                 time = mid;

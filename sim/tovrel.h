@@ -59,8 +59,16 @@ public:
     const std::vector<Collision*>& Near_Records() const { return near_records_; }
 
 private:
-    // Every active body tries time t; every primary contact rebuilds its bodies for t.
+    // Every active body tries time t; every contact rebuilds its bodies for t.
     void Advance_All(double t);
+    // A bisection probe: every active body tries time t, but only the contacts of the bodies of
+    // `found` rebuild theirs, for only those pairs are asked again; the others can wait for the
+    // final probe, which rebuilds every one.
+    void Advance_Around(double t, const std::vector<Collision*>& found);
+    void Advance_Bodies_And(double t, const std::vector<Collision*>& moving);
+    // Asks the pairs of `found` again; those that collide replace its contents (left alone when
+    // none does). Returns their number.
+    int Narrow_Found(std::vector<Collision*>& found);
     // Pair queries on every near pair of active bodies that is not in contact (or in one that has
     // let a body go), in the order of a search of every pair; the colliding records replace the
     // contents of `found` (left alone when there are none).
@@ -74,7 +82,7 @@ private:
     void End_Contact();
     void Queue_If_Running(Collision* c);
     void Touch_From_Start(Collision& c);
-    void Touch_Again_Where_Moved();
+    void Touch_Again_Where_Moved(const std::vector<Collision*>& moving);
     // A body let go with contacts waiting on it would fly through their bodies: its newest one
     // takes over. A body may already deform in another contact (one that a partner started), and
     // then needs none.
@@ -94,5 +102,7 @@ private:
     std::vector<int> near_indexes_;  // Find_Within_Reach's, kept to spare an allocation a probe
     // Where each contact's bodies were left by its own keep-touching, in the contacts' order.
     std::vector<std::pair<Vector3d, Vector3d>> kept_at_;
+    std::vector<Collision*> advancing_;  // the contacts a probe rebuilds
+    std::vector<bool> in_found_;         // by sim_index: the bodies a probe asks about
     double reach_ = 0.0;  // the span of the current step: how far ahead the broad phase looks
 };
