@@ -143,6 +143,10 @@ double Final_Distance(Feature* f1, const WalkSide& s1, Feature* f2, const WalkSi
     return 0.0;
 }
 
+// Closest points nearer than this times their distance from the origin coincide: some hundreds
+// of times the rounding of a placed point, far below any gap that a caller tells apart.
+constexpr double kCoincidentPoints = 1e-13;
+
 }  // namespace
 
 double VClip(Polyhedron& poly1, const Matrix4d& transform1, Feature*& f1, Vector3d& point1,
@@ -153,5 +157,12 @@ double VClip(Polyhedron& poly1, const Matrix4d& transform1, Feature*& f1, Vector
     const WalkSide s2{transform2, poly2.Begin_Query(transform2)};
     const bool penetrating = Feature_Walk(poly1, s1, f1, poly2, s2, f2);
     const double d = std::fabs(Final_Distance(f1, s1, f2, s2, point1, point2, normal));
-    return penetrating ? -d : d;
+    if (penetrating) {
+        return -d;
+    }
+    // Two edges that cross each other, or a vertex on an edge, end the walk with closest points
+    // that coincide: the bodies touch. Computed, the gap comes out as the rounding of the points
+    // (1e-17 where two equal meshes, turned alike, meet edge across edge) rather than 0, and
+    // taken for a gap it would call bodies apart that interpenetrate on either side of the crossing.
+    return d > kCoincidentPoints * point1.Length() ? d : 0.0;
 }

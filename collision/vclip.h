@@ -15,7 +15,8 @@
 //
 // Returns the distance between the bodies: positive when they are apart, not positive when they
 // touch or interpenetrate. A walk that meets a pair of features again has found two features
-// within rounding of each other and answers contact. A degenerate placement (a zero scale, an edge
+// within rounding of each other and answers contact, and so does one whose closest points
+// coincide within rounding (two edges crossing): 0. A degenerate placement (a zero scale, an edge
 // of zero length in the world) can make the distance NaN: callers must take that as contact, never
 // as apart. When apart, point1 lies on body 1, point2 on body 2, and normal is the
 // unit vector from body 1 towards body 2, with point2 - point1 = distance * normal. f1 and f2 hold

@@ -56,3 +56,37 @@ TEST(VClipTouching, APlacementWithoutADistanceIsContactAndNeverWritesNaN) {
         EXPECT_FALSE(std::isnan(flat.point_a.x + flat.point_b.y + flat.normal.z));
     }
 }
+
+// Two equal boxes turned alike, the second moved by (1.5, 1.5, 0) of their own axes, sunk half a
+// unit into each other across a vertical edge: the top edge of the first along y and the top edge
+// of the second along x cross at a point of both. Started from those two edges the walk stops at
+// once, on closest points that coincide; turned, the points differ by their rounding, which is no
+// gap.
+TEST(VClipTouching, EdgesCrossingAtAPointOfBothAreContactHoweverTheBodiesAreTurned) {
+    auto a = Make_Box(), b = Make_Box();
+    auto edge_between = [](Polyhedron& box, const Vector3d& p, const Vector3d& q) -> Feature* {
+        for (PolyEdge& e : box.edges) {
+            if ((e.tail->position == p && e.head->position == q) ||
+                (e.tail->position == q && e.head->position == p)) {
+                return &e;
+            }
+        }
+        return nullptr;
+    };
+    for (int turn = 0; turn < 40; ++turn) {
+        BodyPose pa, pb;
+        Vector3d axis(1, 0.3 * turn, -0.7);
+        axis.Set_Length(1.0);
+        pa.orientation = Quaternion::From_Axis_Angle(21.0 * turn, axis);
+        pa.position = {0.1 * turn, -0.3, 2.7};
+        pb.orientation = pa.orientation;
+        pb.position = pa.position + pa.orientation.Rotate(Vector3d(1.5, 1.5, 0));
+        Feature* fa = edge_between(*a, {1, -1, 1}, {1, 1, 1});
+        Feature* fb = edge_between(*b, {-1, -1, 1}, {1, -1, 1});
+        ASSERT_TRUE(fa != nullptr && fb != nullptr);
+        Vector3d p1, p2, normal;
+        EXPECT_LE(VClip(*a, World_Transform(pa), fa, p1, *b, World_Transform(pb), fb, p2, normal),
+                  0.0)
+            << "turn " << turn;
+    }
+}
