@@ -446,6 +446,11 @@ void Touch_Each_Other(Collision& c) {
     const Vector3d before = c.body_a->new_state.position;
     Touch_Other(c, *c.body_a);
     Share_Move(c, before);
+    // A stopped short by a body that never gives way (pressed against a wall) still sinks into
+    // B: B comes out of it instead.
+    if (Touches_Keeping_Witness(c)) {
+        Touch_Other(c, *c.body_b);
+    }
 }
 
 // X is wedged where no place near is clear of the bodies that never give way around it: squashed

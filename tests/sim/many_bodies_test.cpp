@@ -195,6 +195,25 @@ TEST(ManyBodies, FreeBodiesSunkIntoEachOtherWhereOnlyOneDeformsPart) {
     }
 }
 
+// Two free balls deforming against each other, sunk 0.05 into each other, the first against a
+// wall: it cannot come out of the second the short way, through the wall, so the second comes out.
+TEST(ManyBodies, FreeBodiesBothDeformingTheFirstAgainstAWallPart) {
+    World w({0, 0, 0});
+    w.Add(true, "A", SimMode::Free, {0, 0, 0}, {}, {1, 1, 1}, 0.3);
+    w.Add(true, "B", SimMode::Free, {0.55, 0, 0}, {}, {1, 1, 1}, 0.3);
+    w.Add(true, "Wall", SimMode::Fixed, {-1.3005, 0, 0}, {}, {1, 5, 5});
+    w.sim.Reset();
+    Collision& c = w.Record(0, 1);
+    c.normal = Vector3d(1, 0, 0);
+    c.response_a.role = c.response_b.role = Response::Role::Running;
+    w.bodies[0]->within_reach = {&w.Record(0, 2)};
+    ASSERT_FALSE(Query_Pair(w.Record(0, 2)));
+    Keep_Touching(c, w.sim.gravity);
+    EXPECT_FALSE(Query_Pair(c));
+    EXPECT_FALSE(Query_Pair(w.Record(0, 2)));
+    EXPECT_NEAR(w.bodies[0]->new_state.position.x, 0, 0.001) << "A stays";
+}
+
 // A ball dropped onto a stack of four resting boxes, for twelve seconds. A box squashing onto the
 // resting one under it while pressed out of the one above must not carry it along (what is tried
 // for a resting body is where it lies), and a box carried by the one above after it was kept
