@@ -241,3 +241,41 @@ TEST(ManyBodies, ABallDroppedOnAStackOfRestingBoxesSinksNoBodyIntoAnother) {
     }
     EXPECT_EQ(audit.Total(), 0) << "deepest overlap " << audit.Deepest_Overlap();
 }
+
+
+// A ball squashing on the floor, hit from above by another at 10 while it squashes: the probes of
+// the bisection that finds when they meet must squash the lower ball to each probe's time, or they
+// find the meeting where the balls are still apart (0.03 and 0.08 apart, rebuilt from a later time).
+TEST(ManyBodies, ABallMeetsOneSquashingOnTheFloorWhereTheyTouch) {
+    for (const bool upper_first : {false, true}) {
+        for (const double height : {1.6, 2.0}) {
+            World w;
+            auto add_upper = [&] {
+                w.Add(true, "B", SimMode::Free, {0, 0, height}, {0, 0, -10}, {1, 1, 1}, 0.3);
+            };
+            if (upper_first) {
+                add_upper();
+            }
+            w.Ball_Over_Floor(0.3, {0, 0, 0.5}, {0, 0, -6});
+            if (!upper_first) {
+                add_upper();
+            }
+            w.sim.Reset();
+            static double gap;
+            gap = -1.0;
+            w.sim.on_collision = [](Collision* c, void*) {
+                Collision fresh(c->body_a, c->body_b);
+                const bool ball_and_b = std::string(c->body_a->name) + c->body_b->name == "BallB" ||
+                                        std::string(c->body_a->name) + c->body_b->name == "BBall";
+                if (gap < 0.0 && ball_and_b) {
+                    gap = Query_Pair(fresh) ? 0.0 : fresh.distance;
+                }
+            };
+            for (int tick = 0; tick < 12; ++tick) {
+                ASSERT_TRUE(w.sim.Step(kTick));
+            }
+            EXPECT_GE(gap, 0.0) << upper_first << height << ": they meet";
+            EXPECT_LT(gap, 0.01) << upper_first << height;
+        }
+    }
+}
