@@ -162,7 +162,7 @@ double VClip(Polyhedron& poly1, const Matrix4d& transform1, Feature*& f1, Vector
     }
     // Two edges that cross each other, or a vertex on an edge, end the walk with closest points
     // that coincide: the bodies touch. Computed, the gap comes out as the rounding of the points
-    // (1e-17 where two equal meshes, turned alike, meet edge across edge) rather than 0, and
-    // taken for a gap it would call bodies apart that interpenetrate on either side of the crossing.
+    // (1e-17 where two equal meshes, turned alike, meet edge across edge) rather than 0; taken
+    // for a gap, it would call apart two bodies that interpenetrate around the crossing.
     return d > kCoincidentPoints * point1.Length() ? d : 0.0;
 }

@@ -242,10 +242,10 @@ TEST(ManyBodies, ABallDroppedOnAStackOfRestingBoxesSinksNoBodyIntoAnother) {
     EXPECT_EQ(audit.Total(), 0) << "deepest overlap " << audit.Deepest_Overlap();
 }
 
-
 // A ball squashing on the floor, hit from above by another at 10 while it squashes: the probes of
-// the bisection that finds when they meet must squash the lower ball to each probe's time, or they
-// find the meeting where the balls are still apart (0.03 and 0.08 apart, rebuilt from a later time).
+// the bisection that finds when they meet must squash the lower ball to each probe's time, or
+// they find the meeting where the balls are still apart (0.03 and 0.08 apart, rebuilt from a
+// later time).
 TEST(ManyBodies, ABallMeetsOneSquashingOnTheFloorWhereTheyTouch) {
     for (const bool upper_first : {false, true}) {
         for (const double height : {1.6, 2.0}) {
