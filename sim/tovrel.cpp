@@ -302,7 +302,10 @@ void Tovrel::Process_New_Collisions(const std::vector<Collision*>& found) {
 
 // The bisection leaves a new contact's bodies sunk into each other by up to its last probe's
 // travel: a millisecond of a fast body's flight, more than a hundredth. The bodies that deform in
-// it are kept touching from the start rather than from the next probe.
+// it are kept touching from the start rather than from the next probe. A free partner that does
+// not deform in it may have been carried along: it keeps that place, or at the end of a step it
+// would be drawn and checked where it no longer is. Only the place: its velocity is the one the
+// contact's start gave it, which its tried state, from before, does not know.
 void Tovrel::Touch_From_Start(Collision& c) {
     Deform(c, time);
     Find_Within_Reach(c);
@@ -310,6 +313,8 @@ void Tovrel::Touch_From_Start(Collision& c) {
     for (SimObject* body : {c.body_a, c.body_b}) {
         if (c.Deforms(*body)) {
             body->Commit();
+        } else if (body->state.mode == SimMode::Free) {
+            body->state.position = body->new_state.position;
         }
     }
 }
