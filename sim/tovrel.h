@@ -65,6 +65,7 @@ private:
     // `found` rebuild theirs, for only those pairs are asked again; the others can wait for the
     // final probe, which rebuilds every one.
     void Advance_Around(double t, const std::vector<Collision*>& found);
+    // Both of the above: every active body tries time t, the contacts of `moving` rebuild theirs.
     void Advance_Bodies_And(double t, const std::vector<Collision*>& moving);
     // Asks the pairs of `found` again; those that collide replace its contents (left alone when
     // none does). Returns their number.
