@@ -427,11 +427,12 @@ void Touch_Other(Collision& c, SimObject& x) {
     Push_Out(c, x, inward, Dot(on_other - x.new_state.position, inward));
 }
 
-// Two bodies deforming against each other: body A is moved to touch B, then that move is shared
+// Two free bodies: body A has been moved to touch B, or out of it, and that move is shared
 // between them by their masses, so that the pair keeps its place rather than A doing all the
 // moving; but B is not carried into a body that never gives way (a box pressed onto the floor),
 // and then A makes the whole move. Their placing relative to each other is the one the search
-// found.
+// found. A stopped short by such a body (pressed against a wall, wedged into a corner) may still
+// sink into B: then B comes out of A, the short way.
 void Share_Move(Collision& c, const Vector3d& a_before) {
     SimObject& a = *c.body_a;
     SimObject& b = *c.body_b;
@@ -440,17 +441,15 @@ void Share_Move(Collision& c, const Vector3d& a_before) {
     if (Move_Clear_Of_Unyielding(b, -share_of_b)) {
         a.new_state.position -= share_of_b;
     }
+    if (Touches_Keeping_Witness(c)) {
+        Push_Out(c, b, -c.normal, 0.0);
+    }
 }
 
 void Touch_Each_Other(Collision& c) {
     const Vector3d before = c.body_a->new_state.position;
     Touch_Other(c, *c.body_a);
     Share_Move(c, before);
-    // A stopped short by a body that never gives way (pressed against a wall) still sinks into
-    // B: B comes out of it instead.
-    if (Touches_Keeping_Witness(c)) {
-        Touch_Other(c, *c.body_b);
-    }
 }
 
 // X is wedged where no place near is clear of the bodies that never give way around it: squashed
@@ -577,10 +576,6 @@ void Part_If_Sunk(Collision& c) {
     const Vector3d before = c.body_a->new_state.position;
     Push_Out(c, *c.body_a, c.normal, 0.0);
     Share_Move(c, before);
-    // A wedged where it is (into a corner) cannot move away: B moves instead.
-    if (Touches_Keeping_Witness(c)) {
-        Push_Out(c, *c.body_b, -c.normal, 0.0);
-    }
 }
 
 void Update_Contact(Collision& c, double t, const Vector3d& gravity) {

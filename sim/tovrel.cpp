@@ -209,17 +209,17 @@ void Tovrel::Touch_Again_Where_Moved(const std::vector<Collision*>& moving) {
 }
 
 int Tovrel::Narrow_Found(std::vector<Collision*>& found) {
-    std::vector<Collision*> still;
+    still_found_.clear();
     for (Collision* c : found) {
         const bool in_contact = contacts.count(Pair_Key(*c)) != 0;
         if (in_contact ? Comes_Back(*c) : Query_Pair(*c)) {
-            still.push_back(c);
+            still_found_.push_back(c);
         }
     }
-    if (still.empty()) {
+    if (still_found_.empty()) {
         return 0;
     }
-    found.swap(still);
+    found.swap(still_found_);
     return static_cast<int>(found.size());
 }
 

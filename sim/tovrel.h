@@ -103,7 +103,8 @@ private:
     std::vector<int> near_indexes_;  // Find_Within_Reach's, kept to spare an allocation a probe
     // Where each contact's bodies were left by its own keep-touching, in the contacts' order.
     std::vector<std::pair<Vector3d, Vector3d>> kept_at_;
-    std::vector<Collision*> advancing_;  // the contacts a probe rebuilds
-    std::vector<bool> in_found_;         // by sim_index: the bodies a probe asks about
+    std::vector<Collision*> advancing_;    // the contacts a probe rebuilds
+    std::vector<bool> in_found_;           // by sim_index: the bodies a probe asks about
+    std::vector<Collision*> still_found_;  // Narrow_Found's, kept to spare an allocation a probe
     double reach_ = 0.0;  // the span of the current step: how far ahead the broad phase looks
 };
