@@ -569,13 +569,37 @@ void Keep_Touching(Collision& c, const Vector3d& gravity) {
 
 void Part_If_Sunk(Collision& c) {
     const bool both_run = c.response_a.role == Role::Running && c.response_b.role == Role::Running;
-    if (both_run || c.body_a->state.mode != SimMode::Free ||
-        c.body_b->state.mode != SimMode::Free || !Touches_Keeping_Witness(c)) {
-        return;
+    if (!both_run && c.body_a->state.mode == SimMode::Free &&
+        c.body_b->state.mode == SimMode::Free) {
+        Part_Sunk_Pair(c);
     }
-    const Vector3d before = c.body_a->new_state.position;
-    Push_Out(c, *c.body_a, c.normal, 0.0);
-    Share_Move(c, before);
+}
+
+bool Parts_When_Sunk(const Collision& c) {
+    const SimMode a = c.body_a->state.mode;
+    const SimMode b = c.body_b->state.mode;
+    const bool a_moves = a == SimMode::Free;
+    const bool b_moves = b == SimMode::Free;
+    return (a_moves && (b_moves || b == SimMode::Resting)) || (b_moves && a == SimMode::Resting);
+}
+
+bool Part_Sunk_Pair(Collision& c) {
+    if (!Parts_When_Sunk(c) || !Touches_Keeping_Witness(c)) {
+        return false;
+    }
+    Give_Direction_If_Unknown(c);
+    const bool a_moves = c.body_a->state.mode == SimMode::Free;
+    const bool b_moves = c.body_b->state.mode == SimMode::Free;
+    if (a_moves && b_moves) {
+        const Vector3d before = c.body_a->new_state.position;
+        Push_Out(c, *c.body_a, c.normal, 0.0);
+        Share_Move(c, before);
+    } else if (a_moves) {
+        Push_Out(c, *c.body_a, c.normal, 0.0);
+    } else {
+        Push_Out(c, *c.body_b, -c.normal, 0.0);
+    }
+    return true;
 }
 
 void Update_Contact(Collision& c, double t, const Vector3d& gravity) {

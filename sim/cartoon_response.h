@@ -66,5 +66,13 @@ void Keep_Touching(Collision& c, const Vector3d& gravity);
 // normal, sharing the move by their masses.
 void Part_If_Sunk(Collision& c);
 
+// Whether the bodies of a pair both give way and one can move (free with free, or free with
+// resting): a pair that Part_Sunk_Pair parts when sunk.
+bool Parts_When_Sunk(const Collision& c);
+// Two bodies sunk into each other where they were last tried, whatever their contact: two free
+// ones are parted as above; a free one comes out of a resting one alone, as a resting body stays
+// where it came to rest. Any other pair is left to its contact. Returns whether a body moved.
+bool Part_Sunk_Pair(Collision& c);
+
 // Deform, then Keep_Touching: a contact on its own.
 void Update_Contact(Collision& c, double t, const Vector3d& gravity);

@@ -97,6 +97,8 @@ private:
     void Settle(SimObject& body, SimObject& support);
     // A resting body whose support flies off or leaves the simulation falls.
     void Wake_Unsupported();
+    // Bodies that can give way, left sunk into each other at the end of a step, are parted there.
+    void Part_Sunk_At_Step_End();
 
     BroadPhase broad_phase_;
     std::vector<Collision*> near_records_;
