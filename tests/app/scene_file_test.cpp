@@ -86,8 +86,7 @@ TEST_F(SceneFileTest, EveryShippedSceneLoads) {
 // were kept: a free body carried along by a contact that starts at the very end of a step stays
 // where it was carried (in the Pile at 1.27 s and the Stack at 2.62 s it was drawn where it had
 // been, sunk 0.01 into the body above it). And no two bodies are left sunk into each other at the
-// end of a step (the Head-on's at 5.45 s by a ball pushed out of the floor into the one above it,
-// the Pile's at 6.93 s by a contact found in a step's last millisecond).
+// end of a step (the Head-on's at 5.45 s by a ball pushed out of the floor into the one above it).
 TEST_F(SceneFileTest, EveryShippedSceneCommitsWhatItTriedWithNoBodySunkIntoAnother) {
     for (const auto& file : std::filesystem::directory_iterator("scenes")) {
         SCOPED_TRACE(file.path().string());
