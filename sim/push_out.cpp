@@ -358,10 +358,15 @@ bool Move_Clear_Of_Unyielding(SimObject& x, const Vector3d& move) {
     }
     const ThirdBodies unyielding(x, {});
     const Vector3d before = x.new_state.position;
-    x.new_state.position = before + move;
-    if (unyielding.Blocks(move)) {
-        x.new_state.position = before;
-        return false;
+    // Tried along the way no further apart than a search's step: carried a long way at once (by
+    // a body pushed out of a third), X would otherwise pass through a wall thinner than the move.
+    const int steps = std::max(1, static_cast<int>(std::ceil(move.Length() / kPushOutStep)));
+    for (int step = 1; step <= steps; ++step) {
+        x.new_state.position = before + (static_cast<double>(step) / steps) * move;
+        if (unyielding.Blocks(move)) {
+            x.new_state.position = before;
+            return false;
+        }
     }
     return true;
 }

@@ -43,6 +43,6 @@ bool Clear_Of_All(Collision& c, SimObject& x);
 bool Wedged(Collision& c, SimObject& x);
 
 // Moves X by `move` unless that sinks it into a fixed or driven body it was clear of (or deeper
-// into one it was in): a body carried by another does not give way through what never does.
-// Returns whether it moved.
+// into one it was in), anywhere along the way: a body carried by another does not give way
+// through what never does. Returns whether it moved.
 bool Move_Clear_Of_Unyielding(SimObject& x, const Vector3d& move);

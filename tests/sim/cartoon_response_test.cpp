@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "sim/push_out.h"
 #include "sim_bodies.h"
 #include "support/approx.h"
 
@@ -178,4 +179,21 @@ TEST(CartoonResponse, AContactOfNoDurationDoesNotTurnTheBody) {
     ball.state.time = 2.0;
     Update_Contact(c, c.End(), {});
     EXPECT_TRUE(Same_Rotation(ball.new_state.orientation, ball.state.orientation, 0.0));
+}
+
+// A ball carried by another is moved clear of the walls: not into the floor (the move ends 0.1
+// into it), and not through it either, when the move ends below the floor's 0.2 of thickness.
+TEST(CartoonResponse, ACarriedBallNeitherSinksIntoNorPassesThroughAThinFloor) {
+    const struct {
+        double down;
+        bool moves;
+    } cases[] = {{0.1, true}, {0.3, false}, {1.2, false}};
+    for (const auto& test : cases) {
+        World world(Vector3d(0, 0, 0));
+        SimBody& ball = world.Add(true, "Ball", SimMode::Free, {0, 0, 0.5}, {}, {1, 1, 1}, 0.3);
+        world.Add(true, "Floor", SimMode::Fixed, {0, 0, -0.1}, {}, {5, 5, 0.1});
+        ball.Add_Collision(&world.Record(0, 1));
+        EXPECT_EQ(Move_Clear_Of_Unyielding(ball, {0, 0, -test.down}), test.moves) << test.down;
+        EXPECT_DOUBLE_EQ(ball.new_state.position.z, test.moves ? 0.5 - test.down : 0.5);
+    }
 }
