@@ -197,3 +197,28 @@ TEST(CartoonResponse, ACarriedBallNeitherSinksIntoNorPassesThroughAThinFloor) {
         EXPECT_DOUBLE_EQ(ball.new_state.position.z, test.moves ? 0.5 - test.down : 0.5);
     }
 }
+
+// Two balls of radius 0.3 sunk 0.05 into each other: two free ones share the way out equally, a
+// free one comes out of a resting one alone, and a pair with a body that never gives way is left.
+TEST(CartoonResponse, ASunkPairIsPartedByTheBodiesThatCanMove) {
+    using M = SimMode;
+    const struct {
+        M a, b;
+        bool parted;
+        double a_moves, b_moves;  // at least, along the line between them
+    } cases[] = {{M::Free, M::Free, true, 0.025, 0.025},
+                 {M::Free, M::Resting, true, 0.05, 0.0},
+                 {M::Resting, M::Free, true, 0.0, 0.05},
+                 {M::Free, M::Fixed, false, 0.0, 0.0}};
+    for (const auto& test : cases) {
+        World world(Vector3d(0, 0, 0));
+        SimBody& a = world.Add(true, "A", test.a, {0, 0, 0}, {}, {1, 1, 1}, 0.3);
+        SimBody& b = world.Add(true, "B", test.b, {0.55, 0, 0}, {}, {1, 1, 1}, 0.3);
+        Collision& c = world.Record(0, 1);
+        EXPECT_EQ(Part_Sunk_Pair(c), test.parted);
+        EXPECT_EQ(Touches_Keeping_Witness(c), !test.parted);
+        const double a_moved = -a.new_state.position.x, b_moved = b.new_state.position.x - 0.55;
+        EXPECT_TRUE(a_moved >= test.a_moves && a_moved < test.a_moves + 0.01) << a_moved;
+        EXPECT_TRUE(b_moved >= test.b_moves && b_moved < test.b_moves + 0.01) << b_moved;
+    }
+}
