@@ -157,11 +157,11 @@ bool Tovrel::Step(double dt) {
 // Each part of a pass keeps its own bodies apart, and a later part can sink a body back into one
 // an earlier part has parted it from (two contacts carrying a body between them), while a contact
 // found at the step's very end has had no pass at all. The end of a step is what is drawn and
-// what the next starts from: pairs left sunk there are parted, each part keeping its place,
-// in rounds, since parting one pair may sink a body into a third. Pairs in contact and pairs
-// near but apart alike: one the detection found near has been met too late to be found before
-// the step ended, and parted now it is found again, the way in, by the next step's bisection.
-// A few rounds part all but the rarest piles; further rounds would chase a body round a pile.
+// what the next starts from: pairs left sunk there are parted, and the bodies moved keep their new
+// places. Pairs in contact and pairs only near alike: a near pair sunk now has met too late in
+// the step to be found, and parted, it is found again by the next step's bisection on its way in.
+// In rounds, since parting one pair may sink a body into a third; a few part all but the rarest
+// jams, where more would only chase a body round a pile.
 void Tovrel::Part_Sunk_At_Step_End() {
     constexpr int kRounds = 4;
     auto part = [this](Collision* c) {
