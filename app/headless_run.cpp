@@ -152,7 +152,7 @@ private:
         return name;
     }
     static std::string Gap(const Tovrel& simulator, const Collision& c) {
-        if (In_Contact(simulator, c)) {
+        if (simulator.In_Contact(c)) {
             return "in contact";
         }
         char gap[32];

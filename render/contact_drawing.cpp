@@ -151,7 +151,7 @@ void Draw_Contacts(const Tovrel& sim, const SimObject& body) {
         Outline_Feature(*c->body_a, c->feature_a);
         Outline_Feature(*c->body_b, c->feature_b);
 
-        if (!In_Contact(sim, *c) || c->normal.Vanishes()) {
+        if (!sim.In_Contact(*c) || c->normal.Vanishes()) {
             continue;
         }
         if (!c->Running()) {

@@ -40,15 +40,11 @@ std::vector<const Collision*> Records_Of(const Tovrel& sim, const SimObject& bod
     return records;
 }
 
-bool In_Contact(const Tovrel& sim, const Collision& c) {
-    return sim.contacts.count(Pair_Key(c)) != 0;
-}
-
 const Collision* Nearest_Record(const Tovrel& sim, const SimObject& body) {
     const Collision* nearest = nullptr;
     double gap = 0.0;
     for (const Collision* c : Records_Of(sim, body)) {
-        const double g = In_Contact(sim, *c) ? 0.0 : c->distance;
+        const double g = sim.In_Contact(*c) ? 0.0 : c->distance;
         if (nearest == nullptr || g < gap) {
             nearest = c;
             gap = g;

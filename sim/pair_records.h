@@ -19,9 +19,6 @@ struct Feature;
 // bodies were when they last were near, and is left out. None while `body` is not active.
 std::vector<const Collision*> Records_Of(const Tovrel& sim, const SimObject& body);
 
-// Whether the pair of `c` is in contact now (primary or waiting).
-bool In_Contact(const Tovrel& sim, const Collision& c);
-
 // The record of Records_Of(sim, body) with the smallest gap, a pair in contact counting as 0;
 // null when there is none.
 const Collision* Nearest_Record(const Tovrel& sim, const SimObject& body);

@@ -189,7 +189,7 @@ void Tovrel::Part_Sunk_At_Step_End() {
             any |= part(c);
         }
         for (Collision* c : near_records_) {
-            any |= contacts.count(Pair_Key(*c)) == 0 && part(c);
+            any |= !In_Contact(*c) && part(c);
         }
         if (!any) {
             return;
@@ -266,8 +266,7 @@ void Tovrel::Touch_Again_Where_Moved(const std::vector<Collision*>& moving) {
 int Tovrel::Narrow_Found(std::vector<Collision*>& found) {
     still_found_.clear();
     for (Collision* c : found) {
-        const bool in_contact = contacts.count(Pair_Key(*c)) != 0;
-        if (in_contact ? Comes_Back(*c) : Query_Pair(*c)) {
+        if (Collides_Now(*c)) {
             still_found_.push_back(c);
         }
     }
@@ -278,6 +277,10 @@ int Tovrel::Narrow_Found(std::vector<Collision*>& found) {
     return static_cast<int>(found.size());
 }
 
+bool Tovrel::Collides_Now(Collision& c) {
+    return In_Contact(c) ? Comes_Back(c) : Query_Pair(c);
+}
+
 int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
     int count = 0;
     near_records_.clear();
@@ -285,8 +288,7 @@ int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
         Collision* c =
             &pair_table.Record_Of(*active_objects[near.first], *active_objects[near.second]);
         near_records_.push_back(c);
-        const bool in_contact = contacts.count(Pair_Key(*c)) != 0;
-        if (in_contact ? Comes_Back(*c) : Query_Pair(*c)) {
+        if (Collides_Now(*c)) {
             if (count == 0) {
                 found.clear();
             }
@@ -333,7 +335,7 @@ int Tovrel::Advance_To_Event(double t, std::vector<Collision*>& found) {
 
 void Tovrel::Process_New_Collisions(const std::vector<Collision*>& found) {
     for (Collision* c : found) {
-        if (contacts.count(Pair_Key(*c)) != 0) {
+        if (In_Contact(*c)) {
             Rejoin(c);
             continue;
         }
@@ -471,7 +473,7 @@ void Tovrel::Find_Within_Reach(SimObject& body) {
     broad_phase_.Bodies_Within(body, kSqueezeReach * body.half_extent, near_indexes_);
     for (int index : near_indexes_) {
         Collision& r = pair_table.Record_Of(body, *objects[index]);
-        if (contacts.count(Pair_Key(r)) == 0) {
+        if (!In_Contact(r)) {
             body.within_reach.push_back(&r);
         }
     }

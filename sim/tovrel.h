@@ -57,6 +57,8 @@ public:
     // The records of the pairs the last detection pass found near (queried, or in contact and
     // passed over); none before the first pass since the last Reset.
     const std::vector<Collision*>& Near_Records() const { return near_records_; }
+    // Whether the pair of `c` is in contact now (primary or waiting).
+    bool In_Contact(const Collision& c) const { return contacts.count(Pair_Key(c)) != 0; }
 
 private:
     // Every active body tries time t; every contact rebuilds its bodies for t.
@@ -70,6 +72,9 @@ private:
     // Asks the pairs of `found` again; those that collide replace its contents (left alone when
     // none does). Returns their number.
     int Narrow_Found(std::vector<Collision*>& found);
+    // Whether a pair starts a contact where its bodies are tried: one not in contact when it
+    // collides; one in contact when a body it let go has come back into the other.
+    bool Collides_Now(Collision& c);
     // Pair queries on every near pair of active bodies that is not in contact (or in one that has
     // let a body go), in the order of a search of every pair; the colliding records replace the
     // contents of `found` (left alone when there are none).
