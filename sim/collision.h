@@ -42,6 +42,9 @@ struct Collision : ClosestFeatures {
 
     Response response_a;  // what the contact does to body_a
     Response response_b;  // ... and to body_b
+    // While in contact: the time a probe last rebuilt its bodies for, kept while no event touches
+    // them (ProbeScope); negative when none holds.
+    double rebuilt_for = -1.0;
 
     Response& Response_Of(const SimObject& x) { return &x == body_a ? response_a : response_b; }
     const Response& Response_Of(const SimObject& x) const {

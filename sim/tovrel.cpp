@@ -125,7 +125,10 @@ bool Tovrel::Reset() {
     contact_queue.Clear();
     // The closest features carry over, to start the next queries beside their answers; the last
     // separation does not describe the bodies put back, so no contact may go by its normal.
-    pair_table.For_Each([](Collision& c) { c.normal = Vector3d(); });
+    pair_table.For_Each([](Collision& c) {
+        c.normal = Vector3d();
+        c.rebuilt_for = -1.0;
+    });
     near_records_.clear();
     time = 0.0;
     return true;
@@ -144,9 +147,17 @@ bool Tovrel::Step(double dt) {
         std::vector<Collision*> found;
         const bool ending = !contact_queue.Empty() && contact_queue.Top()->End() < target;
         const double next = ending ? contact_queue.Top()->End() : target;
+        if (ending) {
+            scope_.Take_Around({contact_queue.Top()->body_a, contact_queue.Top()->body_b}, next,
+                               contacts, objects.size());
+        } else {
+            scope_.Take_All(next);
+        }
         if (Advance_To_Event(next, found) > 0) {
+            scope_.Forget_Rebuilds(contacts);
             Process_New_Collisions(found);
         } else if (ending) {
+            scope_.Forget_Rebuilds(contacts);
             End_Contact();
         }
     }
@@ -200,21 +211,31 @@ void Tovrel::Part_Sunk_At_Step_End() {
 void Tovrel::Advance_All(double t) {
     advancing_.clear();
     for (auto& [key, c] : contacts) {
-        advancing_.push_back(c);
+        if (scope_.Rebuilds(*c)) {
+            advancing_.push_back(c);
+        }
     }
     Advance_Bodies_And(t, advancing_);
+    for (Collision* c : advancing_) {
+        c->rebuilt_for = t;
+    }
 }
 
 void Tovrel::Advance_Around(double t, const std::vector<Collision*>& found) {
     in_found_.assign(objects.size(), false);
     for (const Collision* c : found) {
-        in_found_[c->body_a->sim_index] = true;
-        in_found_[c->body_b->sim_index] = true;
+        for (const SimObject* x : {c->body_a, c->body_b}) {
+            // The other contacts of a wall have no bearing on whether the pair touches.
+            if (x->state.mode == SimMode::Free || x->state.mode == SimMode::Resting) {
+                in_found_[x->sim_index] = true;
+            }
+        }
     }
     advancing_.clear();
     for (auto& [key, c] : contacts) {
         if (in_found_[c->body_a->sim_index] || in_found_[c->body_b->sim_index]) {
             advancing_.push_back(c);
+            c->rebuilt_for = -1.0;
         }
     }
     Advance_Bodies_And(t, advancing_);
@@ -288,7 +309,7 @@ int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
         Collision* c =
             &pair_table.Record_Of(*active_objects[near.first], *active_objects[near.second]);
         near_records_.push_back(c);
-        if (Collides_Now(*c)) {
+        if (!scope_.Lags(*c->body_a) && !scope_.Lags(*c->body_b) && Collides_Now(*c)) {
             if (count == 0) {
                 found.clear();
             }
@@ -312,7 +333,7 @@ int Tovrel::Advance_To_Event(double t, std::vector<Collision*>& found) {
         // colliding at t, and rebuild only what those pairs' bodies touch: they narrow down when
         // those contacts began. A pair that touched and parted again before t (a graze of under a
         // step) is not seen, as the pass at t alone would not have seen it. The final probe
-        // rebuilds everything for the time chosen.
+        // rebuilds everything of its scope for the time chosen, the new contacts' groups too.
         double hi = t;
         while (hi - time > kContactTimePrecision) {
             const double mid = (hi + time) * 0.5;
@@ -323,12 +344,26 @@ int Tovrel::Advance_To_Event(double t, std::vector<Collision*>& found) {
                 time = mid;
             }
         }
+        std::vector<SimObject*> met;
+        for (const Collision* c : found) {
+            met.push_back(c->body_a);
+            met.push_back(c->body_b);
+        }
+        // Short of the step's target time, a probe that took everything need not: what it
+        // rebuilds and commits is the new contacts' groups, and the target is tried again.
+        if (hi < t && scope_.Takes_All()) {
+            scope_.Take_Around(met, hi, contacts, objects.size());
+        } else {
+            scope_.Add(met, hi, contacts);
+        }
         t = hi;
         Advance_All(t);
     }
     time = t;
     for (SimObject* body : active_objects) {
-        body->Commit();
+        if (!scope_.Lags(*body)) {
+            body->Commit();
+        }
     }
     return static_cast<int>(found.size());
 }

@@ -8,6 +8,7 @@
 #include "sim/collision.h"
 #include "sim/contacts.h"
 #include "sim/pair_table.h"
+#include "sim/probe_scope.h"
 
 class SimObject;
 
@@ -15,7 +16,9 @@ class SimObject;
 // and the contact bookkeeping. `Step` moves the clock from event to event: an event is the end of
 // the earliest running contact or the step's target time. Where bodies are found interpenetrating
 // at a tried time, the time of first contact is narrowed down by bisection to within
-// kContactTimePrecision, the new contacts are processed, and the step goes on from there.
+// kContactTimePrecision, the new contacts are processed, and the step goes on from there. A probe
+// at a contact's end rebuilds only the contacts joined to it (ProbeScope); those at the step's
+// target time rebuild every one.
 //
 // Bodies are added before the first Reset, which starts the clock at 0; bodies that should join
 // later are added inactive and activated when needed. Only pairs that the broad phase finds near
@@ -61,11 +64,11 @@ public:
     bool In_Contact(const Collision& c) const { return contacts.count(Pair_Key(c)) != 0; }
 
 private:
-    // Every active body tries time t; every contact rebuilds its bodies for t.
+    // Every active body tries time t; every contact of the probe's scope rebuilds its bodies for t.
     void Advance_All(double t);
     // A bisection probe: every active body tries time t, but only the contacts of the bodies of
-    // `found` rebuild theirs, for only those pairs are asked again; the others can wait for the
-    // final probe, which rebuilds every one.
+    // `found` that give way rebuild theirs, for only those pairs are asked again; the others can
+    // wait for the final probe, which rebuilds its scope and the new contacts' groups.
     void Advance_Around(double t, const std::vector<Collision*>& found);
     // Both of the above: every active body tries time t, the contacts of `moving` rebuild theirs.
     void Advance_Bodies_And(double t, const std::vector<Collision*>& moving);
@@ -76,8 +79,8 @@ private:
     // collides; one in contact when a body it let go has come back into the other.
     bool Collides_Now(Collision& c);
     // Pair queries on every near pair of active bodies that is not in contact (or in one that has
-    // let a body go), in the order of a search of every pair; the colliding records replace the
-    // contents of `found` (left alone when there are none).
+    // let a body go) and has no lagging body, in the order of a search of every pair; the
+    // colliding records replace the contents of `found` (left alone when there are none).
     int Find_New_Collisions(std::vector<Collision*>& found);
     // Moves the clock to t, or to the first contact before it; returns the number of new contacts.
     int Advance_To_Event(double t, std::vector<Collision*>& found);
@@ -106,6 +109,7 @@ private:
     void Part_Sunk_At_Step_End();
 
     BroadPhase broad_phase_;
+    ProbeScope scope_;
     std::vector<Collision*> near_records_;
     std::vector<int> near_indexes_;  // Find_Within_Reach's, kept to spare an allocation a probe
     // Where each contact's bodies were left by its own keep-touching, in the contacts' order.

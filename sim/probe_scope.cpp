@@ -1,0 +1,90 @@
+#include "sim/probe_scope.h"
+
+#include "sim/sim_object.h"
+
+namespace {
+
+bool Gives_Way(const SimObject& x) {
+    return x.state.mode == SimMode::Free || x.state.mode == SimMode::Resting;
+}
+
+}  // namespace
+
+void ProbeScope::Take_All(double t) {
+    all_ = true;
+    t_ = t;
+}
+
+void ProbeScope::Take_Around(const std::vector<SimObject*>& seeds, double t,
+                             const ContactMap& contacts, std::size_t bodies) {
+    for (const auto& [key, c] : contacts) {
+        for (SimObject* x : {c->body_a, c->body_b}) {
+            if (c->Deforms(*x) && x->state.time < t - kMaxLag) {
+                Take_All(t);
+                return;
+            }
+        }
+    }
+    all_ = false;
+    joined_.assign(bodies, 0);
+    Add(seeds, t, contacts);
+}
+
+void ProbeScope::Add(const std::vector<SimObject*>& seeds, double t, const ContactMap& contacts) {
+    t_ = t;
+    if (all_) {
+        return;
+    }
+    auto join = [this](SimObject* x) {
+        if (Gives_Way(*x) && !joined_[x->sim_index]) {
+            joined_[x->sim_index] = 1;
+            to_visit_.push_back(x);
+        }
+    };
+    for (SimObject* x : seeds) {
+        join(x);
+    }
+    while (!to_visit_.empty()) {
+        const SimObject* x = to_visit_.back();
+        to_visit_.pop_back();
+        for (const Collision* c : x->collisions) {
+            join(c->body_a);
+            join(c->body_b);
+        }
+    }
+    Mark_Lagging(contacts);
+}
+
+void ProbeScope::Mark_Lagging(const ContactMap& contacts) {
+    lagging_.assign(joined_.size(), 0);
+    for (const auto& [key, c] : contacts) {
+        if (Joined(*c) || c->rebuilt_for == t_) {
+            continue;
+        }
+        for (const SimObject* x : {c->body_a, c->body_b}) {
+            if (c->Deforms(*x)) {
+                lagging_[x->sim_index] = 1;
+            }
+        }
+    }
+}
+
+void ProbeScope::Forget_Rebuilds(const ContactMap& contacts) const {
+    for (const auto& [key, c] : contacts) {
+        if (Joined(*c)) {
+            c->rebuilt_for = -1.0;
+        }
+    }
+}
+
+bool ProbeScope::Joined(const Collision& c) const {
+    return all_ || joined_[c.body_a->sim_index] || joined_[c.body_b->sim_index];
+}
+
+bool ProbeScope::Rebuilds(const Collision& c) const {
+    return Joined(c) && c.rebuilt_for != t_;
+}
+
+bool ProbeScope::Lags(const SimObject& x) const {
+    return !all_ && lagging_[x.sim_index] != 0;
+}
