@@ -1,6 +1,6 @@
 #include "sim/probe_scope.h"
 
-#include "sim/sim_object.h"
+#include <algorithm>
 
 namespace {
 
@@ -17,6 +17,18 @@ void ProbeScope::Take_All(double t) {
 
 void ProbeScope::Take_Around(const std::vector<SimObject*>& seeds, double t,
                              const ContactMap& contacts, std::size_t bodies) {
+    // Where every contact has a body of the event's (the demo's, all of the ball), all are joined.
+    const bool all_joined =
+        std::all_of(contacts.begin(), contacts.end(), [&](const auto& key_and_contact) {
+            const Collision& c = *key_and_contact.second;
+            return std::find_if(seeds.begin(), seeds.end(), [&](const SimObject* x) {
+                       return Gives_Way(*x) && (x == c.body_a || x == c.body_b);
+                   }) != seeds.end();
+        });
+    if (all_joined) {
+        Take_All(t);
+        return;
+    }
     for (const auto& [key, c] : contacts) {
         for (SimObject* x : {c->body_a, c->body_b}) {
             if (c->Deforms(*x) && x->state.time < t - kMaxLag) {
@@ -75,16 +87,4 @@ void ProbeScope::Forget_Rebuilds(const ContactMap& contacts) const {
             c->rebuilt_for = -1.0;
         }
     }
-}
-
-bool ProbeScope::Joined(const Collision& c) const {
-    return all_ || joined_[c.body_a->sim_index] || joined_[c.body_b->sim_index];
-}
-
-bool ProbeScope::Rebuilds(const Collision& c) const {
-    return Joined(c) && c.rebuilt_for != t_;
-}
-
-bool ProbeScope::Lags(const SimObject& x) const {
-    return !all_ && lagging_[x.sim_index] != 0;
 }

@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <vector>
 
+#include "sim/collision.h"
 #include "sim/contacts.h"
-
-class SimObject;
+#include "sim/sim_object.h"
 
 // Which contacts a probe of the step rebuilds, and so which bodies it commits.
 //
@@ -54,12 +54,14 @@ public:
     // Whether `c` is to be rebuilt for the probe's time: in the scope and not rebuilt for that
     // very time since the last event that touched it (a target time tried again after a collision
     // found short of it elsewhere).
-    bool Rebuilds(const Collision& c) const;
+    bool Rebuilds(const Collision& c) const { return Joined(c) && c.rebuilt_for != t_; }
     // Whether X deforms in a contact left out: X is not committed, and its pairs are not asked.
-    bool Lags(const SimObject& x) const;
+    bool Lags(const SimObject& x) const { return !all_ && lagging_[x.sim_index] != 0; }
 
 private:
-    bool Joined(const Collision& c) const;
+    bool Joined(const Collision& c) const {
+        return all_ || joined_[c.body_a->sim_index] || joined_[c.body_b->sim_index];
+    }
     void Mark_Lagging(const ContactMap& contacts);
 
     bool all_ = true;

@@ -148,8 +148,8 @@ bool Tovrel::Step(double dt) {
         const bool ending = !contact_queue.Empty() && contact_queue.Top()->End() < target;
         const double next = ending ? contact_queue.Top()->End() : target;
         if (ending) {
-            scope_.Take_Around({contact_queue.Top()->body_a, contact_queue.Top()->body_b}, next,
-                               contacts, objects.size());
+            met_.assign({contact_queue.Top()->body_a, contact_queue.Top()->body_b});
+            scope_.Take_Around(met_, next, contacts, objects.size());
         } else {
             scope_.Take_All(next);
         }
@@ -344,17 +344,17 @@ int Tovrel::Advance_To_Event(double t, std::vector<Collision*>& found) {
                 time = mid;
             }
         }
-        std::vector<SimObject*> met;
+        met_.clear();
         for (const Collision* c : found) {
-            met.push_back(c->body_a);
-            met.push_back(c->body_b);
+            met_.push_back(c->body_a);
+            met_.push_back(c->body_b);
         }
         // Short of the step's target time, a probe that took everything need not: what it
         // rebuilds and commits is the new contacts' groups, and the target is tried again.
         if (hi < t && scope_.Takes_All()) {
-            scope_.Take_Around(met, hi, contacts, objects.size());
+            scope_.Take_Around(met_, hi, contacts, objects.size());
         } else {
-            scope_.Add(met, hi, contacts);
+            scope_.Add(met_, hi, contacts);
         }
         t = hi;
         Advance_All(t);

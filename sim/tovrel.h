@@ -117,5 +117,6 @@ private:
     std::vector<Collision*> advancing_;    // the contacts a probe rebuilds
     std::vector<bool> in_found_;           // by sim_index: the bodies a probe asks about
     std::vector<Collision*> still_found_;  // Narrow_Found's, kept to spare an allocation a probe
+    std::vector<SimObject*> met_;          // the bodies of a probe's event, kept likewise
     double reach_ = 0.0;  // the span of the current step: how far ahead the broad phase looks
 };
