@@ -34,9 +34,9 @@
 class ProbeScope {
 public:
     // A body deforming in a contact is rebuilt at least this often, in seconds: a quarter of the
-    // demo's step. In rooms of bouncing balls and boxes, without a bound bodies went out through
-    // the walls (two of five rooms of 32 balls, with three times the overlaps); with half a step,
-    // a shipped scene's body was wedged into a corner of the room.
+    // demo's step. Without a bound, five rooms of 32 bouncing balls lost two bodies through the
+    // walls and had more than twice the overlaps; with half a step, a body of a shipped scene was
+    // wedged into a corner of the room.
     static constexpr double kMaxLag = 0.004;
 
     // Every contact: the probes at the step's target time t.
