@@ -30,10 +30,6 @@ constexpr double kSpeck = 0.01;
 // A wedged body's squash is eased to within this share of the way to its own shape.
 constexpr double kEasePrecision = 0.001;
 
-bool Can_Deform(const SimObject& x) {
-    return x.state.mode == SimMode::Free || x.state.mode == SimMode::Resting;
-}
-
 // How far X reaches from its centre against unit direction `u`, in its committed pose.
 double Reach_Along(const SimObject& x, const Vector3d& u) {
     const Vector3d local = x.state.orientation.Conjugate().Rotate(-u);
@@ -396,7 +392,7 @@ void Deform_Body(const Collision& c, SimObject& x, double t) {
     x.new_state.scale = Vector3d(s, across, across);
     // Against a body that gives way too, X keeps the point where they touch whether it turns or
     // not: squashed about its centre, each would leave a gap that only one of them closes.
-    if (r.spin_angle > 0.0 || Can_Deform(c.Other(x))) {
+    if (r.spin_angle > 0.0 || c.Other(x).Gives_Way()) {
         const double turn = Turn_Between(r, x.state.time, t);
         if (r.spin_angle > 0.0) {
             x.new_state.orientation =
@@ -510,7 +506,7 @@ void Start_Sides(Collision& c, double t, const Vector3d& gravity, bool start_a, 
             x->state.time = t;
         }
     }
-    if (!Can_Deform(*c.body_a) || !Can_Deform(*c.body_b)) {
+    if (!c.body_a->Gives_Way() || !c.body_b->Gives_Way()) {
         SimObject& x = start_a ? *c.body_a : *c.body_b;
         Meet_Unyielding(c.Response_Of(x), x, c.Other(x), Outward_Normal(c, x), gravity);
         return;

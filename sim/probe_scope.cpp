@@ -2,14 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
-bool Gives_Way(const SimObject& x) {
-    return x.state.mode == SimMode::Free || x.state.mode == SimMode::Resting;
-}
-
-}  // namespace
-
 void ProbeScope::Take_All(double t) {
     all_ = true;
     t_ = t;
@@ -22,7 +14,7 @@ void ProbeScope::Take_Around(const std::vector<SimObject*>& seeds, double t,
         std::all_of(contacts.begin(), contacts.end(), [&](const auto& key_and_contact) {
             const Collision& c = *key_and_contact.second;
             return std::find_if(seeds.begin(), seeds.end(), [&](const SimObject* x) {
-                       return Gives_Way(*x) && (x == c.body_a || x == c.body_b);
+                       return x->Gives_Way() && (x == c.body_a || x == c.body_b);
                    }) != seeds.end();
         });
     if (all_joined) {
@@ -48,7 +40,7 @@ void ProbeScope::Add(const std::vector<SimObject*>& seeds, double t, const Conta
         return;
     }
     auto join = [this](SimObject* x) {
-        if (Gives_Way(*x) && !joined_[x->sim_index]) {
+        if (x->Gives_Way() && !joined_[x->sim_index]) {
             joined_[x->sim_index] = 1;
             to_visit_.push_back(x);
         }

@@ -27,9 +27,8 @@ class ThirdBodies {
 public:
     ThirdBodies(SimObject& x, std::initializer_list<const Collision*> searched) {
         auto add = [&](Collision* r) {
-            const SimMode mode = r->Other(x).state.mode;
-            const bool gives_way = mode == SimMode::Free || mode == SimMode::Resting;
-            if (!gives_way && std::find(searched.begin(), searched.end(), r) == searched.end()) {
+            if (!r->Other(x).Gives_Way() &&
+                std::find(searched.begin(), searched.end(), r) == searched.end()) {
                 const Vector3d towards = &x == r->body_a ? r->normal : -r->normal;
                 bodies_.push_back({r, Touches_Keeping_Witness(*r), towards});
             }

@@ -74,7 +74,7 @@ void SimObject::Commit() {
 }
 
 void SimObject::Add_Collision(Collision* c) {
-    if (state.mode == SimMode::Free || state.mode == SimMode::Resting) {
+    if (Gives_Way()) {
         collisions.push_front(c);
     }
 }
@@ -149,7 +149,7 @@ double SimObject::Volume() const {
 }
 
 bool SimObject::Remove_Collision(Collision* c) {
-    if (state.mode == SimMode::Free || state.mode == SimMode::Resting) {
+    if (Gives_Way()) {
         auto found = std::find(collisions.begin(), collisions.end(), c);
         if (found == collisions.end()) {
             Broken_Invariant("SimObject::Remove_Collision: Collision not in list\n");

@@ -52,6 +52,9 @@ public:
 
     void Compute_Half_Extent();
 
+    // Whether contacts can deform and move it (Free or Resting), and so keep track of it: Fixed and
+    // Driven bodies never give way.
+    bool Gives_Way() const { return state.mode == SimMode::Free || state.mode == SimMode::Resting; }
     // Whether the body deforms in one of its contacts now, held by its timetable.
     bool Held() const;
     // The contact it deforms in now, or null.

@@ -224,12 +224,9 @@ void Tovrel::Advance_All(double t) {
 void Tovrel::Advance_Around(double t, const std::vector<Collision*>& found) {
     in_found_.assign(objects.size(), false);
     for (const Collision* c : found) {
-        for (const SimObject* x : {c->body_a, c->body_b}) {
-            // The other contacts of a wall have no bearing on whether the pair touches.
-            if (x->state.mode == SimMode::Free || x->state.mode == SimMode::Resting) {
-                in_found_[x->sim_index] = true;
-            }
-        }
+        // The other contacts of a wall have no bearing on whether the pair touches.
+        in_found_[c->body_a->sim_index] = in_found_[c->body_a->sim_index] || c->body_a->Gives_Way();
+        in_found_[c->body_b->sim_index] = in_found_[c->body_b->sim_index] || c->body_b->Gives_Way();
     }
     advancing_.clear();
     for (auto& [key, c] : contacts) {
