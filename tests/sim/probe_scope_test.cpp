@@ -1,6 +1,8 @@
 // Which contacts a probe rebuilds and which bodies lag, on a hand-made set of contacts.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "sim/probe_scope.h"
 #include "sim_bodies.h"
 
@@ -14,12 +16,9 @@ struct ChainAndLoner : testing::Test {
             w.Add(true, name, SimMode::Free, {}, {}, {1, 1, 1}, 0.3);
         }
         w.Add(true, "W", SimMode::Fixed, {});
-        for (auto [i, j] : {std::pair{0, 1}, {1, 2}, {2, 3}, {4, 5}}) {
+        for (auto [i, j, deforming] : {std::tuple{0, 1, 1}, {1, 2, 2}, {2, 3, 3}, {4, 5, 4}}) {
             Collision& c = w.Record(i, j);
-            (c.body_a == w.bodies[i].get() ? c.response_b : c.response_a).role =
-                i == 4 ? Response::Role::Still : Response::Role::Running;
-            (c.body_a == w.bodies[i].get() ? c.response_a : c.response_b).role =
-                i == 4 ? Response::Role::Running : Response::Role::Still;
+            c.Response_Of(*w.bodies[deforming]).role = Response::Role::Running;
             contacts[Pair_Key(c)] = &c;
             c.body_a->Add_Collision(&c);
             c.body_b->Add_Collision(&c);
