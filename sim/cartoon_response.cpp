@@ -572,11 +572,8 @@ void Part_If_Sunk(Collision& c) {
 }
 
 bool Parts_When_Sunk(const Collision& c) {
-    const SimMode a = c.body_a->state.mode;
-    const SimMode b = c.body_b->state.mode;
-    const bool a_moves = a == SimMode::Free;
-    const bool b_moves = b == SimMode::Free;
-    return (a_moves && (b_moves || b == SimMode::Resting)) || (b_moves && a == SimMode::Resting);
+    return c.body_a->Gives_Way() && c.body_b->Gives_Way() &&
+           (c.body_a->state.mode == SimMode::Free || c.body_b->state.mode == SimMode::Free);
 }
 
 bool Part_Sunk_Pair(Collision& c) {

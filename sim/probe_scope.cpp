@@ -10,24 +10,22 @@ void ProbeScope::Take_All(double t) {
 void ProbeScope::Take_Around(const std::vector<SimObject*>& seeds, double t,
                              const ContactMap& contacts, std::size_t bodies) {
     // Where every contact has a body of the event's (the demo's, all of the ball), all are joined.
-    const bool all_joined =
-        std::all_of(contacts.begin(), contacts.end(), [&](const auto& key_and_contact) {
-            const Collision& c = *key_and_contact.second;
-            return std::find_if(seeds.begin(), seeds.end(), [&](const SimObject* x) {
-                       return x->Gives_Way() && (x == c.body_a || x == c.body_b);
-                   }) != seeds.end();
-        });
-    if (all_joined) {
-        Take_All(t);
-        return;
-    }
-    for (const auto& [key, c] : contacts) {
-        for (SimObject* x : {c->body_a, c->body_b}) {
+    bool all_joined = true;
+    for (const auto& key_and_contact : contacts) {
+        const Collision* c = key_and_contact.second;
+        for (const SimObject* x : {c->body_a, c->body_b}) {
             if (c->Deforms(*x) && x->state.time < t - kMaxLag) {
                 Take_All(t);
                 return;
             }
         }
+        all_joined = all_joined && std::any_of(seeds.begin(), seeds.end(), [&](const SimObject* x) {
+                         return x->Gives_Way() && (x == c->body_a || x == c->body_b);
+                     });
+    }
+    if (all_joined) {
+        Take_All(t);
+        return;
     }
     all_ = false;
     joined_.assign(bodies, 0);

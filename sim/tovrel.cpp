@@ -76,6 +76,15 @@ bool Flattened_Against_Each_Other(const Collision& c) {
            std::min(c.body_a->state.scale.x, c.body_b->state.scale.x) < kFlat;
 }
 
+// A free body moved as a partner, or parted from another, keeps the place it was moved to, or it
+// would be drawn and checked where it no longer is. Only the place: its velocity is the committed
+// one (at a contact's start, the one the start gave it, which its tried state does not know).
+void Keep_Tried_Place(SimObject& x) {
+    if (x.state.mode == SimMode::Free) {
+        x.state.position = x.new_state.position;
+    }
+}
+
 }  // namespace
 
 void Tovrel::Add_Object(SimObject* body, bool make_active) {
@@ -153,11 +162,11 @@ bool Tovrel::Step(double dt) {
         } else {
             scope_.Take_All(next);
         }
-        if (Advance_To_Event(next, found) > 0) {
-            scope_.Forget_Rebuilds(contacts);
+        const int met = Advance_To_Event(next, found);
+        scope_.Forget_Rebuilds(contacts);
+        if (met > 0) {
             Process_New_Collisions(found);
         } else if (ending) {
-            scope_.Forget_Rebuilds(contacts);
             End_Contact();
         }
     }
@@ -187,11 +196,8 @@ void Tovrel::Part_Sunk_At_Step_End() {
         Find_Within_Reach(*c->body_a);
         Find_Within_Reach(*c->body_b);
         Part_Sunk_Pair(*c);
-        for (SimObject* body : {c->body_a, c->body_b}) {
-            if (body->state.mode == SimMode::Free) {
-                body->state.position = body->new_state.position;
-            }
-        }
+        Keep_Tried_Place(*c->body_a);
+        Keep_Tried_Place(*c->body_b);
         return true;
     };
     for (int round = 0; round < kRounds; ++round) {
@@ -392,9 +398,7 @@ void Tovrel::Process_New_Collisions(const std::vector<Collision*>& found) {
 // The bisection leaves a new contact's bodies sunk into each other by up to its last probe's
 // travel: a millisecond of a fast body's flight, more than a hundredth. The bodies that deform in
 // it are kept touching from the start rather than from the next probe. A free partner that does
-// not deform in it may have been carried along: it keeps that place, or at the end of a step it
-// would be drawn and checked where it no longer is. Only the place: its velocity is the one the
-// contact's start gave it, which its tried state, from before, does not know.
+// not deform in it may have been carried along, and keeps that place.
 void Tovrel::Touch_From_Start(Collision& c) {
     Deform(c, time);
     Find_Within_Reach(c);
@@ -402,8 +406,8 @@ void Tovrel::Touch_From_Start(Collision& c) {
     for (SimObject* body : {c.body_a, c.body_b}) {
         if (c.Deforms(*body)) {
             body->Commit();
-        } else if (body->state.mode == SimMode::Free) {
-            body->state.position = body->new_state.position;
+        } else {
+            Keep_Tried_Place(*body);
         }
     }
 }

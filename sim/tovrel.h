@@ -17,8 +17,8 @@ class SimObject;
 // the earliest running contact or the step's target time. Where bodies are found interpenetrating
 // at a tried time, the time of first contact is narrowed down by bisection to within
 // kContactTimePrecision, the new contacts are processed, and the step goes on from there. A probe
-// at a contact's end rebuilds only the contacts joined to it (ProbeScope); those at the step's
-// target time rebuild every one.
+// short of the step's target time rebuilds only the contacts joined to its event (ProbeScope);
+// those at the target time rebuild every one.
 //
 // Bodies are added before the first Reset, which starts the clock at 0; bodies that should join
 // later are added inactive and activated when needed. Only pairs that the broad phase finds near
