@@ -18,8 +18,12 @@ Matrix4d World_Transform(const BodyPose& pose) {
 
 bool Query_Body_Pair(Polyhedron& shape_a, const BodyPose& pose_a, Polyhedron& shape_b,
                      const BodyPose& pose_b, ClosestFeatures& record) {
-    const Matrix4d transform_a = World_Transform(pose_a);
-    const Matrix4d transform_b = World_Transform(pose_b);
+    return Query_Placed_Pair(shape_a, World_Transform(pose_a), shape_b, World_Transform(pose_b),
+                             record);
+}
+
+bool Query_Placed_Pair(Polyhedron& shape_a, const Matrix4d& transform_a, Polyhedron& shape_b,
+                       const Matrix4d& transform_b, ClosestFeatures& record) {
     Vector3d point_a;
     Vector3d point_b;
     Vector3d normal;

@@ -35,3 +35,6 @@ struct ClosestFeatures {
 // false. The features are updated either way.
 bool Query_Body_Pair(Polyhedron& shape_a, const BodyPose& pose_a, Polyhedron& shape_b,
                      const BodyPose& pose_b, ClosestFeatures& record);
+// The same with the shapes placed by their world transforms.
+bool Query_Placed_Pair(Polyhedron& shape_a, const Matrix4d& transform_a, Polyhedron& shape_b,
+                       const Matrix4d& transform_b, ClosestFeatures& record);

@@ -1,6 +1,7 @@
 #include "sim/collision.h"
 
 #include <cassert>
+#include <cmath>
 #include <utility>
 
 #include "sim/sim_object.h"
@@ -25,15 +26,55 @@ int32_t Pair_Key(const Collision& c) {
 
 namespace {
 
-BodyPose Tentative_Pose(const SimObject& body) {
-    return {body.new_state.position, body.new_state.orientation, body.new_state.scale};
+// A gap is measured to within the rounding of the coordinates: moves this close to it might close
+// it.
+constexpr double kGapSlack = 1e-9;
+
+Matrix4d Tentative_Transform(const SimObject& body) {
+    return World_Transform(
+        {body.new_state.position, body.new_state.orientation, body.new_state.scale});
+}
+
+// How far any point of X's shape can have moved from placement `from` to `to`: its centre's move,
+// plus the change of the linear part times the shape's reach (the change's Frobenius norm bounds
+// how far it carries a point at unit distance from the centre). A convex shape's points are
+// blends of its vertices, and move no farther than the farthest of them.
+double Farthest_Move(const SimObject& x, const Matrix4d& from, const Matrix4d& to) {
+    double linear = 0.0;
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            const double d = to(row, column) - from(row, column);
+            linear += d * d;
+        }
+    }
+    const Vector3d centre(to(0, 3) - from(0, 3), to(1, 3) - from(1, 3), to(2, 3) - from(2, 3));
+    return centre.Length() + std::sqrt(linear) * x.Shape_Reach();
+}
+
+bool Query_Placed(Collision& c, const Matrix4d& a, const Matrix4d& b) {
+    const bool touching = Query_Placed_Pair(*c.body_a->polyhedron, a, *c.body_b->polyhedron, b, c);
+    if (!touching) {
+        c.last_gap = {a, b, c.distance};
+    }
+    return touching;
 }
 
 }  // namespace
 
 bool Query_Pair(Collision& c) {
-    return Query_Body_Pair(*c.body_a->polyhedron, Tentative_Pose(*c.body_a), *c.body_b->polyhedron,
-                           Tentative_Pose(*c.body_b), c);
+    return Query_Placed(c, Tentative_Transform(*c.body_a), Tentative_Transform(*c.body_b));
+}
+
+bool May_Touch(Collision& c) {
+    const Matrix4d a = Tentative_Transform(*c.body_a);
+    const Matrix4d b = Tentative_Transform(*c.body_b);
+    const Collision::Gap& gap = c.last_gap;
+    const double moved =
+        Farthest_Move(*c.body_a, gap.transform_a, a) + Farthest_Move(*c.body_b, gap.transform_b, b);
+    if (gap.distance > 0.0 && moved < gap.distance - kGapSlack) {
+        return false;
+    }
+    return Query_Placed(c, a, b);
 }
 
 double Collision::End() const {
@@ -59,5 +100,5 @@ bool Touches_Keeping_Witness(Collision& c) {
         return false;
     }
     const KeepWitness keep(c);
-    return Query_Pair(c);
+    return May_Touch(c);
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "collision/body_pair_query.h"
+#include "math/matrix4d.h"
 #include "math/vector3d.h"
 #include "sim/contact_timetable.h"
 
@@ -45,6 +46,16 @@ struct Collision : ClosestFeatures {
     // While in contact: the time a probe last rebuilt its bodies for, kept while no event touches
     // them (ProbeScope); negative when none holds.
     double rebuilt_for = -1.0;
+    // The last query that found the pair apart, whatever became of its witness since: where it
+    // placed the two bodies and the gap it found; a negative gap while none is known. Bodies that
+    // have moved less than that since are still apart (May_Touch). In a room of many bodies most
+    // near pairs are farther apart than their bodies move between two probes.
+    struct Gap {
+        Matrix4d transform_a;
+        Matrix4d transform_b;
+        double distance = -1.0;
+    };
+    Gap last_gap;
 
     Response& Response_Of(const SimObject& x) { return &x == body_a ? response_a : response_b; }
     const Response& Response_Of(const SimObject& x) const {
@@ -75,6 +86,12 @@ int32_t Pair_Key(const Collision& c);
 // feature walk from the record's cached features. True when the bodies touch or interpenetrate;
 // the record's points, distance and normal are then left as they were.
 bool Query_Pair(Collision& c);
+
+// Whether the pair may touch where its bodies are tried. False at once, with no query, when no
+// point of either body has moved as far as the last gap found (`last_gap`), whatever else they did
+// (turned, squashed), and then the record is left as it was, its features and witness those of an
+// earlier query; otherwise the pair query.
+bool May_Touch(Collision& c);
 
 // Restores the witness data (points, distance, normal) of a record when it goes out of scope:
 // searches that query a pair at trial positions leave what its contact goes by (the pair's last

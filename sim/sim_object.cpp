@@ -120,6 +120,11 @@ void SimObject::Measure_Shape() const {
     measured_shape_ = polyhedron.get();
 }
 
+double SimObject::Shape_Reach() const {
+    Measure_Shape();
+    return reach_;
+}
+
 double SimObject::Reach_At_Tentative_State() const {
     Measure_Shape();
     const Vector3d& s = new_state.scale;

@@ -63,6 +63,8 @@ public:
     // How far its shape reaches from its centre at its tentative state, at most: a sphere that
     // holds it, for passing over pairs far apart before the pair query.
     double Reach_At_Tentative_State() const;
+    // How far its shape's farthest vertex lies from its centre, in body space.
+    double Shape_Reach() const;
     // How far point p lies outside the box around its shape at its tentative state (the shape's
     // body-space box, turned and scaled as the shape is); 0 inside it. A lower bound of the
     // distance from p to the shape.

@@ -290,7 +290,7 @@ void Tovrel::Touch_Again_Where_Moved(const std::vector<Collision*>& moving) {
 int Tovrel::Narrow_Found(std::vector<Collision*>& found) {
     still_found_.clear();
     for (Collision* c : found) {
-        if (Collides_Now(*c)) {
+        if (Collides_Now(*c, false)) {
             still_found_.push_back(c);
         }
     }
@@ -301,8 +301,12 @@ int Tovrel::Narrow_Found(std::vector<Collision*>& found) {
     return static_cast<int>(found.size());
 }
 
-bool Tovrel::Collides_Now(Collision& c) {
-    return In_Contact(c) ? Comes_Back(c) : Query_Pair(c);
+bool Tovrel::Collides_Now(Collision& c, bool may_pass_over) {
+    if (In_Contact(c)) {
+        return Comes_Back(c);
+    }
+    return may_pass_over && c.body_a->Gives_Way() && c.body_b->Gives_Way() ? May_Touch(c)
+                                                                           : Query_Pair(c);
 }
 
 int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
@@ -312,7 +316,7 @@ int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
         Collision* c =
             &pair_table.Record_Of(*active_objects[near.first], *active_objects[near.second]);
         near_records_.push_back(c);
-        if (!scope_.Lags(*c->body_a) && !scope_.Lags(*c->body_b) && Collides_Now(*c)) {
+        if (!scope_.Lags(*c->body_a) && !scope_.Lags(*c->body_b) && Collides_Now(*c, true)) {
             if (count == 0) {
                 found.clear();
             }

@@ -71,20 +71,6 @@ TEST(Tovrel, OnlyNearPairsAreQueriedOnceAPassAndGetARecordNeverTwoUnmovableOnes)
         }
     }
     EXPECT_EQ(keys, (std::set<int32_t>{1, 2, 3, (1 << 16) | 2, (1 << 16) | 3, (2 << 16) | 3}));
-    // Queued by end time, the earliest comes out first, equal ends in turn.
-    std::vector<Collision> records(6, Collision(&ball, &wall));
-    ContactQueue queue;
-    const double ends[] = {0.5, 0.2, 0.9, 0.5, 0.7, 0.1};
-    for (int i = 0; i < 6; ++i) {
-        records[i].response_a.timetable.start_time = ends[i];  // a timetable of no time
-        records[i].response_a.role = Response::Role::Running;
-        queue.Push(&records[i]);
-    }
-    for (double end : {0.1, 0.2, 0.5, 0.5, 0.7, 0.9}) {
-        EXPECT_EQ(queue.Top()->End(), end);
-        queue.Pop();
-    }
-    EXPECT_TRUE(queue.Empty());
     const Polyhedron& box = *wall.polyhedron;  // features named as the headless lines name them
     EXPECT_EQ(Feature_Label(box, &box.edges[11]) + ", " + Feature_Label(box, nullptr),
               "edge 11, none");
