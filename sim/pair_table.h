@@ -1,7 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
+#include <deque>
+#include <vector>
 
 #include "sim/collision.h"
 
@@ -12,8 +13,12 @@ class SimObject;
 // room of thousands of bodies has millions of pairs, of which only the few that meet ever need
 // one. Once made, a record stays for the whole run (the closest-feature walk of the pair's next
 // query starts from the features its last one ended with) at the same address: contacts, the
-// contact queue and the bodies' lists hold pointers to it. Looked up by the two bodies' indices
-// in a 64-bit key, whatever the number of bodies.
+// contact queue and the bodies' lists hold pointers to it.
+//
+// Looked up by the two bodies' indices in a 64-bit key, whatever the number of bodies, in an open
+// table of slots probed in turn from the key's hash: every near pair is looked up at every pass
+// of the detection, and a node-based map spent more time finding the records of a room of 256
+// balls than its pair queries took on them.
 class PairTable {
 public:
     PairTable() = default;
@@ -29,16 +34,24 @@ public:
     // The number of records made.
     std::size_t Size() const { return records_.size(); }
 
-    // Calls visit(record) for every record made, in no particular order.
+    // Calls visit(record) for every record made, in the order they were made.
     template <typename Visit>
     void For_Each(Visit visit) {
-        for (auto& [key, record] : records_) {
+        for (Collision& record : records_) {
             visit(record);
         }
     }
 
 private:
+    struct Slot {
+        uint64_t key;
+        Collision* record;  // null while the slot is empty
+    };
     static uint64_t Key(int i, int j);
+    // The slot of `key`, or the empty slot where it would go.
+    std::size_t Slot_Of(uint64_t key) const;
+    void Grow();
 
-    std::unordered_map<uint64_t, Collision> records_;  // nodes: records never move
+    std::deque<Collision> records_;  // a deque never moves what it holds
+    std::vector<Slot> slots_;        // a power of two of them, at most half full
 };
