@@ -134,7 +134,7 @@ void Squeeze_Out(Collision& c, Collision& q, SimObject& x, const Vector3d& inwar
                  const Vector3d& towards_other, const Vector3d& gravity) {
     const KeepWitness keep_c(c);
     const KeepWitness keep_q(q);
-    auto touches_either = [&] { return Query_Pair(c) || Query_Pair(q); };
+    auto touches_either = [&] { return May_Touch(c) || May_Touch(q); };
     const ThirdBodies third(x, {&c, &q});
     const Vector3d origin = x.new_state.position;
     const Vector3d& on_other = &x == q.body_a ? q.point_b : q.point_a;
@@ -172,7 +172,9 @@ void Squeeze_Out(Collision& c, Collision& q, SimObject& x, const Vector3d& inwar
 void Push_Out_Searching(Collision& c, SimObject& x, const Vector3d& d, double reach,
                         std::initializer_list<const Collision*> searched) {
     const KeepWitness keep(c);
-    auto touches = [&] { return Query_Pair(c); };
+    // The search keeps nothing the query finds, and of the halvings of its last step that leave X
+    // apart, those shorter than the last gap found need no query.
+    auto touches = [&] { return May_Touch(c); };
     const ThirdBodies third(x, searched);
     if (touches()) {
         // Straight out may lead into a body X lies against (a ball pressed into a corner):
