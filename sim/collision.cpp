@@ -59,22 +59,27 @@ bool Query_Placed(Collision& c, const Matrix4d& a, const Matrix4d& b) {
     return touching;
 }
 
+bool Still_Apart_At(const Collision& c, const Matrix4d& a, const Matrix4d& b) {
+    const Collision::Gap& gap = c.last_gap;
+    const double moved =
+        Farthest_Move(*c.body_a, gap.transform_a, a) + Farthest_Move(*c.body_b, gap.transform_b, b);
+    return gap.distance > 0.0 && moved < gap.distance - kGapSlack;
+}
+
 }  // namespace
 
 bool Query_Pair(Collision& c) {
     return Query_Placed(c, Tentative_Transform(*c.body_a), Tentative_Transform(*c.body_b));
 }
 
+bool Still_Apart(const Collision& c) {
+    return Still_Apart_At(c, Tentative_Transform(*c.body_a), Tentative_Transform(*c.body_b));
+}
+
 bool May_Touch(Collision& c) {
     const Matrix4d a = Tentative_Transform(*c.body_a);
     const Matrix4d b = Tentative_Transform(*c.body_b);
-    const Collision::Gap& gap = c.last_gap;
-    const double moved =
-        Farthest_Move(*c.body_a, gap.transform_a, a) + Farthest_Move(*c.body_b, gap.transform_b, b);
-    if (gap.distance > 0.0 && moved < gap.distance - kGapSlack) {
-        return false;
-    }
-    return Query_Placed(c, a, b);
+    return !Still_Apart_At(c, a, b) && Query_Placed(c, a, b);
 }
 
 double Collision::End() const {

@@ -87,10 +87,14 @@ int32_t Pair_Key(const Collision& c);
 // the record's points, distance and normal are then left as they were.
 bool Query_Pair(Collision& c);
 
-// Whether the pair may touch where its bodies are tried. False at once, with no query, when no
-// point of either body has moved as far as the last gap found (`last_gap`), whatever else they did
-// (turned, squashed), and then the record is left as it was, its features and witness those of an
-// earlier query; otherwise the pair query.
+// Whether no point of either body, where it is tried, lies as far from where the last query that
+// found the pair apart placed it as that gap (`last_gap`) reaches, whatever else they did (turned,
+// squashed): then the bodies are still apart, and need not be asked.
+bool Still_Apart(const Collision& c);
+
+// Whether the pair may touch where its bodies are tried: false at once while Still_Apart, and then
+// the record is left as it was, its features and witness those of an earlier query; otherwise
+// the pair query.
 bool May_Touch(Collision& c);
 
 // Restores the witness data (points, distance, normal) of a record when it goes out of scope:

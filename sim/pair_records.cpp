@@ -23,7 +23,7 @@ std::vector<const Collision*> Records_Of(const Tovrel& sim, const SimObject& bod
     if (std::find(active.begin(), active.end(), &body) == active.end()) {
         return records;
     }
-    std::vector<const Collision*> current(sim.Near_Records().begin(), sim.Near_Records().end());
+    std::vector<const Collision*> current(sim.Asked_Records().begin(), sim.Asked_Records().end());
     for (const auto& [key, c] : sim.contacts) {
         current.push_back(c);
     }

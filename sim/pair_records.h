@@ -14,11 +14,10 @@ struct Feature;
 // cache, stamp or counter.
 
 // The records of `body` that describe it now: those of its pairs with other active bodies that
-// the last detection pass found near, and those of its contacts, in the activation order of the
-// other body. A pair far apart is not queried, so its record (if it has one) says where the
-// bodies were when they last were near, and is left out. Two bodies that give way are not asked
-// while their last gap holds: their record's gap and features are those of that query. None while
-// `body` is not active.
+// the last detection pass asked about, and those of its contacts, in the activation order of the
+// other body. A pair far apart is not asked, nor one of two bodies that give way while its last
+// gap shows it still apart, so its record (if it has one) says where the bodies were when last
+// asked, and is left out. None while `body` is not active.
 std::vector<const Collision*> Records_Of(const Tovrel& sim, const SimObject& body);
 
 // The record of Records_Of(sim, body) with the smallest gap, a pair in contact counting as 0;

@@ -139,6 +139,7 @@ bool Tovrel::Reset() {
         c.rebuilt_for = -1.0;
     });
     near_records_.clear();
+    asked_records_.clear();
     time = 0.0;
     return true;
 }
@@ -290,7 +291,7 @@ void Tovrel::Touch_Again_Where_Moved(const std::vector<Collision*>& moving) {
 int Tovrel::Narrow_Found(std::vector<Collision*>& found) {
     still_found_.clear();
     for (Collision* c : found) {
-        if (Collides_Now(*c, false)) {
+        if (Collides_Now(*c)) {
             still_found_.push_back(c);
         }
     }
@@ -301,22 +302,27 @@ int Tovrel::Narrow_Found(std::vector<Collision*>& found) {
     return static_cast<int>(found.size());
 }
 
-bool Tovrel::Collides_Now(Collision& c, bool may_pass_over) {
-    if (In_Contact(c)) {
-        return Comes_Back(c);
-    }
-    return may_pass_over && c.body_a->Gives_Way() && c.body_b->Gives_Way() ? May_Touch(c)
-                                                                           : Query_Pair(c);
+bool Tovrel::Collides_Now(Collision& c) {
+    return In_Contact(c) ? Comes_Back(c) : Query_Pair(c);
+}
+
+bool Tovrel::Passed_Over(const Collision& c) const {
+    return c.body_a->Gives_Way() && c.body_b->Gives_Way() && !In_Contact(c) && Still_Apart(c);
 }
 
 int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
     int count = 0;
     near_records_.clear();
+    asked_records_.clear();
     for (const NearPair& near : broad_phase_.Near_Pairs(active_objects, reach_)) {
         Collision* c =
             &pair_table.Record_Of(*active_objects[near.first], *active_objects[near.second]);
         near_records_.push_back(c);
-        if (!scope_.Lags(*c->body_a) && !scope_.Lags(*c->body_b) && Collides_Now(*c, true)) {
+        if (scope_.Lags(*c->body_a) || scope_.Lags(*c->body_b) || Passed_Over(*c)) {
+            continue;
+        }
+        asked_records_.push_back(c);
+        if (Collides_Now(*c)) {
             if (count == 0) {
                 found.clear();
             }

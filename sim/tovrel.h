@@ -57,9 +57,10 @@ public:
     ContactCallback on_separation = nullptr;  // a primary contact ends
     void* on_separation_user = nullptr;
 
-    // The records of the pairs the last detection pass found near (queried, or in contact and
-    // passed over); none before the first pass since the last Reset.
-    const std::vector<Collision*>& Near_Records() const { return near_records_; }
+    // The records of the pairs the last detection pass asked about: found near, and neither
+    // passed over as still apart nor left for a lagging body; none before the first pass since
+    // the last Reset. What each says is where its bodies were at that pass.
+    const std::vector<Collision*>& Asked_Records() const { return asked_records_; }
     // Whether the pair of `c` is in contact now (primary or waiting).
     bool In_Contact(const Collision& c) const { return contacts.count(Pair_Key(c)) != 0; }
 
@@ -76,18 +77,19 @@ private:
     // none does). Returns their number.
     int Narrow_Found(std::vector<Collision*>& found);
     // Whether a pair starts a contact where its bodies are tried: one not in contact when it
-    // collides; one in contact when a body it let go has come back into the other. Where
-    // `may_pass_over`, a pair of two bodies that give way is not asked while its last gap holds
-    // (May_Touch). The bisection always asks: a contact goes by its pair's last separation, which
-    // its probes narrow down to where the bodies met; a pair passed over there keeps an earlier
-    // one (five rooms of 8 balls lost a body through a wall so). A pair with a body that does not
-    // give way (a wall, a block, the paddle) is always asked too: the demo's game goes by where
-    // each walk of its ball ends (two features tie where the ball flies square to a block), and
-    // passing such pairs over changes its play.
-    bool Collides_Now(Collision& c, bool may_pass_over);
-    // Asks every near pair of active bodies that is not in contact (or in one that has
-    // let a body go) and has no lagging body, in the order of a search of every pair; the
-    // colliding records replace the contents of `found` (left alone when there are none).
+    // collides; one in contact when a body it let go has come back into the other.
+    bool Collides_Now(Collision& c);
+    // A pair of two bodies that give way, not in contact, whose last gap shows them still apart:
+    // the detection does not ask it. The bisection does: a contact goes by its pair's last
+    // separation, which its probes narrow down to where the bodies met; a pair passed over there
+    // keeps an earlier one (five rooms of 8 balls lost a body through a wall so). A pair with a
+    // body that never gives way (a wall, a block, the paddle) is asked at every probe: passed over
+    // right up to where it could touch, the demo's game changed its play, and Show Contacts draws
+    // what the last probe found of each of the ball's pairs.
+    bool Passed_Over(const Collision& c) const;
+    // Asks every near pair of active bodies that is not in contact (or in one that has let a
+    // body go), has no lagging body and is not passed over, in the order of a search of every
+    // pair; the colliding records replace the contents of `found` (left alone when there are none).
     int Find_New_Collisions(std::vector<Collision*>& found);
     // Moves the clock to t, or to the first contact before it; returns the number of new contacts.
     int Advance_To_Event(double t, std::vector<Collision*>& found);
@@ -117,7 +119,8 @@ private:
 
     BroadPhase broad_phase_;
     ProbeScope scope_;
-    std::vector<Collision*> near_records_;
+    std::vector<Collision*> near_records_;   // every near pair of the last pass
+    std::vector<Collision*> asked_records_;  // those of them it asked about
     std::vector<int> near_indexes_;  // Find_Within_Reach's, kept to spare an allocation a probe
     // Where each contact's bodies were left by its own keep-touching, in the contacts' order.
     std::vector<std::pair<Vector3d, Vector3d>> kept_at_;
