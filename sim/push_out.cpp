@@ -76,16 +76,16 @@ private:
 // X moved; or, when no change comes within `reach`, -1 with X back where it was. No search carries
 // X into or through a body it is not in contact with: it stops where X just touches that body
 // (the detection pass finds the contact), or short of the other body if that comes first.
+// `started_touching` is what `touches()` answers where X is.
 template <typename Touches>
 double Search_Along(SimObject& x, const Vector3d& d, Touches touches, const ThirdBodies& third,
-                    double reach) {
+                    double reach, bool started_touching) {
     const Vector3d origin = x.new_state.position;
     const auto place = [&](double k) { x.new_state.position = origin + k * d; };
     const auto touches_at = [&](double k) {
         place(k);
         return touches();
     };
-    const bool started_touching = touches();
     double before = 0.0;
     double reached = 0.0;
     do {
@@ -137,6 +137,7 @@ void Squeeze_Out(Collision& c, Collision& q, SimObject& x, const Vector3d& inwar
     auto touches_either = [&] { return May_Touch(c) || May_Touch(q); };
     const ThirdBodies third(x, {&c, &q});
     const Vector3d origin = x.new_state.position;
+    const bool pinched = touches_either();
     const Vector3d& on_other = &x == q.body_a ? q.point_b : q.point_a;
     Vector3d nearest = origin;
     double reach = kSqueezeReach * x.half_extent;
@@ -157,7 +158,8 @@ void Squeeze_Out(Collision& c, Collision& q, SimObject& x, const Vector3d& inwar
                 closing > 0.0 ? (Dot(on_other - origin, towards_other) + kPushOutStep) / closing
                               : reach;
             x.new_state.position = origin;
-            const double moved = Search_Along(x, d, touches_either, third, std::min(reach, room));
+            const double moved =
+                Search_Along(x, d, touches_either, third, std::min(reach, room), pinched);
             if (moved >= 0.0) {
                 reach = moved;
                 nearest = x.new_state.position;
@@ -184,14 +186,14 @@ void Push_Out_Searching(Collision& c, SimObject& x, const Vector3d& d, double re
         // to its top).
         const Vector3d origin = x.new_state.position;
         const double reach = kSqueezeReach * x.half_extent;
-        Search_Along(x, -d, touches, third, reach);
+        Search_Along(x, -d, touches, third, reach, true);
         const Vector3d slide = third.Along_Touched(-d);
         if (!slide.Vanishes() && touches()) {
             x.new_state.position = origin;
-            Search_Along(x, slide, touches, third, reach);
+            Search_Along(x, slide, touches, third, reach, true);
         }
     } else if (reach > 0.0) {
-        Search_Along(x, d, touches, third, reach);
+        Search_Along(x, d, touches, third, reach, false);
     }
 }
 
