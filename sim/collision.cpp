@@ -30,11 +30,6 @@ namespace {
 // it.
 constexpr double kGapSlack = 1e-9;
 
-Matrix4d Tentative_Transform(const SimObject& body) {
-    return World_Transform(
-        {body.new_state.position, body.new_state.orientation, body.new_state.scale});
-}
-
 // How far any point of X's shape can have moved from placement `from` to `to`: its centre's move,
 // plus the change of the linear part times the shape's reach (the change's Frobenius norm bounds
 // how far it carries a point at unit distance from the centre). A convex shape's points are
@@ -69,16 +64,16 @@ bool Still_Apart_At(const Collision& c, const Matrix4d& a, const Matrix4d& b) {
 }  // namespace
 
 bool Query_Pair(Collision& c) {
-    return Query_Placed(c, Tentative_Transform(*c.body_a), Tentative_Transform(*c.body_b));
+    return Query_Placed(c, c.body_a->Tentative_Transform(), c.body_b->Tentative_Transform());
 }
 
 bool Still_Apart(const Collision& c) {
-    return Still_Apart_At(c, Tentative_Transform(*c.body_a), Tentative_Transform(*c.body_b));
+    return Still_Apart_At(c, c.body_a->Tentative_Transform(), c.body_b->Tentative_Transform());
 }
 
 bool May_Touch(Collision& c) {
-    const Matrix4d a = Tentative_Transform(*c.body_a);
-    const Matrix4d b = Tentative_Transform(*c.body_b);
+    const Matrix4d& a = c.body_a->Tentative_Transform();
+    const Matrix4d& b = c.body_b->Tentative_Transform();
     return !Still_Apart_At(c, a, b) && Query_Placed(c, a, b);
 }
 

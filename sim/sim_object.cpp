@@ -120,6 +120,17 @@ void SimObject::Measure_Shape() const {
     measured_shape_ = polyhedron.get();
 }
 
+const Matrix4d& SimObject::Tentative_Transform() const {
+    const SimState& s = new_state;
+    if (!transform_known_ || s.position != placed_.position ||
+        !(s.orientation == placed_.orientation) || s.scale != placed_.scale) {
+        placed_ = {s.position, s.orientation, s.scale};
+        transform_ = World_Transform(placed_);
+        transform_known_ = true;
+    }
+    return transform_;
+}
+
 double SimObject::Shape_Reach() const {
     Measure_Shape();
     return reach_;

@@ -4,7 +4,9 @@
 #include <memory>
 #include <vector>
 
+#include "collision/body_pair_query.h"
 #include "geometry/polyhedron.h"
+#include "math/matrix4d.h"
 #include "sim/sim_state.h"
 
 struct Collision;
@@ -65,6 +67,10 @@ public:
     double Reach_At_Tentative_State() const;
     // How far its shape's farthest vertex lies from its centre, in body space.
     double Shape_Reach() const;
+    // The body-to-world transform of its tentative state, where the pair queries place its shape.
+    // Worked out again only when that state's placement has changed since the last call: a body
+    // is asked about with each of its neighbours in turn, where it stands.
+    const Matrix4d& Tentative_Transform() const;
     // How far point p lies outside the box around its shape at its tentative state (the shape's
     // body-space box, turned and scaled as the shape is); 0 inside it. A lower bound of the
     // distance from p to the shape.
@@ -112,4 +118,7 @@ private:
     mutable Vector3d box_low_;                            // its body-space box
     mutable Vector3d box_high_;
     mutable double volume_ = 0.0;  // at the body's own size
+    mutable BodyPose placed_;      // the placement of:
+    mutable Matrix4d transform_;   // what Tentative_Transform last worked out
+    mutable bool transform_known_ = false;
 };
