@@ -48,7 +48,7 @@ struct Collision : ClosestFeatures {
     double rebuilt_for = -1.0;
     // The last query that found the pair apart, whatever became of its witness since: where it
     // placed the two bodies and the gap it found; a negative gap while none is known. Bodies that
-    // have moved less than that since are still apart (May_Touch). In a room of many bodies most
+    // have moved less than that since are still apart (Still_Apart). In a room of many bodies most
     // near pairs are farther apart than their bodies move between two probes.
     struct Gap {
         Matrix4d transform_a;
@@ -87,9 +87,10 @@ int32_t Pair_Key(const Collision& c);
 // the record's points, distance and normal are then left as they were.
 bool Query_Pair(Collision& c);
 
-// Whether no point of either body, where it is tried, lies as far from where the last query that
-// found the pair apart placed it as that gap (`last_gap`) reaches, whatever else they did (turned,
-// squashed): then the bodies are still apart, and need not be asked.
+// Whether the bodies, where they are tried, are certainly still apart: the farthest any point of
+// each has moved since the last query that found the pair apart (`last_gap`), whatever else the
+// bodies did (turned, squashed), adds up to less than the gap that query found. Then they need
+// not be asked.
 bool Still_Apart(const Collision& c);
 
 // Whether the pair may touch where its bodies are tried: false at once while Still_Apart, and then
