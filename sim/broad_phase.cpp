@@ -200,11 +200,21 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
 }
 
 void BroadPhase::Bodies_Within(const SimObject& x, double reach, std::vector<int>& found) {
+    Within(x, reach, false, found);
+}
+
+void BroadPhase::Unyielding_Within(const SimObject& x, double reach, std::vector<int>& found) {
+    Within(x, reach, true, found);
+}
+
+void BroadPhase::Within(const SimObject& x, double reach, bool unyielding_only,
+                        std::vector<int>& found) {
     found.clear();
     const Box box = Bound(x, kBoundMargin + reach, 0.0);
     tree_.Overlapping(box, [&](int sim_index) { found.push_back(sim_index); });
     for (const Moving& m : moving_) {
-        if (m.sim_index != x.sim_index && Overlap(m.box, box)) {
+        if ((!unyielding_only || m.mode == SimMode::Driven) && m.sim_index != x.sim_index &&
+            Overlap(m.box, box)) {
             found.push_back(m.sim_index);
         }
     }

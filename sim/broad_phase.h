@@ -57,6 +57,8 @@ public:
     // at its tentative state grown by `reach`: what a search that moves X up to that far could run
     // into. Replaces the contents of `found`.
     void Bodies_Within(const SimObject& x, double reach, std::vector<int>& found);
+    // The same, of the bodies that never give way (Fixed and Driven) only.
+    void Unyielding_Within(const SimObject& x, double reach, std::vector<int>& found);
 
     // A new step begins: the next pass checks where every still body is.
     void Check_Placements() { placements_due_ = true; }
@@ -89,6 +91,7 @@ private:
     bool Refile(const SimObject& body);  // whether the still body must be filed anew
     void File_Still(const std::vector<SimObject*>& active);
     void Sweep_Moving();
+    void Within(const SimObject& x, double reach, bool unyielding_only, std::vector<int>& found);
 
     std::vector<BodyBox> body_boxes_;  // by sim_index
     std::vector<Still> still_;         // by sim_index

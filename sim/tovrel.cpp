@@ -57,14 +57,6 @@ bool Comes_Back(Collision& c) {
     return let_go && Touches_Keeping_Witness(c);
 }
 
-// Whether X sinks into a body, its support or another, where it was last tried: sunk in, it is
-// not held up but stuck, and must not come to rest there, where nothing would ever part them.
-bool Sunk_Into_Any(SimObject& x) {
-    auto sunk = [](Collision* r) { return Touches_Keeping_Witness(*r); };
-    return std::any_of(x.collisions.begin(), x.collisions.end(), sunk) ||
-           std::any_of(x.within_reach.begin(), x.within_reach.end(), sunk);
-}
-
 // Two bodies deforming against each other, one of them squashed flat, are left to their contact
 // at the end of a step, which keeps them just touching at every pass. Flattened to under a fifth of
 // its thickness a body is more than twice as wide, and the two are found sunk at a step's end
@@ -516,13 +508,25 @@ void Tovrel::Find_Within_Reach(Collision& c) {
 
 void Tovrel::Find_Within_Reach(SimObject& body) {
     body.within_reach.clear();
-    broad_phase_.Bodies_Within(body, kSqueezeReach * body.half_extent, near_indexes_);
+    broad_phase_.Unyielding_Within(body, kSqueezeReach * body.half_extent, near_indexes_);
     for (int index : near_indexes_) {
         Collision& r = pair_table.Record_Of(body, *objects[index]);
         if (!In_Contact(r)) {
             body.within_reach.push_back(&r);
         }
     }
+}
+
+bool Tovrel::Sunk_Into_Any(SimObject& x) {
+    auto sunk = [](Collision* r) { return Touches_Keeping_Witness(*r); };
+    if (std::any_of(x.collisions.begin(), x.collisions.end(), sunk)) {
+        return true;
+    }
+    broad_phase_.Bodies_Within(x, kSqueezeReach * x.half_extent, near_indexes_);
+    return std::any_of(near_indexes_.begin(), near_indexes_.end(), [&](int index) {
+        Collision& r = pair_table.Record_Of(x, *objects[index]);
+        return !In_Contact(r) && sunk(&r);
+    });
 }
 
 // A body at rest deforms no more: what waited on it is over, unless the other body deforms in

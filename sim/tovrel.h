@@ -107,10 +107,13 @@ private:
     void Take_Up_Waiting(SimObject& body);
     // A body let go from a contact whose partner still deforms has come back into the partner.
     void Rejoin(Collision* c);
-    // The records of the pairs of a deforming body with the bodies around it that it is not in
-    // contact with, into its within_reach; for each body deforming in `c`.
+    // The records of the pairs of a deforming body with the bodies around it that never give way
+    // and that it is not in contact with, into its within_reach; for each body deforming in `c`.
     void Find_Within_Reach(SimObject& body);
     void Find_Within_Reach(Collision& c);
+    // Whether X sinks into a body, its support or another, where it was last tried: sunk in, it is
+    // not held up but stuck, and must not come to rest there, where nothing would ever part them.
+    bool Sunk_Into_Any(SimObject& x);
     void Settle(SimObject& body, SimObject& support);
     // A resting body whose support flies off or leaves the simulation falls.
     void Wake_Unsupported();
