@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <numeric>
 
 #include "collision/body_pair_query.h"
 #include "geometry/polyhedron.h"
@@ -193,10 +194,31 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
             near_.push_back({std::min(other, m.position), std::max(other, m.position)});
         });
     }
-    std::sort(near_.begin(), near_.end(), [](const NearPair& a, const NearPair& b) {
-        return a.first != b.first ? a.first < b.first : a.second < b.second;
-    });
+    Order_Near(active.size());
     return near_;
+}
+
+// Counted out by first position, which runs to the number of active bodies, then each body's
+// few sorted by second: one comparison sort of all the pairs took a tenth of the time of a room
+// of 256 balls.
+void BroadPhase::Order_Near(std::size_t bodies) {
+    next_.assign(bodies + 1, 0);
+    for (const NearPair& pair : near_) {
+        ++next_[pair.first + 1];
+    }
+    std::partial_sum(next_.begin(), next_.end(), next_.begin());
+    ordered_.resize(near_.size());
+    for (const NearPair& pair : near_) {
+        ordered_[next_[pair.first]++] = pair;
+    }
+    auto begin = ordered_.begin();
+    for (std::size_t first = 0; first < bodies; ++first) {
+        const auto end = ordered_.begin() + next_[first];
+        std::sort(begin, end,
+                  [](const NearPair& a, const NearPair& b) { return a.second < b.second; });
+        begin = end;
+    }
+    near_.swap(ordered_);
 }
 
 void BroadPhase::Bodies_Within(const SimObject& x, double reach, std::vector<int>& found) {

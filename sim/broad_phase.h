@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "math/quaternion.h"
@@ -91,6 +92,8 @@ private:
     bool Refile(const SimObject& body);  // whether the still body must be filed anew
     void File_Still(const std::vector<SimObject*>& active);
     void Sweep_Moving();
+    // Puts the near pairs in the order of a search of every pair: by first position, then second.
+    void Order_Near(std::size_t bodies);
     void Within(const SimObject& x, double reach, bool unyielding_only, std::vector<int>& found);
 
     std::vector<BodyBox> body_boxes_;  // by sim_index
@@ -105,4 +108,6 @@ private:
     std::vector<const Moving*> open_resting_;
     std::vector<const Moving*> open_driven_;
     std::vector<NearPair> near_;
+    std::vector<NearPair> ordered_;  // Order_Near's, kept to spare an allocation a pass
+    std::vector<std::size_t> next_;  // Order_Near's: where each first position's pairs go next
 };

@@ -131,11 +131,6 @@ const Matrix4d& SimObject::Tentative_Transform() const {
     return transform_;
 }
 
-double SimObject::Shape_Reach() const {
-    Measure_Shape();
-    return reach_;
-}
-
 double SimObject::Reach_At_Tentative_State() const {
     Measure_Shape();
     const Vector3d& s = new_state.scale;

@@ -65,8 +65,14 @@ public:
     // How far its shape reaches from its centre at its tentative state, at most: a sphere that
     // holds it, for passing over pairs far apart before the pair query.
     double Reach_At_Tentative_State() const;
-    // How far its shape's farthest vertex lies from its centre, in body space.
-    double Shape_Reach() const;
+    // How far its shape's farthest vertex lies from its centre, in body space. Inline: the gap
+    // test asks it of both bodies of every near pair at every probe.
+    double Shape_Reach() const {
+        if (measured_shape_ != polyhedron.get()) {
+            Measure_Shape();
+        }
+        return reach_;
+    }
     // The body-to-world transform of its tentative state, where the pair queries place its shape.
     // Worked out again only when that state's placement has changed since the last call: a body
     // is asked about with each of its neighbours in turn, where it stands.
