@@ -221,16 +221,8 @@ void BroadPhase::Order_Near(std::size_t bodies) {
     near_.swap(ordered_);
 }
 
-void BroadPhase::Bodies_Within(const SimObject& x, double reach, std::vector<int>& found) {
-    Within(x, reach, false, found);
-}
-
-void BroadPhase::Unyielding_Within(const SimObject& x, double reach, std::vector<int>& found) {
-    Within(x, reach, true, found);
-}
-
-void BroadPhase::Within(const SimObject& x, double reach, bool unyielding_only,
-                        std::vector<int>& found) {
+void BroadPhase::Bodies_Within(const SimObject& x, double reach, bool unyielding_only,
+                               std::vector<int>& found) {
     found.clear();
     const Box box = Bound(x, kBoundMargin + reach, 0.0);
     tree_.Overlapping(box, [&](int sim_index) { found.push_back(sim_index); });

@@ -56,10 +56,10 @@ public:
 
     // The sim_index of every body of the last pass, other than X, whose box there overlaps X's box
     // at its tentative state grown by `reach`: what a search that moves X up to that far could run
-    // into. Replaces the contents of `found`.
-    void Bodies_Within(const SimObject& x, double reach, std::vector<int>& found);
-    // The same, of the bodies that never give way (Fixed and Driven) only.
-    void Unyielding_Within(const SimObject& x, double reach, std::vector<int>& found);
+    // into; of the bodies that never give way (Fixed and Driven) only, where `unyielding_only`.
+    // Replaces the contents of `found`.
+    void Bodies_Within(const SimObject& x, double reach, bool unyielding_only,
+                       std::vector<int>& found);
 
     // A new step begins: the next pass checks where every still body is.
     void Check_Placements() { placements_due_ = true; }
@@ -94,7 +94,6 @@ private:
     void Sweep_Moving();
     // Puts the near pairs in the order of a search of every pair: by first position, then second.
     void Order_Near(std::size_t bodies);
-    void Within(const SimObject& x, double reach, bool unyielding_only, std::vector<int>& found);
 
     std::vector<BodyBox> body_boxes_;  // by sim_index
     std::vector<Still> still_;         // by sim_index

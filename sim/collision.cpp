@@ -56,9 +56,12 @@ bool Query_Placed(Collision& c, const Matrix4d& a, const Matrix4d& b) {
 
 bool Still_Apart_At(const Collision& c, const Matrix4d& a, const Matrix4d& b) {
     const Collision::Gap& gap = c.last_gap;
+    if (!(gap.distance > 0.0)) {
+        return false;
+    }
     const double moved =
         Farthest_Move(*c.body_a, gap.transform_a, a) + Farthest_Move(*c.body_b, gap.transform_b, b);
-    return gap.distance > 0.0 && moved < gap.distance - kGapSlack;
+    return moved < gap.distance - kGapSlack;
 }
 
 }  // namespace

@@ -283,7 +283,7 @@ void Tovrel::Touch_Again_Where_Moved(const std::vector<Collision*>& moving) {
 int Tovrel::Narrow_Found(std::vector<Collision*>& found) {
     still_found_.clear();
     for (Collision* c : found) {
-        if (Collides_Now(*c)) {
+        if (Collides_Now(*c, In_Contact(*c))) {
             still_found_.push_back(c);
         }
     }
@@ -294,12 +294,12 @@ int Tovrel::Narrow_Found(std::vector<Collision*>& found) {
     return static_cast<int>(found.size());
 }
 
-bool Tovrel::Collides_Now(Collision& c) {
-    return In_Contact(c) ? Comes_Back(c) : Query_Pair(c);
+bool Tovrel::Collides_Now(Collision& c, bool in_contact) {
+    return in_contact ? Comes_Back(c) : Query_Pair(c);
 }
 
 bool Tovrel::Passed_Over(const Collision& c) const {
-    return c.body_a->Gives_Way() && c.body_b->Gives_Way() && !In_Contact(c) && Still_Apart(c);
+    return c.body_a->Gives_Way() && c.body_b->Gives_Way() && Still_Apart(c);
 }
 
 int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
@@ -310,11 +310,15 @@ int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
         Collision* c =
             &pair_table.Record_Of(*active_objects[near.first], *active_objects[near.second]);
         near_records_.push_back(c);
-        if (scope_.Lags(*c->body_a) || scope_.Lags(*c->body_b) || Passed_Over(*c)) {
+        if (scope_.Lags(*c->body_a) || scope_.Lags(*c->body_b)) {
+            continue;
+        }
+        const bool in_contact = In_Contact(*c);
+        if (!in_contact && Passed_Over(*c)) {
             continue;
         }
         asked_records_.push_back(c);
-        if (Collides_Now(*c)) {
+        if (Collides_Now(*c, in_contact)) {
             if (count == 0) {
                 found.clear();
             }
@@ -507,12 +511,16 @@ void Tovrel::Find_Within_Reach(Collision& c) {
 }
 
 void Tovrel::Find_Within_Reach(SimObject& body) {
-    body.within_reach.clear();
-    broad_phase_.Unyielding_Within(body, kSqueezeReach * body.half_extent, near_indexes_);
+    Records_Within(body, true, body.within_reach);
+}
+
+void Tovrel::Records_Within(SimObject& x, bool unyielding_only, std::vector<Collision*>& records) {
+    records.clear();
+    broad_phase_.Bodies_Within(x, kSqueezeReach * x.half_extent, unyielding_only, near_indexes_);
     for (int index : near_indexes_) {
-        Collision& r = pair_table.Record_Of(body, *objects[index]);
+        Collision& r = pair_table.Record_Of(x, *objects[index]);
         if (!In_Contact(r)) {
-            body.within_reach.push_back(&r);
+            records.push_back(&r);
         }
     }
 }
@@ -522,11 +530,8 @@ bool Tovrel::Sunk_Into_Any(SimObject& x) {
     if (std::any_of(x.collisions.begin(), x.collisions.end(), sunk)) {
         return true;
     }
-    broad_phase_.Bodies_Within(x, kSqueezeReach * x.half_extent, near_indexes_);
-    return std::any_of(near_indexes_.begin(), near_indexes_.end(), [&](int index) {
-        Collision& r = pair_table.Record_Of(x, *objects[index]);
-        return !In_Contact(r) && sunk(&r);
-    });
+    Records_Within(x, false, around_);
+    return std::any_of(around_.begin(), around_.end(), sunk);
 }
 
 // A body at rest deforms no more: what waited on it is over, unless the other body deforms in

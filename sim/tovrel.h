@@ -77,10 +77,11 @@ private:
     // none does). Returns their number.
     int Narrow_Found(std::vector<Collision*>& found);
     // Whether a pair starts a contact where its bodies are tried: one not in contact when it
-    // collides; one in contact when a body it let go has come back into the other.
-    bool Collides_Now(Collision& c);
-    // A pair of two bodies that give way, not in contact, whose last gap shows them still apart:
-    // the detection does not ask it. The bisection does: a contact goes by its pair's last
+    // collides; one in contact (`in_contact`, which the caller has looked up) when a body it let
+    // go has come back into the other.
+    bool Collides_Now(Collision& c, bool in_contact);
+    // A pair of two bodies that give way whose last gap shows them still apart: the detection does
+    // not ask it, unless it is in contact. The bisection does: a contact goes by its pair's last
     // separation, which its probes narrow down to where the bodies met; a pair passed over there
     // keeps an earlier one (five rooms of 8 balls lost a body through a wall so). A pair with a
     // body that never gives way (a wall, a block, the paddle) is asked at every probe: passed over
@@ -111,6 +112,10 @@ private:
     // and that it is not in contact with, into its within_reach; for each body deforming in `c`.
     void Find_Within_Reach(SimObject& body);
     void Find_Within_Reach(Collision& c);
+    // The records of X's pairs with the bodies within its reach (kSqueezeReach half extents; only
+    // those that never give way, where `unyielding_only`) that it is not in contact with, into
+    // `records`.
+    void Records_Within(SimObject& x, bool unyielding_only, std::vector<Collision*>& records);
     // Whether X sinks into a body, its support or another, where it was last tried: sunk in, it is
     // not held up but stuck, and must not come to rest there, where nothing would ever part them.
     bool Sunk_Into_Any(SimObject& x);
@@ -124,7 +129,8 @@ private:
     ProbeScope scope_;
     std::vector<Collision*> near_records_;   // every near pair of the last pass
     std::vector<Collision*> asked_records_;  // those of them it asked about
-    std::vector<int> near_indexes_;  // Find_Within_Reach's, kept to spare an allocation a probe
+    std::vector<int> near_indexes_;   // Records_Within's, kept to spare an allocation a probe
+    std::vector<Collision*> around_;  // Sunk_Into_Any's
     // Where each contact's bodies were left by its own keep-touching, in the contacts' order.
     std::vector<std::pair<Vector3d, Vector3d>> kept_at_;
     std::vector<Collision*> advancing_;    // the contacts a probe rebuilds
