@@ -122,11 +122,15 @@ void SimObject::Measure_Shape() const {
 
 const Matrix4d& SimObject::Tentative_Transform() const {
     const SimState& s = new_state;
-    if (!transform_known_ || s.position != placed_.position ||
-        !(s.orientation == placed_.orientation) || s.scale != placed_.scale) {
+    if (!transform_known_ || !(s.orientation == placed_.orientation) || s.scale != placed_.scale) {
         placed_ = {s.position, s.orientation, s.scale};
         transform_ = World_Transform(placed_);
         transform_known_ = true;
+    } else if (s.position != placed_.position) {
+        // A search tries a body at place after place, turned and scaled alike: the linear part
+        // stands, and the translation is the position itself.
+        placed_.position = s.position;
+        transform_.Set_Translation(s.position);
     }
     return transform_;
 }
