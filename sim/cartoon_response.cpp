@@ -4,6 +4,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "collision/ray_hit.h"
 #include "math/angles.h"
 #include "sim/bracket.h"
 #include "sim/collision.h"
@@ -545,6 +546,38 @@ void Deform(Collision& c, double t) {
     }
 }
 
+void Take_Back_Carry_Through(Collision& c) {
+    for (SimObject* x : {c.body_a, c.body_b}) {
+        if (!c.Deforms(*x)) {
+            continue;
+        }
+        const Vector3d from = x->state.position;
+        const Vector3d carry = x->new_state.position - from;
+        if (carry.Vanishes()) {
+            continue;
+        }
+        // Through: the centre's way enters the body after it sets out, and its end lies outside.
+        auto through = [&](const Collision* r) {
+            const SimObject& other = r->Other(*x);
+            if (other.Gives_Way() || other.Box_Distance_At_Tentative_State(from) > carry.Length()) {
+                return false;
+            }
+            const SimState& s = other.new_state;
+            const BodyPose pose{s.position, s.orientation, s.scale};
+            const auto enters = Ray_Hit(*other.polyhedron, pose, from, carry);
+            if (!enters || !(*enters > 0.0) || *enters > 1.0) {
+                return false;
+            }
+            const auto back = Ray_Hit(*other.polyhedron, pose, from + carry, -carry);
+            return back && *back > 0.0;
+        };
+        if (std::any_of(x->within_reach.begin(), x->within_reach.end(), through) ||
+            std::any_of(x->collisions.begin(), x->collisions.end(), through)) {
+            x->new_state.position = from;
+        }
+    }
+}
+
 void Keep_Touching(Collision& c, const Vector3d& gravity) {
     const bool a_runs = c.response_a.role == Role::Running;
     const bool b_runs = c.response_b.role == Role::Running;
@@ -597,5 +630,6 @@ bool Part_Sunk_Pair(Collision& c) {
 
 void Update_Contact(Collision& c, double t, const Vector3d& gravity) {
     Deform(c, t);
+    Take_Back_Carry_Through(c);
     Keep_Touching(c, gravity);
 }

@@ -246,6 +246,7 @@ void Tovrel::Advance_Bodies_And(double t, const std::vector<Collision*>& moving)
     }
     for (Collision* c : moving) {
         Find_Within_Reach(*c);
+        Take_Back_Carry_Through(*c);
     }
     kept_at_.clear();
     for (Collision* c : moving) {
@@ -408,6 +409,7 @@ void Tovrel::Process_New_Collisions(const std::vector<Collision*>& found) {
 void Tovrel::Touch_From_Start(Collision& c) {
     Deform(c, time);
     Find_Within_Reach(c);
+    Take_Back_Carry_Through(c);
     Keep_Touching(c, gravity);
     for (SimObject* body : {c.body_a, c.body_b}) {
         if (c.Deforms(*body)) {
