@@ -125,6 +125,7 @@ const Matrix4d& SimObject::Tentative_Transform() const {
     if (!transform_known_ || !(s.orientation == placed_.orientation) || s.scale != placed_.scale) {
         placed_ = {s.position, s.orientation, s.scale};
         transform_ = World_Transform(placed_);
+        turn_ = s.orientation.To_Matrix();
         transform_known_ = true;
     } else if (s.position != placed_.position) {
         // A search tries a body at place after place, turned and scaled alike: the linear part
@@ -143,9 +144,14 @@ double SimObject::Reach_At_Tentative_State() const {
 
 double SimObject::Box_Distance_At_Tentative_State(const Vector3d& p) const {
     Measure_Shape();
+    Tentative_Transform();  // brings turn_ up to date
     const SimState& s = new_state;
     // In body space, scaled: the box's corner point nearest p, then back to the world.
-    const Vector3d local = s.orientation.Conjugate().Rotate(p - s.position);
+    const Vector3d w = p - s.position;
+    const Matrix4d& r = turn_;
+    const Vector3d local(r(0, 0) * w.x + r(1, 0) * w.y + r(2, 0) * w.z,
+                         r(0, 1) * w.x + r(1, 1) * w.y + r(2, 1) * w.z,
+                         r(0, 2) * w.x + r(1, 2) * w.y + r(2, 2) * w.z);
     auto nearest = [](double v, double scale, double low, double high) {
         const double a = scale * low;
         const double b = scale * high;

@@ -127,5 +127,6 @@ private:
     mutable double volume_ = 0.0;  // at the body's own size
     mutable BodyPose placed_;      // the placement of:
     mutable Matrix4d transform_;   // what Tentative_Transform last worked out
+    mutable Matrix4d turn_;        // and the rotation of its orientation alone
     mutable bool transform_known_ = false;
 };
