@@ -33,8 +33,14 @@ constexpr double kGapSlack = 1e-9;
 // How far any point of X's shape can have moved from placement `from` to `to`: its centre's move,
 // plus the change of the linear part times the shape's reach (the change's Frobenius norm bounds
 // how far it carries a point at unit distance from the centre). A convex shape's points are
-// blends of its vertices, and move no farther than the farthest of them.
-double Farthest_Move(const SimObject& x, const Matrix4d& from, const Matrix4d& to) {
+// blends of its vertices, and move no farther than the farthest of them. Once the centre alone
+// has moved `limit`, that move is returned: the caller only asks whether the whole is short of it.
+double Farthest_Move(const SimObject& x, const Matrix4d& from, const Matrix4d& to, double limit) {
+    const Vector3d centre(to(0, 3) - from(0, 3), to(1, 3) - from(1, 3), to(2, 3) - from(2, 3));
+    const double centre_move = centre.Length();
+    if (!(centre_move < limit)) {
+        return centre_move;
+    }
     double linear = 0.0;
     for (int row = 0; row < 3; ++row) {
         for (int column = 0; column < 3; ++column) {
@@ -42,8 +48,7 @@ double Farthest_Move(const SimObject& x, const Matrix4d& from, const Matrix4d& t
             linear += d * d;
         }
     }
-    const Vector3d centre(to(0, 3) - from(0, 3), to(1, 3) - from(1, 3), to(2, 3) - from(2, 3));
-    return centre.Length() + std::sqrt(linear) * x.Shape_Reach();
+    return centre_move + std::sqrt(linear) * x.Shape_Reach();
 }
 
 bool Query_Placed(Collision& c, const Matrix4d& a, const Matrix4d& b) {
@@ -59,9 +64,14 @@ bool Still_Apart_At(const Collision& c, const Matrix4d& a, const Matrix4d& b) {
     if (!(gap.distance > 0.0)) {
         return false;
     }
-    const double moved =
-        Farthest_Move(*c.body_a, gap.transform_a, a) + Farthest_Move(*c.body_b, gap.transform_b, b);
-    return moved < gap.distance - kGapSlack;
+    // Rounded, a sum of moves is never less than either of them: a body that has moved the room
+    // alone settles it.
+    const double room = gap.distance - kGapSlack;
+    const double moved_a = Farthest_Move(*c.body_a, gap.transform_a, a, room);
+    if (!(moved_a < room)) {
+        return false;
+    }
+    return moved_a + Farthest_Move(*c.body_b, gap.transform_b, b, room) < room;
 }
 
 }  // namespace
