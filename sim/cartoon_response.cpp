@@ -31,16 +31,6 @@ constexpr double kSpeck = 0.01;
 // A wedged body's squash is eased to within this share of the way to its own shape.
 constexpr double kEasePrecision = 0.001;
 
-// How far X reaches from its centre against unit direction `u`, in its committed pose.
-double Reach_Along(const SimObject& x, const Vector3d& u) {
-    const Vector3d local = x.state.orientation.Conjugate().Rotate(-u);
-    double reach = 0.0;
-    for (const PolyVertex& v : x.polyhedron->vertices) {
-        reach = std::max(reach, Dot(Scale_Each(v.position, x.state.scale), local));
-    }
-    return reach;
-}
-
 // The contact normal pointing from the other body towards the deforming body X.
 Vector3d Outward_Normal(const Collision& c, const SimObject& x) {
     return &x == c.body_a ? -c.normal : c.normal;
@@ -406,7 +396,7 @@ void Deform_Body(const Collision& c, SimObject& x, double t) {
         // leaves them far from X, and turned and squashed about a point so far away X would be
         // flung along the plane, round the other body's edge or a wall's lower end.
         const Vector3d outward = Outward_Normal(c, x);
-        const Vector3d pivot = x.state.position - Reach_Along(x, outward) * outward;
+        const Vector3d pivot = x.state.position - x.Reach_Against(outward) * outward;
         Vector3d d = x.state.orientation.Conjugate().Rotate(x.state.position - pivot);
         d = Vector3d(d.x / x.state.scale.x, d.y / x.state.scale.y, d.z / x.state.scale.z);
         d = x.new_state.orientation.Rotate(Scale_Each(d, x.new_state.scale));

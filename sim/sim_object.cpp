@@ -120,6 +120,24 @@ void SimObject::Measure_Shape() const {
     measured_shape_ = polyhedron.get();
 }
 
+double SimObject::Reach_Against(const Vector3d& u) const {
+    if (reached_shape_ == polyhedron.get() && u == reached_against_ &&
+        state.orientation == reached_turn_ && state.scale == reached_scale_) {
+        return reach_against_;
+    }
+    const Vector3d local = state.orientation.Conjugate().Rotate(-u);
+    double reach = 0.0;
+    for (const PolyVertex& v : polyhedron->vertices) {
+        reach = std::max(reach, Dot(Scale_Each(v.position, state.scale), local));
+    }
+    reached_shape_ = polyhedron.get();
+    reached_turn_ = state.orientation;
+    reached_scale_ = state.scale;
+    reached_against_ = u;
+    reach_against_ = reach;
+    return reach;
+}
+
 const Matrix4d& SimObject::Tentative_Transform() const {
     const SimState& s = new_state;
     if (!transform_known_ || !(s.orientation == placed_.orientation) || s.scale != placed_.scale) {

@@ -73,6 +73,10 @@ public:
         }
         return reach_;
     }
+    // How far it reaches from its centre against unit direction `u`, in its committed pose. The
+    // answer for the last pose and direction asked is kept: a contact rebuilds its body from the
+    // same committed pose at every probe until the body is committed again.
+    double Reach_Against(const Vector3d& u) const;
     // The body-to-world transform of its tentative state, where the pair queries place its shape.
     // Worked out again only when that state's placement has changed since the last call: a body
     // is asked about with each of its neighbours in turn, where it stands.
@@ -125,8 +129,14 @@ private:
     mutable Vector3d box_low_;                            // its body-space box
     mutable Vector3d box_high_;
     mutable double volume_ = 0.0;  // at the body's own size
-    mutable BodyPose placed_;      // the placement of:
-    mutable Matrix4d transform_;   // what Tentative_Transform last worked out
-    mutable Matrix4d turn_;        // and the rotation of its orientation alone
+    // Reach_Against's last question and answer: shape, pose, direction; null before the first.
+    mutable const Polyhedron* reached_shape_ = nullptr;
+    mutable Quaternion reached_turn_;
+    mutable Vector3d reached_scale_;
+    mutable Vector3d reached_against_;
+    mutable double reach_against_ = 0.0;
+    mutable BodyPose placed_;     // the placement of:
+    mutable Matrix4d transform_;  // what Tentative_Transform last worked out
+    mutable Matrix4d turn_;       // and the rotation of its orientation alone
     mutable bool transform_known_ = false;
 };
