@@ -92,10 +92,7 @@ bool SimObject::Held() const {
     return Running_Contact() != nullptr;
 }
 
-void SimObject::Measure_Shape() const {
-    if (measured_shape_ == polyhedron.get()) {
-        return;
-    }
+void SimObject::Measure() const {
     reach_ = 0.0;
     box_low_ = Vector3d(1e300, 1e300, 1e300);
     box_high_ = Vector3d(-1e300, -1e300, -1e300);
@@ -143,7 +140,6 @@ const Matrix4d& SimObject::Tentative_Transform() const {
     if (!transform_known_ || !(s.orientation == placed_.orientation) || s.scale != placed_.scale) {
         placed_ = {s.position, s.orientation, s.scale};
         transform_ = World_Transform(placed_);
-        turn_ = s.orientation.To_Matrix();
         transform_known_ = true;
     } else if (s.position != placed_.position) {
         // A search tries a body at place after place, turned and scaled alike: the linear part
@@ -162,8 +158,11 @@ double SimObject::Reach_At_Tentative_State() const {
 
 double SimObject::Box_Distance_At_Tentative_State(const Vector3d& p) const {
     Measure_Shape();
-    Tentative_Transform();  // brings turn_ up to date
     const SimState& s = new_state;
+    if (!(s.orientation == turn_of_)) {
+        turn_of_ = s.orientation;
+        turn_ = s.orientation.To_Matrix();
+    }
     // In body space, scaled: the box's corner point nearest p, then back to the world.
     const Vector3d w = p - s.position;
     const Matrix4d& r = turn_;

@@ -68,9 +68,7 @@ public:
     // How far its shape's farthest vertex lies from its centre, in body space. Inline: the gap
     // test asks it of both bodies of every near pair at every probe.
     double Shape_Reach() const {
-        if (measured_shape_ != polyhedron.get()) {
-            Measure_Shape();
-        }
+        Measure_Shape();
         return reach_;
     }
     // How far it reaches from its centre against unit direction `u`, in its committed pose. The
@@ -123,7 +121,12 @@ public:
     const char* name;  // display name, also used in messages; referred to, not copied
 
 private:
-    void Measure_Shape() const;
+    void Measure_Shape() const {
+        if (measured_shape_ != polyhedron.get()) {
+            Measure();
+        }
+    }
+    void Measure() const;
     mutable const Polyhedron* measured_shape_ = nullptr;  // the shape the three below are of
     mutable double reach_ = 0.0;                          // its farthest vertex from the origin
     mutable Vector3d box_low_;                            // its body-space box
@@ -137,6 +140,7 @@ private:
     mutable double reach_against_ = 0.0;
     mutable BodyPose placed_;     // the placement of:
     mutable Matrix4d transform_;  // what Tentative_Transform last worked out
-    mutable Matrix4d turn_;       // and the rotation of its orientation alone
+    mutable Quaternion turn_of_;  // the orientation of (both start as the identity):
+    mutable Matrix4d turn_;       // its rotation, for the box test
     mutable bool transform_known_ = false;
 };
