@@ -5,7 +5,6 @@
 #include <cmath>
 #include <numeric>
 
-#include "collision/body_pair_query.h"
 #include "geometry/polyhedron.h"
 #include "sim/sim_object.h"
 
@@ -59,8 +58,7 @@ Box BroadPhase::Bound(const SimObject& body, double grow, double grow_by_size) {
         }
         own.shape = shape;
     }
-    const SimState& s = body.new_state;
-    const Matrix4d m = World_Transform({s.position, s.orientation, s.scale});
+    const Matrix4d& m = body.Tentative_Transform();
     const double det = m(0, 0) * (m(1, 1) * m(2, 2) - m(1, 2) * m(2, 1)) -
                        m(0, 1) * (m(1, 0) * m(2, 2) - m(1, 2) * m(2, 0)) +
                        m(0, 2) * (m(1, 0) * m(2, 1) - m(1, 1) * m(2, 0));

@@ -59,7 +59,13 @@ bool Query_Placed(Collision& c, const Matrix4d& a, const Matrix4d& b) {
     return touching;
 }
 
-bool Still_Apart_At(const Collision& c, const Matrix4d& a, const Matrix4d& b) {
+}  // namespace
+
+bool Query_Pair(Collision& c) {
+    return Query_Placed(c, c.body_a->Tentative_Transform(), c.body_b->Tentative_Transform());
+}
+
+bool Still_Apart(const Collision& c, const Matrix4d& a, const Matrix4d& b) {
     const Collision::Gap& gap = c.last_gap;
     if (!(gap.distance > 0.0)) {
         return false;
@@ -74,20 +80,10 @@ bool Still_Apart_At(const Collision& c, const Matrix4d& a, const Matrix4d& b) {
     return moved_a + Farthest_Move(*c.body_b, gap.transform_b, b, room) < room;
 }
 
-}  // namespace
-
-bool Query_Pair(Collision& c) {
-    return Query_Placed(c, c.body_a->Tentative_Transform(), c.body_b->Tentative_Transform());
-}
-
-bool Still_Apart(const Collision& c) {
-    return Still_Apart_At(c, c.body_a->Tentative_Transform(), c.body_b->Tentative_Transform());
-}
-
 bool May_Touch(Collision& c) {
     const Matrix4d& a = c.body_a->Tentative_Transform();
     const Matrix4d& b = c.body_b->Tentative_Transform();
-    return !Still_Apart_At(c, a, b) && Query_Placed(c, a, b);
+    return !Still_Apart(c, a, b) && Query_Placed(c, a, b);
 }
 
 double Collision::End() const {

@@ -87,11 +87,12 @@ int32_t Pair_Key(const Collision& c);
 // the record's points, distance and normal are then left as they were.
 bool Query_Pair(Collision& c);
 
-// Whether the bodies, where they are tried, are certainly still apart: the farthest any point of
-// each has moved since the last query that found the pair apart (`last_gap`), whatever else the
-// bodies did (turned, squashed), adds up to less than the gap that query found. Then they need
-// not be asked.
-bool Still_Apart(const Collision& c);
+// Whether the bodies, placed by `placed_a` and `placed_b` (their tentative transforms, which a
+// caller asking about many pairs fetches once a body), are certainly still apart: the farthest
+// any point of each has moved since the last query that found the pair apart (`last_gap`),
+// whatever else the bodies did (turned, squashed), adds up to less than the gap that query found.
+// Then they need not be asked.
+bool Still_Apart(const Collision& c, const Matrix4d& placed_a, const Matrix4d& placed_b);
 
 // Whether the pair may touch where its bodies are tried: false at once while Still_Apart, and then
 // the record is left as it was, its features and witness those of an earlier query; otherwise

@@ -299,23 +299,32 @@ bool Tovrel::Collides_Now(Collision& c, bool in_contact) {
     return in_contact ? Comes_Back(c) : Query_Pair(c);
 }
 
-bool Tovrel::Passed_Over(const Collision& c) const {
-    return c.body_a->Gives_Way() && c.body_b->Gives_Way() && Still_Apart(c);
+bool Tovrel::Passed_Over(const Collision& c, const Matrix4d& placed_a,
+                         const Matrix4d& placed_b) const {
+    return c.body_a->Gives_Way() && c.body_b->Gives_Way() && Still_Apart(c, placed_a, placed_b);
 }
 
 int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
     int count = 0;
     near_records_.clear();
     asked_records_.clear();
+    // Nothing moves during the pass: each body's transform is fetched once, not once a pair.
+    placed_.clear();
+    for (const SimObject* body : active_objects) {
+        placed_.push_back(&body->Tentative_Transform());
+    }
     for (const NearPair& near : broad_phase_.Near_Pairs(active_objects, reach_)) {
-        Collision* c =
-            &pair_table.Record_Of(*active_objects[near.first], *active_objects[near.second]);
+        SimObject* first = active_objects[near.first];
+        Collision* c = &pair_table.Record_Of(*first, *active_objects[near.second]);
         near_records_.push_back(c);
         if (scope_.Lags(*c->body_a) || scope_.Lags(*c->body_b)) {
             continue;
         }
         const bool in_contact = In_Contact(*c);
-        if (!in_contact && Passed_Over(*c)) {
+        const bool a_first = c->body_a == first;
+        const Matrix4d& placed_a = *placed_[a_first ? near.first : near.second];
+        const Matrix4d& placed_b = *placed_[a_first ? near.second : near.first];
+        if (!in_contact && Passed_Over(*c, placed_a, placed_b)) {
             continue;
         }
         asked_records_.push_back(c);

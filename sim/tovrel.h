@@ -87,7 +87,7 @@ private:
     // body that never gives way (a wall, a block, the paddle) is asked at every probe: passed over
     // right up to where it could touch, the demo's game changed its play, and Show Contacts draws
     // what the last probe found of each of the ball's pairs.
-    bool Passed_Over(const Collision& c) const;
+    bool Passed_Over(const Collision& c, const Matrix4d& placed_a, const Matrix4d& placed_b) const;
     // Asks every near pair of active bodies that is not in contact (or in one that has let a
     // body go), has no lagging body and is not passed over, in the order of a search of every
     // pair; the colliding records replace the contents of `found` (left alone when there are none).
@@ -129,6 +129,7 @@ private:
     ProbeScope scope_;
     std::vector<Collision*> near_records_;   // every near pair of the last pass
     std::vector<Collision*> asked_records_;  // those of them it asked about
+    std::vector<const Matrix4d*> placed_;    // the pass's tentative transforms, by active position
     std::vector<int> near_indexes_;   // Records_Within's, kept to spare an allocation a probe
     std::vector<Collision*> around_;  // Sunk_Into_Any's
     // Where each contact's bodies were left by its own keep-touching, in the contacts' order.
