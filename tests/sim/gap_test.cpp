@@ -53,3 +53,25 @@ TEST(MayTouch, PassesOverOnlyBodiesStillApart) {
     EXPECT_GT(passed_over, 300);
     EXPECT_GT(touching, 150);
 }
+
+// For a box the box test is the distance itself: a box turned and stretched at random, and a
+// speck (a box 1e-4 across) at random points near it, which the pair query finds that far away,
+// less the speck's own reach.
+TEST(BoxTest, MeasuresTheDistanceToABoxTurnedAndScaled) {
+    World w({0, 0, 0});
+    SimBody& box = w.Add(true, "Box", SimMode::Free, {1, 2, 3});
+    SimBody& speck = w.Add(true, "Speck", SimMode::Fixed, {}, {}, {5e-5, 5e-5, 5e-5});
+    Collision& c = w.Record(0, 1);
+    TestRandom random(20261208);
+    for (int trial = 0; trial < 500; ++trial) {
+        box.new_state.orientation = random.Rotation();
+        box.new_state.scale = Vector3d(random.Uniform(0.2, 3), random.Uniform(0.2, 3), 1);
+        speck.new_state.position = box.new_state.position + random.In_Box(4);
+        const double box_test = box.Box_Distance_At_Tentative_State(speck.new_state.position);
+        if (Query_Pair(c)) {
+            EXPECT_LT(box_test, 1e-4) << trial;
+        } else {
+            EXPECT_NEAR(box_test, c.distance, 1e-4) << trial << ", " << random.Trace();
+        }
+    }
+}
