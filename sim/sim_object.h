@@ -121,12 +121,13 @@ public:
     const char* name;  // display name, also used in messages; referred to, not copied
 
 private:
+    // Brings the shape's measures below up to date; inline, as most calls find them current.
     void Measure_Shape() const {
         if (measured_shape_ != polyhedron.get()) {
             Measure();
         }
     }
-    void Measure() const;
+    void Measure() const;                                 // works them out
     mutable const Polyhedron* measured_shape_ = nullptr;  // the shape the three below are of
     mutable double reach_ = 0.0;                          // its farthest vertex from the origin
     mutable Vector3d box_low_;                            // its body-space box
