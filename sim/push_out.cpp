@@ -33,6 +33,7 @@ public:
                 bodies_.push_back({r, Touches_Keeping_Witness(*r), towards});
             }
         };
+        bodies_.reserve(x.within_reach.size() + x.collisions.size());
         std::for_each(x.within_reach.begin(), x.within_reach.end(), add);
         std::for_each(x.collisions.begin(), x.collisions.end(), add);
     }
