@@ -192,6 +192,12 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
             near_.push_back({std::min(other, m.position), std::max(other, m.position)});
         });
     }
+    driven_.clear();
+    for (const Moving& m : moving_) {
+        if (m.mode == SimMode::Driven) {
+            driven_.push_back(&m);
+        }
+    }
     Order_Near(active.size());
     return near_;
 }
@@ -224,10 +230,16 @@ void BroadPhase::Bodies_Within(const SimObject& x, double reach, bool unyielding
     found.clear();
     const Box box = Bound(x, kBoundMargin + reach, 0.0);
     tree_.Overlapping(box, [&](int sim_index) { found.push_back(sim_index); });
-    for (const Moving& m : moving_) {
-        if ((!unyielding_only || m.mode == SimMode::Driven) && m.sim_index != x.sim_index &&
-            Overlap(m.box, box)) {
+    const auto take = [&](const Moving& m) {
+        if (m.sim_index != x.sim_index && Overlap(m.box, box)) {
             found.push_back(m.sim_index);
         }
+    };
+    if (unyielding_only) {
+        for (const Moving* m : driven_) {
+            take(*m);
+        }
+    } else {
+        std::for_each(moving_.begin(), moving_.end(), take);
     }
 }

@@ -103,6 +103,7 @@ private:
     BoxTree tree_;
     std::vector<int> position_;  // by sim_index: position in the active list at this pass
     std::vector<Moving> moving_;
+    std::vector<const Moving*> driven_;  // those of them that are Driven, in the same order
     std::vector<const Moving*> open_free_;
     std::vector<const Moving*> open_resting_;
     std::vector<const Moving*> open_driven_;
