@@ -78,7 +78,7 @@ struct Collision : ClosestFeatures {
 };
 
 // The key of a pair, (lower sim_index << 16) | higher sim_index, whichever body is named first.
-// Unique while every index is below 65536.
+// Unique while every index is below 65536, which the simulator sees to (Tovrel::kMaxBodies).
 int32_t Pair_Key(const SimObject& a, const SimObject& b);
 int32_t Pair_Key(const Collision& c);
 

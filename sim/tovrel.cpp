@@ -89,6 +89,13 @@ void Tovrel::Add_Object(SimObject* body, bool make_active) {
                      body->name);
         return;
     }
+    // A pair's key holds each index in 16 bits: beyond, two pairs would share a key in the
+    // contacts, and one would pass for the other.
+    if (objects.size() >= kMaxBodies) {
+        std::fprintf(stderr, "Tovrel::Add_Object: Cannot add object %s: at most %zu bodies\n",
+                     body->name, kMaxBodies);
+        return;
+    }
     body->Set_Sim_Index(static_cast<int>(objects.size()));
     objects.push_back(body);
     if (make_active) {

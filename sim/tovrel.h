@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <utility>
 #include <vector>
 
@@ -28,6 +29,9 @@ class Tovrel {
 public:
     // Called with the contact and the user pointer stored beside it.
     using ContactCallback = void (*)(Collision*, void*);
+
+    // The most bodies it holds; Add_Object refuses more, with a message.
+    static constexpr std::size_t kMaxBodies = 65536;
 
     Tovrel() = default;
     Tovrel(const Tovrel&) = delete;

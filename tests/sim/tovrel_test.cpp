@@ -2,6 +2,7 @@
 // out independently of the code; long randomised runs in a closed box, against invariants.
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <list>
 #include <set>
 #include <vector>
@@ -31,6 +32,15 @@ TEST(Tovrel, OnlyNearPairsAreQueriedOnceAPassAndGetARecordNeverTwoUnmovableOnes)
               "Tovrel::Add_Object: Object Ball already in\nSimulator not initialized\n"
               "Tovrel::Add_Object: Cannot add object Late after sim has started\n");
     EXPECT_EQ(late.sim_index, -1);
+    Tovrel crowd;  // every pair keeps a key of its own: no more bodies than 16 bits count
+    std::deque<SimObject> bodies;
+    ::testing::internal::CaptureStderr();
+    for (std::size_t i = 0; i <= Tovrel::kMaxBodies; ++i) {
+        crowd.Add_Object(&bodies.emplace_back("Body"), false);
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Tovrel::Add_Object: Cannot add object Body: at most 65536 bodies\n");
+    EXPECT_EQ(bodies.back().sim_index, -1);
     EXPECT_TRUE(world.sim.Step(0.0)) << "a step of no time";
     EXPECT_TRUE(world.sim.Step(-1.0)) << "a step back";
     EXPECT_EQ(world.sim.time, 0.0);
