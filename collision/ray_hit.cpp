@@ -5,7 +5,11 @@
 
 std::optional<double> Ray_Hit(const Polyhedron& shape, const BodyPose& pose, const Vector3d& origin,
                               const Vector3d& direction) {
-    const Matrix4d transform = World_Transform(pose);
+    return Ray_Hit(shape, World_Transform(pose), origin, direction);
+}
+
+std::optional<double> Ray_Hit(const Polyhedron& shape, const Matrix4d& transform,
+                              const Vector3d& origin, const Vector3d& direction) {
     // The ray is clipped by every face's plane in turn: the shape is the intersection of the
     // half-spaces behind its faces, so what is left of the ray, if anything, lies inside it.
     double enter = 0.0;

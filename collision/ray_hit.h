@@ -11,3 +11,6 @@
 // whatever queries are under way on it.
 std::optional<double> Ray_Hit(const Polyhedron& shape, const BodyPose& pose, const Vector3d& origin,
                               const Vector3d& direction);
+// The same with the shape placed by its world transform.
+std::optional<double> Ray_Hit(const Polyhedron& shape, const Matrix4d& transform,
+                              const Vector3d& origin, const Vector3d& direction);

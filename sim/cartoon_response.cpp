@@ -552,13 +552,12 @@ void Take_Back_Carry_Through(Collision& c) {
             if (other.Gives_Way() || other.Box_Distance_At_Tentative_State(from) > carry.Length()) {
                 return false;
             }
-            const SimState& s = other.new_state;
-            const BodyPose pose{s.position, s.orientation, s.scale};
-            const auto enters = Ray_Hit(*other.polyhedron, pose, from, carry);
+            const Matrix4d& placed = other.Tentative_Transform();
+            const auto enters = Ray_Hit(*other.polyhedron, placed, from, carry);
             if (!enters || !(*enters > 0.0) || *enters > 1.0) {
                 return false;
             }
-            const auto back = Ray_Hit(*other.polyhedron, pose, from + carry, -carry);
+            const auto back = Ray_Hit(*other.polyhedron, placed, from + carry, -carry);
             return back && *back > 0.0;
         };
         if (std::any_of(x->within_reach.begin(), x->within_reach.end(), through) ||

@@ -306,19 +306,20 @@ bool Tovrel::Collides_Now(Collision& c, bool in_contact) {
     return in_contact ? Comes_Back(c) : Query_Pair(c);
 }
 
-bool Tovrel::Passed_Over(const Collision& c, const Matrix4d& placed_a,
-                         const Matrix4d& placed_b) const {
-    return c.body_a->Gives_Way() && c.body_b->Gives_Way() && Still_Apart(c, placed_a, placed_b);
+bool Tovrel::Passed_Over(const Collision& c, const Matrix4d* placed_a,
+                         const Matrix4d* placed_b) const {
+    return placed_a != nullptr && placed_b != nullptr && Still_Apart(c, *placed_a, *placed_b);
 }
 
 int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
     int count = 0;
     near_records_.clear();
     asked_records_.clear();
-    // Nothing moves during the pass: each body's transform is fetched once, not once a pair.
+    // Nothing moves during the pass: the transform of each body that gives way is fetched once,
+    // not once a pair (the others' are never needed, and a room may hold thousands of blocks).
     placed_.clear();
     for (const SimObject* body : active_objects) {
-        placed_.push_back(&body->Tentative_Transform());
+        placed_.push_back(body->Gives_Way() ? &body->Tentative_Transform() : nullptr);
     }
     for (const NearPair& near : broad_phase_.Near_Pairs(active_objects, reach_)) {
         SimObject* first = active_objects[near.first];
@@ -329,8 +330,8 @@ int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
         }
         const bool in_contact = In_Contact(*c);
         const bool a_first = c->body_a == first;
-        const Matrix4d& placed_a = *placed_[a_first ? near.first : near.second];
-        const Matrix4d& placed_b = *placed_[a_first ? near.second : near.first];
+        const Matrix4d* placed_a = placed_[a_first ? near.first : near.second];
+        const Matrix4d* placed_b = placed_[a_first ? near.second : near.first];
         if (!in_contact && Passed_Over(*c, placed_a, placed_b)) {
             continue;
         }

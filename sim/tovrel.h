@@ -90,8 +90,9 @@ private:
     // keeps an earlier one (five rooms of 8 balls lost a body through a wall so). A pair with a
     // body that never gives way (a wall, a block, the paddle) is asked at every probe: passed over
     // right up to where it could touch, the demo's game changed its play, and Show Contacts draws
-    // what the last probe found of each of the ball's pairs.
-    bool Passed_Over(const Collision& c, const Matrix4d& placed_a, const Matrix4d& placed_b) const;
+    // what the last probe found of each of the ball's pairs. A body's transform is null when it
+    // does not give way.
+    bool Passed_Over(const Collision& c, const Matrix4d* placed_a, const Matrix4d* placed_b) const;
     // Asks every near pair of active bodies that is not in contact (or in one that has let a
     // body go), has no lagging body and is not passed over, in the order of a search of every
     // pair; the colliding records replace the contents of `found` (left alone when there are none).
