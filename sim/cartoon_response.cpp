@@ -31,6 +31,17 @@ constexpr double kSpeck = 0.01;
 // A wedged body's squash is eased to within this share of the way to its own shape.
 constexpr double kEasePrecision = 0.001;
 
+// Whether `test` holds for a body that never gives way, of X's contacts or within its reach.
+template <typename Test>
+bool Any_Unyielding_Around(const SimObject& x, Test test) {
+    auto unyielding = [&](const Collision* r) {
+        const SimObject& other = r->Other(x);
+        return !other.Gives_Way() && test(other);
+    };
+    return std::any_of(x.within_reach.begin(), x.within_reach.end(), unyielding) ||
+           std::any_of(x.collisions.begin(), x.collisions.end(), unyielding);
+}
+
 // The contact normal pointing from the other body towards the deforming body X.
 Vector3d Outward_Normal(const Collision& c, const SimObject& x) {
     return &x == c.body_a ? -c.normal : c.normal;
@@ -439,21 +450,55 @@ void Touch_Each_Other(Collision& c) {
     Share_Move(c, before);
 }
 
+// Whether point p lies inside a body that never gives way, of X's contacts or within its reach.
+bool Unyielding_Body_Holds(const SimObject& x, const Vector3d& p) {
+    return Any_Unyielding_Around(x, [&](const SimObject& other) {
+        if (other.Box_Distance_At_Tentative_State(p) > 0.0) {
+            return false;
+        }
+        const auto hit = Ray_Hit(*other.polyhedron, other.Tentative_Transform(), p, {0, 0, 1});
+        return hit && *hit == 0.0;
+    });
+}
+
 // X is wedged where no place near is clear of the bodies that never give way around it: squashed
 // flat against a wall, it has widened into the walls at its sides, or into the floor and the wall
 // of a corner. It squashes only as far as there is room: its squash is eased towards its own
 // shape, to the least easing that, kept touching the other body, leaves it clear of them all (to
-// kEasePrecision of the way); when not even its own shape is clear there, it stays as it was.
+// kEasePrecision of the way). When not even its own shape is clear there, it stays as it was,
+// unless its centre has sunk into one of them: a body squashed flat, wider than the room is deep,
+// is carried into the floor of a corner by its turn about the point where it touches, and left
+// there it ends the step with its centre inside the wall and goes on through it. Its own shape is
+// then cleared of them all, out of the corner too, from where it stands or else from where it
+// was last committed, and its squash eased from there.
 void Ease_Squash(Collision& c, SimObject& x) {
     const SimState squashed = x.new_state;
     const Vector3d own_shape(1.0, 1.0, 1.0);
+    Vector3d from = squashed.position;
     auto wedged_when_eased = [&](double k) {
-        x.new_state.position = squashed.position;
+        x.new_state.position = from;
         x.new_state.scale = squashed.scale + k * (own_shape - squashed.scale);
         Touch_Other(c, x);
         return Wedged(c, x);
     };
-    if (wedged_when_eased(1.0)) {
+    // X in its own shape, wedged where it was tried, moved clear of them all and kept touching
+    // the other body from there: whether it is clear.
+    auto clear_once_moved = [&]() {
+        if (!Clear_Of_All(c, x, true)) {
+            return false;
+        }
+        from = x.new_state.position;
+        return !wedged_when_eased(1.0);
+    };
+    auto own_shape_placed = [&]() {
+        if (clear_once_moved()) {
+            return true;
+        }
+        from = x.state.position;
+        return !wedged_when_eased(1.0) || clear_once_moved();
+    };
+    if (wedged_when_eased(1.0) &&
+        !(Unyielding_Body_Holds(x, squashed.position) && own_shape_placed())) {
         x.new_state = squashed;
         return;
     }
@@ -547,9 +592,8 @@ void Take_Back_Carry_Through(Collision& c) {
             continue;
         }
         // Through: the centre's way enters the body after it sets out, and its end lies outside.
-        auto through = [&](const Collision* r) {
-            const SimObject& other = r->Other(*x);
-            if (other.Gives_Way() || other.Box_Distance_At_Tentative_State(from) > carry.Length()) {
+        auto through = [&](const SimObject& other) {
+            if (other.Box_Distance_At_Tentative_State(from) > carry.Length()) {
                 return false;
             }
             const Matrix4d& placed = other.Tentative_Transform();
@@ -560,8 +604,7 @@ void Take_Back_Carry_Through(Collision& c) {
             const auto back = Ray_Hit(*other.polyhedron, placed, from + carry, -carry);
             return back && *back > 0.0;
         };
-        if (std::any_of(x->within_reach.begin(), x->within_reach.end(), through) ||
-            std::any_of(x->collisions.begin(), x->collisions.end(), through)) {
+        if (Any_Unyielding_Around(*x, through)) {
             x->new_state.position = from;
         }
     }

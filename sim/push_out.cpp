@@ -247,11 +247,7 @@ public:
         }
         for (const Vector3d& out : out_of_sinks) {
             for (const Vector3d& other : out_of_others) {
-                Vector3d between = out + other;
-                if (!between.Vanishes()) {
-                    between.Set_Length(1.0);
-                    ways.push_back(between);
-                }
+                Add_Between(out, other, ways);
             }
         }
         auto deeper = [&](const Vector3d& d) {
@@ -259,6 +255,25 @@ public:
                                [&](const Vector3d& out) { return Dot(d, out) < 0.0; });
         };
         ways.erase(std::remove_if(ways.begin(), ways.end(), deeper), ways.end());
+        return ways;
+    }
+
+    // The ways between two bodies X sinks into, which leave both at once: out of the corner of
+    // a floor and a wall, diagonally.
+    std::vector<Vector3d> Corner_Ways() const {
+        std::vector<Vector3d> out_of_sinks;
+        for (std::size_t i = 0; i < around_.size(); ++i) {
+            const Vector3d away = Away_From(*around_[i]);
+            if (sunk_at_start_[i] && !away.Vanishes()) {
+                out_of_sinks.push_back(away);
+            }
+        }
+        std::vector<Vector3d> ways;
+        for (std::size_t i = 0; i < out_of_sinks.size(); ++i) {
+            for (std::size_t j = i + 1; j < out_of_sinks.size(); ++j) {
+                Add_Between(out_of_sinks[i], out_of_sinks[j], ways);
+            }
+        }
         return ways;
     }
 
@@ -282,6 +297,14 @@ public:
     }
 
 private:
+    static void Add_Between(const Vector3d& a, const Vector3d& b, std::vector<Vector3d>& ways) {
+        Vector3d between = a + b;
+        if (!between.Vanishes()) {
+            between.Set_Length(1.0);
+            ways.push_back(between);
+        }
+    }
+
     // Where X is tried: clear of all, sunk only into bodies it was in at the start, or into a
     // new one (that way is closed).
     enum class Place { Clear, Sunk, Blocked };
@@ -331,7 +354,7 @@ private:
 
 }  // namespace
 
-bool Clear_Of_All(Collision& c, SimObject& x) {
+bool Clear_Of_All(Collision& c, SimObject& x, bool out_of_corners) {
     Wedge wedge(c, x);
     if (!wedge.Wedged()) {
         return true;
@@ -340,13 +363,19 @@ bool Clear_Of_All(Collision& c, SimObject& x) {
     Vector3d nearest = origin;
     double reach = kClearReach * x.half_extent;
     bool cleared = false;
-    for (const Vector3d& d : wedge.Ways()) {
-        const double clear = wedge.Clear_Along(origin, d, reach);
-        if (clear >= 0.0) {
-            reach = clear;
-            nearest = origin + clear * d;
-            cleared = true;
+    auto try_ways = [&](const std::vector<Vector3d>& ways) {
+        for (const Vector3d& d : ways) {
+            const double clear = wedge.Clear_Along(origin, d, reach);
+            if (clear >= 0.0) {
+                reach = clear;
+                nearest = origin + clear * d;
+                cleared = true;
+            }
         }
+    };
+    try_ways(wedge.Ways());
+    if (!cleared && out_of_corners) {
+        try_ways(wedge.Corner_Ways());
     }
     x.new_state.position = nearest;
     return cleared;

@@ -35,8 +35,12 @@ void Push_Out_Second_Contact(Collision& c, Collision& q, SimObject& x, const Vec
 // The last resort once the searches along single lines are done: X, deforming in contact `c`,
 // still sinks into a body around it (wedged among several, or pushed out of one into another). It
 // moves to the nearest place clear of them all, away from one of them or along an axis, within
-// three half extents; finding none, it stays. Returns whether X ends clear of them all.
-bool Clear_Of_All(Collision& c, SimObject& x);
+// three half extents; finding none, it stays. Returns whether X ends clear of them all. Where
+// `out_of_corners`, finding none it also tries the ways between two bodies it sinks into (out of
+// the corner of a floor and a wall, diagonally). Only a body that has sunk its centre into a wall
+// asks for them: one pinned in a corner by a driven body (the demo's ball by the paddle) has
+// always stayed there until the driven body moves on, and the game's play goes by that.
+bool Clear_Of_All(Collision& c, SimObject& x, bool out_of_corners = false);
 
 // Whether X, deforming in contact `c`, sinks into a fixed or driven body around it, the other body
 // of `c` included, deeper than the searches leave bodies that touch.

@@ -247,3 +247,27 @@ TEST(CartoonResponse, AFlatBodySpringingBackIsNotCarriedThroughTheFloor) {
     EXPECT_GT(box.new_state.position.z, 0.5);
     EXPECT_FALSE(Query_Pair(world.Record(0, 2)));
 }
+
+// The same box squashed flat against the wall (0.1 by 3.16 by 3.16, 1.9 wide) under a ceiling
+// 1.6 above the floor, its centre left 0.1 inside the floor: no place near is clear of the floor
+// and the ceiling for it, and its own shape (0.6 wide) is not clear where it stands. Left there,
+// it would go on through the floor; its own shape is moved up out of the floor instead, as far
+// squashed as the room allows.
+TEST(CartoonResponse, AFlatBodySunkIntoTheFloorOfACornerComesOutOfIt) {
+    World world(Vector3d(0, 0, 0));
+    SimBody& box = world.Add(true, "Box", SimMode::Free, {0.031, 0, -0.1}, {}, {0.3, 0.3, 0.3});
+    world.Add(true, "Wall", SimMode::Fixed, {-0.1, 0, 5}, {}, {0.1, 5, 5});
+    world.Add(true, "Floor", SimMode::Fixed, {0, 0, -1}, {}, {5, 5, 1});
+    world.Add(true, "Ceiling", SimMode::Fixed, {0, 0, 2.6}, {}, {5, 5, 1});
+    world.sim.Reset();
+    Collision& c = world.Record(0, 1);
+    c.normal = Vector3d(-1, 0, 0), c.point_a = c.point_b = {0, 0, 0.5};
+    c.response_a.role = Response::Role::Running;
+    c.response_a.timetable = {0, 0.1, 0.1, 1, 0.1, 1};
+    box.within_reach = {&world.Record(0, 2), &world.Record(0, 3)};
+    Update_Contact(c, 0.1, {});
+    EXPECT_GT(box.new_state.position.z, 0.0);
+    EXPECT_FALSE(Query_Pair(world.Record(0, 2)));
+    EXPECT_FALSE(Query_Pair(world.Record(0, 3)));
+    EXPECT_LT(box.new_state.position.x, 0.4);  // still against the wall
+}
