@@ -31,13 +31,11 @@ constexpr double kSpeck = 0.01;
 // A wedged body's squash is eased to within this share of the way to its own shape.
 constexpr double kEasePrecision = 0.001;
 
-// Whether `test` holds for a body that never gives way, of X's contacts or within its reach.
+// Whether `test` holds for the record of X's pair with a body that never gives way, of X's
+// contacts or within its reach; they are tested in that order until one holds.
 template <typename Test>
 bool Any_Unyielding_Around(const SimObject& x, Test test) {
-    auto unyielding = [&](const Collision* r) {
-        const SimObject& other = r->Other(x);
-        return !other.Gives_Way() && test(other);
-    };
+    auto unyielding = [&](const Collision* r) { return !r->Other(x).Gives_Way() && test(*r); };
     return std::any_of(x.within_reach.begin(), x.within_reach.end(), unyielding) ||
            std::any_of(x.collisions.begin(), x.collisions.end(), unyielding);
 }
@@ -425,10 +423,27 @@ void Touch_Other(Collision& c, SimObject& x) {
     Push_Out(c, x, inward, Dot(on_other - x.new_state.position, inward));
 }
 
+// The part of `move` that leads X towards none of the bodies around it that never give way, as
+// its last separation from each says: along the walls of the corner it is pressed into.
+Vector3d Along_Unyielding(const SimObject& x, Vector3d move) {
+    Any_Unyielding_Around(x, [&](const Collision& r) {
+        const Vector3d towards = &x == r.body_a ? r.normal : -r.normal;
+        const double into = Dot(move, towards);
+        if (into > 0.0) {
+            move -= into * towards;
+        }
+        return false;
+    });
+    return move;
+}
+
 // Two free bodies: body A has been moved to touch B, or out of it, and that move is shared
 // between them by their masses, so that the pair keeps its place rather than A doing all the
-// moving; but B is not carried into a body that never gives way (a box pressed onto the floor),
-// and then A makes the whole move. Their placing relative to each other is the one the search
+// moving; but B is not carried into a body that never gives way (a box pressed onto the floor):
+// it slides along such bodies instead, as far as its share leads along them, and A makes the rest
+// of the move. Carried into them, or with A's whole move left to A, a body wedged between two
+// that sit in a corner was pushed back and forth between them at every round of parting, and
+// stayed sunk into one. Their placing relative to each other is the one the search
 // found. A stopped short by such a body (pressed against a wall, wedged into a corner) may still
 // sink into B: then B comes out of A, the short way.
 void Share_Move(Collision& c, const Vector3d& a_before) {
@@ -438,6 +453,9 @@ void Share_Move(Collision& c, const Vector3d& a_before) {
         a.Volume() / (a.Volume() + b.Volume()) * (a.new_state.position - a_before);
     if (Move_Clear_Of_Unyielding(b, -share_of_b)) {
         a.new_state.position -= share_of_b;
+    } else if (const Vector3d slide = Along_Unyielding(b, -share_of_b);
+               !slide.Vanishes() && Move_Clear_Of_Unyielding(b, slide)) {
+        a.new_state.position += slide;
     }
     if (Touches_Keeping_Witness(c)) {
         Push_Out(c, b, -c.normal, 0.0);
@@ -452,7 +470,8 @@ void Touch_Each_Other(Collision& c) {
 
 // Whether point p lies inside a body that never gives way, of X's contacts or within its reach.
 bool Unyielding_Body_Holds(const SimObject& x, const Vector3d& p) {
-    return Any_Unyielding_Around(x, [&](const SimObject& other) {
+    return Any_Unyielding_Around(x, [&](const Collision& r) {
+        const SimObject& other = r.Other(x);
         if (other.Box_Distance_At_Tentative_State(p) > 0.0) {
             return false;
         }
@@ -592,7 +611,8 @@ void Take_Back_Carry_Through(Collision& c) {
             continue;
         }
         // Through: the centre's way enters the body after it sets out, and its end lies outside.
-        auto through = [&](const SimObject& other) {
+        auto through = [&](const Collision& r) {
+            const SimObject& other = r.Other(*x);
             if (other.Box_Distance_At_Tentative_State(from) > carry.Length()) {
                 return false;
             }

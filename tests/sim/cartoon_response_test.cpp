@@ -223,6 +223,26 @@ TEST(CartoonResponse, ASunkPairIsPartedByTheBodiesThatCanMove) {
     }
 }
 
+// Two equal boxes (half size 0.3) sunk 0.05 into each other along x and along z, B against a
+// wall at its left: A comes out up the diagonal, 0.05 along each, and B's equal share of that way
+// (0.025 left and 0.025 down) would lead into the wall, so B slides down 0.025 and A makes the
+// rest (0.05 right, 0.025 up).
+TEST(CartoonResponse, ASunkBodyPressedAgainstAWallSlidesAlongIt) {
+    World world(Vector3d(0, 0, 0));
+    SimBody& a = world.Add(true, "A", SimMode::Free, {0.85, 0, 1.55}, {}, {0.3, 0.3, 0.3});
+    SimBody& b = world.Add(true, "B", SimMode::Free, {0.3, 0, 1}, {}, {0.3, 0.3, 0.3});
+    world.Add(true, "Wall", SimMode::Fixed, {-1, 0, 0}, {}, {1, 5, 5});
+    Collision& c = world.Record(0, 1);
+    c.normal = (&a == c.body_a ? 1.0 : -1.0) * Vector3d(-1, 0, -1) * std::sqrt(0.5);
+    Collision& against_wall = world.Record(1, 2);
+    against_wall.normal = Vector3d(&b == against_wall.body_a ? -1 : 1, 0, 0);
+    b.within_reach = {&against_wall};
+    EXPECT_TRUE(Part_Sunk_Pair(c));
+    EXPECT_FALSE(Touches_Keeping_Witness(c));
+    EXPECT_TRUE(Near(b.new_state.position, {0.3, 0, 0.975}, 0.002));
+    EXPECT_TRUE(Near(a.new_state.position, {0.9, 0, 1.575}, 0.002));
+}
+
 // A box squashed flat (0.06 by 0.67 by 0.67), lying tilted 60 degrees against a wall (x = 0) 0.6
 // above a floor, springs back to 0.875: turned and rescaled about its point straight below its
 // centre towards the wall, 0.61 out beside it, its centre would be carried down by 3.9 x 0.61 x
