@@ -468,28 +468,34 @@ void Touch_Each_Other(Collision& c) {
     Share_Move(c, before);
 }
 
-// Whether point p lies inside a body that never gives way, of X's contacts or within its reach.
-bool Unyielding_Body_Holds(const SimObject& x, const Vector3d& p) {
-    return Any_Unyielding_Around(x, [&](const Collision& r) {
+// Whether X must come out of the bodies that never give way around it now, with its own shape if
+// need be, rather than wait where it is. Among fixed bodies alone it must: nothing around will
+// ever move, and a body left sunk into a wall (0.25 deep, or with its centre inside it, to go on
+// through) stays so. A driven body pinning it (the demo's ball, pressed into a corner by the
+// paddle) moves on and lets it go, and it waits for that, as the game's play always has, unless
+// its centre has sunk into one of them.
+bool Must_Come_Out(const SimObject& x, const Vector3d& centre) {
+    auto driven = [&](const Collision& r) { return r.Other(x).state.mode == SimMode::Driven; };
+    auto holds_centre = [&](const Collision& r) {
         const SimObject& other = r.Other(x);
-        if (other.Box_Distance_At_Tentative_State(p) > 0.0) {
+        if (other.Box_Distance_At_Tentative_State(centre) > 0.0) {
             return false;
         }
-        const auto hit = Ray_Hit(*other.polyhedron, other.Tentative_Transform(), p, {0, 0, 1});
+        const auto hit = Ray_Hit(*other.polyhedron, other.Tentative_Transform(), centre, {0, 0, 1});
         return hit && *hit == 0.0;
-    });
+    };
+    return !Any_Unyielding_Around(x, driven) || Any_Unyielding_Around(x, holds_centre);
 }
 
 // X is wedged where no place near is clear of the bodies that never give way around it: squashed
 // flat against a wall, it has widened into the walls at its sides, or into the floor and the wall
 // of a corner. It squashes only as far as there is room: its squash is eased towards its own
 // shape, to the least easing that, kept touching the other body, leaves it clear of them all (to
-// kEasePrecision of the way). When not even its own shape is clear there, it stays as it was,
-// unless its centre has sunk into one of them: a body squashed flat, wider than the room is deep,
-// is carried into the floor of a corner by its turn about the point where it touches, and left
-// there it ends the step with its centre inside the wall and goes on through it. Its own shape is
-// then cleared of them all, out of the corner too, from where it stands or else from where it
-// was last committed, and its squash eased from there.
+// kEasePrecision of the way). When not even its own shape is clear there (a body squashed flat,
+// wider than the room is deep, carried into the floor of a corner by its turn about the point
+// where it touches), it stays as it was if it may wait (Must_Come_Out); otherwise its own shape
+// is cleared of them all, out of the corner too, from where it stands or else from where it was
+// last committed, and its squash eased from there.
 void Ease_Squash(Collision& c, SimObject& x) {
     const SimState squashed = x.new_state;
     const Vector3d own_shape(1.0, 1.0, 1.0);
@@ -516,8 +522,7 @@ void Ease_Squash(Collision& c, SimObject& x) {
         from = x.state.position;
         return !wedged_when_eased(1.0) || clear_once_moved();
     };
-    if (wedged_when_eased(1.0) &&
-        !(Unyielding_Body_Holds(x, squashed.position) && own_shape_placed())) {
+    if (wedged_when_eased(1.0) && !(Must_Come_Out(x, squashed.position) && own_shape_placed())) {
         x.new_state = squashed;
         return;
     }

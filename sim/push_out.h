@@ -37,9 +37,9 @@ void Push_Out_Second_Contact(Collision& c, Collision& q, SimObject& x, const Vec
 // moves to the nearest place clear of them all, away from one of them or along an axis, within
 // three half extents; finding none, it stays. Returns whether X ends clear of them all. Where
 // `out_of_corners`, finding none it also tries the ways between two bodies it sinks into (out of
-// the corner of a floor and a wall, diagonally). Only a body that has sunk its centre into a wall
-// asks for them: one pinned in a corner by a driven body (the demo's ball by the paddle) has
-// always stayed there until the driven body moves on, and the game's play goes by that.
+// the corner of a floor and a wall, diagonally). Only the last resort of a squash with no room
+// asks for them: tried at every pass, they moved the demo's ball, pinned in a corner by the
+// paddle, where it has always waited for the paddle to move on, and the game's play goes by that.
 bool Clear_Of_All(Collision& c, SimObject& x, bool out_of_corners = false);
 
 // Whether X, deforming in contact `c`, sinks into a fixed or driven body around it, the other body
