@@ -101,9 +101,10 @@ public:
     SimState new_state;                      // tentative state of the time being tried
     int sim_index = -1;                      // position in the simulator's list; -1 while not added
     std::list<Collision*> collisions;        // current contacts, newest first (Free/Resting only)
-    // While it deforms, the records of its pairs with the bodies around it that never give way
-    // (Fixed, Driven) and that it is not in contact with: what the response's moves of it must not
-    // carry it into. A body that gives way, run into, is found by the detection and met.
+    // While it deforms or is in a contact free to be carried along, the records of its pairs with
+    // the bodies around it that never give way (Fixed, Driven) and that it is not in contact with:
+    // what the response's moves of it must not carry it into. A body that gives way, run into, is
+    // found by the detection and met.
     std::vector<Collision*> within_reach;
     double half_extent = 1.0;  // half the shape's extent along local x
     // What a Resting body came to rest on; it wakes when that leaves. Null for a body placed at

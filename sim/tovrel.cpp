@@ -523,7 +523,7 @@ void Tovrel::Take_Up_Waiting(SimObject& body) {
 
 void Tovrel::Find_Within_Reach(Collision& c) {
     for (SimObject* body : {c.body_a, c.body_b}) {
-        if (c.Deforms(*body)) {
+        if (c.Deforms(*body) || body->state.mode == SimMode::Free) {
             Find_Within_Reach(*body);
         }
     }
