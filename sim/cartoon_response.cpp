@@ -423,20 +423,6 @@ void Touch_Other(Collision& c, SimObject& x) {
     Push_Out(c, x, inward, Dot(on_other - x.new_state.position, inward));
 }
 
-// The part of `move` that leads X towards none of the bodies around it that never give way, as
-// its last separation from each says: along the walls of the corner it is pressed into.
-Vector3d Along_Unyielding(const SimObject& x, Vector3d move) {
-    Any_Unyielding_Around(x, [&](const Collision& r) {
-        const Vector3d towards = &x == r.body_a ? r.normal : -r.normal;
-        const double into = Dot(move, towards);
-        if (into > 0.0) {
-            move -= into * towards;
-        }
-        return false;
-    });
-    return move;
-}
-
 // Two free bodies: body A has been moved to touch B, or out of it, and that move is shared
 // between them by their masses, so that the pair keeps its place rather than A doing all the
 // moving; but B is not carried into a body that never gives way (a box pressed onto the floor):

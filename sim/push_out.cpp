@@ -47,20 +47,25 @@ public:
     // Unit direction `d` with the parts leading into the bodies X lies against taken off: the way
     // along them. Zero when there is no such body, or no way left.
     Vector3d Along_Touched(const Vector3d& d) const {
-        Vector3d along = d;
-        bool any = false;
-        for (const Third& b : bodies_) {
-            const double into = Dot(along, b.towards);
-            if (b.touched_at_start && into > 0.0) {
-                along -= into * b.towards;
-                any = true;
-            }
-        }
-        if (!any || along.Is_Near_Zero()) {
+        int taken_off = 0;
+        Vector3d along = Without_Parts_Into(d, true, taken_off);
+        if (taken_off == 0 || along.Is_Near_Zero()) {
             return Vector3d();
         }
         along.Set_Length(1.0);
         return along;
+    }
+    // `v` with the part leading into each of the bodies (only those X lies against, where
+    // `touched_only`) taken off, one after another; `taken_off` counts the parts.
+    Vector3d Without_Parts_Into(Vector3d v, bool touched_only, int& taken_off) const {
+        for (const Third& b : bodies_) {
+            const double into = Dot(v, b.towards);
+            if ((b.touched_at_start || !touched_only) && into > 0.0) {
+                v -= into * b.towards;
+                ++taken_off;
+            }
+        }
+        return v;
     }
 
 private:
@@ -402,6 +407,11 @@ bool Move_Clear_Of_Unyielding(SimObject& x, const Vector3d& move) {
         }
     }
     return true;
+}
+
+Vector3d Along_Unyielding(SimObject& x, const Vector3d& move) {
+    int taken_off = 0;
+    return ThirdBodies(x, {}).Without_Parts_Into(move, false, taken_off);
 }
 
 void Push_Out(Collision& c, SimObject& x, const Vector3d& d, double reach) {

@@ -46,6 +46,11 @@ bool Clear_Of_All(Collision& c, SimObject& x, bool out_of_corners = false);
 // of `c` included, deeper than the searches leave bodies that touch.
 bool Wedged(Collision& c, SimObject& x);
 
+// `move` with the part leading towards each fixed or driven body around X (of its contacts or
+// within its reach, as its last separation from it says) taken off, one after another: the way
+// along the walls of the corner it is pressed into.
+Vector3d Along_Unyielding(SimObject& x, const Vector3d& move);
+
 // Moves X by `move` unless that sinks it into a fixed or driven body it was clear of (or deeper
 // into one it was in), anywhere along the way: a body carried by another does not give way
 // through what never does. Returns whether it moved.
