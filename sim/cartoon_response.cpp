@@ -456,10 +456,11 @@ void Touch_Each_Other(Collision& c) {
 
 // Whether X must come out of the bodies that never give way around it now, with its own shape if
 // need be, rather than wait where it is. Among fixed bodies alone it must: nothing around will
-// ever move, and a body left sunk into a wall (0.25 deep, or with its centre inside it, to go on
-// through) stays so. A driven body pinning it (the demo's ball, pressed into a corner by the
-// paddle) moves on and lets it go, and it waits for that, as the game's play always has, unless
-// its centre has sunk into one of them.
+// ever move, and a body left sunk into a wall (a box squashed wider than the room, 0.24 into the
+// back wall; a flat body with its centre inside the floor, to go on through) stays so. A driven
+// body pinning it (the demo's ball, pressed into a corner by the paddle) moves on and lets it go,
+// and it waits for that, as the game's play always has, unless its centre has sunk into one of
+// them.
 bool Must_Come_Out(const SimObject& x, const Vector3d& centre) {
     auto driven = [&](const Collision& r) { return r.Other(x).state.mode == SimMode::Driven; };
     auto holds_centre = [&](const Collision& r) {

@@ -70,7 +70,7 @@ void Take_Back_Carry_Through(Collision& c);
 // (pinched between two that face each other and never give way, it squeezes out sideways, clear of
 // both); last, out of any fixed or driven body it is still wedged into (Clear_Of_All), and where no
 // place near is clear of them, it squashes only as far as there is room (its own shape, if need
-// be, moved out of a wall it has sunk its centre into).
+// be, moved out of them, unless a driven body around will move on and let it go).
 void Keep_Touching(Collision& c, const Vector3d& gravity);
 
 // Two free bodies of a contact in which not both deform (one waits, or is let go) are kept out of
