@@ -57,17 +57,6 @@ bool Comes_Back(Collision& c) {
     return let_go && Touches_Keeping_Witness(c);
 }
 
-// Two bodies deforming against each other, one of them squashed flat, are left to their contact
-// at the end of a step, which keeps them just touching at every pass. Flattened to under a fifth of
-// its thickness a body is more than twice as wide, and the two are found sunk at a step's end
-// mostly by that widening; parted then, in rooms of bodies that squash to a tenth half as many
-// again were thrown out of the room as left to the contact (a sweep of fifteen rooms each way).
-bool Flattened_Against_Each_Other(const Collision& c) {
-    constexpr double kFlat = 0.2;
-    return c.Deforms(*c.body_a) && c.Deforms(*c.body_b) &&
-           std::min(c.body_a->state.scale.x, c.body_b->state.scale.x) < kFlat;
-}
-
 // A free body moved as a partner, or parted from another, keeps the place it was moved to, or it
 // would be drawn and checked where it no longer is. Only the place: its velocity is the committed
 // one (at a contact's start, the one the start gave it, which its tried state does not know).
@@ -189,8 +178,7 @@ void Tovrel::Part_Sunk_At_Step_End() {
     auto part = [this](Collision* c) {
         // Only a body deforming in a contact has a fresh list of the bodies around it, which its
         // moves must not carry it into: both bodies' are made afresh.
-        if (!Parts_When_Sunk(*c) || Flattened_Against_Each_Other(*c) ||
-            !Touches_Keeping_Witness(*c)) {
+        if (!Parts_When_Sunk(*c) || !Touches_Keeping_Witness(*c)) {
             return false;
         }
         Find_Within_Reach(*c->body_a);

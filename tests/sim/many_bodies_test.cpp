@@ -117,10 +117,11 @@ TEST(ManyBodies, ABodyAtRestWithoutRatesHasItsOwnShapeAndStartsNoContacts) {
 // leaves the room nor is held still outside its timetable. Bodies pinched in a pile may sink into
 // each other for a few steps before they part: by less than a ball's radius. A contact left out of
 // the probes around other events catches up within ProbeScope::kMaxLag, and every step ends with
-// every body at its time. The softest corner of the window (Max Stretch 1, Stretch Rate 0, Max
-// Squash 0.1, restitution 1) squashes bodies to three times their width, deep into each other
-// (not checked); in seed 43 a body let go by a wall and carried by one it touched went through
-// that wall at step 662, its list of the bodies around it left from before it let go.
+// every body at its time. At the softest corner of the window (Max Stretch 1, Stretch Rate 0, Max
+// Squash 0.1, restitution 1), which squashes bodies to three times their width, in seed 43 a body
+// let go by a wall and carried by one it touched went through that wall at step 662, its list of
+// the bodies around it left from before it let go; and two bodies flattened against each other,
+// left unparted at a step's end, stayed 0.39 deep into each other.
 TEST(ManyBodies, BodiesInAClosedRoomStayInsideAndPart) {
     std::vector<std::pair<unsigned, bool>> runs;  // seed, softest corner
     for (unsigned seed = 1; seed <= 12; ++seed) {
@@ -169,7 +170,7 @@ TEST(ManyBodies, BodiesInAClosedRoomStayInsideAndPart) {
         EXPECT_EQ(audit.Count(AuditFault::Not_A_Number), 0);
         EXPECT_EQ(audit.Count(AuditFault::Outside), 0);
         EXPECT_EQ(audit.Count(AuditFault::Held_Still), 0);
-        EXPECT_LT(softest ? 0.0 : audit.Deepest_Overlap(), 0.3);
+        EXPECT_LT(audit.Deepest_Overlap(), 0.3) << softest;
     }
 }
 
