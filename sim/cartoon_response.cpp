@@ -664,10 +664,14 @@ bool Part_Sunk_Pair(Collision& c) {
         const Vector3d before = c.body_a->new_state.position;
         Push_Out(c, *c.body_a, c.normal, 0.0);
         Share_Move(c, before);
-    } else if (a_moves) {
-        Push_Out(c, *c.body_a, c.normal, 0.0);
     } else {
-        Push_Out(c, *c.body_b, -c.normal, 0.0);
+        SimObject& free = a_moves ? *c.body_a : *c.body_b;
+        SimObject& resting = a_moves ? *c.body_b : *c.body_a;
+        const Vector3d out_of_resting = a_moves ? c.normal : -c.normal;
+        Push_Out(c, free, out_of_resting, 0.0);
+        if (Touches_Keeping_Witness(c)) {
+            Push_Out(c, resting, -out_of_resting, 0.0);
+        }
     }
     return true;
 }

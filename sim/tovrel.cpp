@@ -57,11 +57,12 @@ bool Comes_Back(Collision& c) {
     return let_go && Touches_Keeping_Witness(c);
 }
 
-// A free body moved as a partner, or parted from another, keeps the place it was moved to, or it
-// would be drawn and checked where it no longer is. Only the place: its velocity is the committed
-// one (at a contact's start, the one the start gave it, which its tried state does not know).
+// A free body moved as a partner, or a free or resting one parted from another, keeps the place
+// it was moved to, or it would be drawn and checked where it no longer is. Only the place: its
+// velocity is the committed one (at a contact's start, the one the start gave it, which its tried
+// state does not know).
 void Keep_Tried_Place(SimObject& x) {
-    if (x.state.mode == SimMode::Free) {
+    if (x.state.mode == SimMode::Free || x.state.mode == SimMode::Resting) {
         x.state.position = x.new_state.position;
     }
 }
