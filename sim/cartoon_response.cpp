@@ -437,12 +437,7 @@ void Share_Move(Collision& c, const Vector3d& a_before) {
     SimObject& b = *c.body_b;
     const Vector3d share_of_b =
         a.Volume() / (a.Volume() + b.Volume()) * (a.new_state.position - a_before);
-    if (Move_Clear_Of_Unyielding(b, -share_of_b)) {
-        a.new_state.position -= share_of_b;
-    } else if (const Vector3d slide = Along_Unyielding(b, -share_of_b);
-               !slide.Vanishes() && Move_Clear_Of_Unyielding(b, slide)) {
-        a.new_state.position += slide;
-    }
+    a.new_state.position += Move_Or_Slide_Clear_Of_Unyielding(b, -share_of_b);
     if (Touches_Keeping_Witness(c)) {
         Push_Out(c, b, -c.normal, 0.0);
     }

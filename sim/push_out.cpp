@@ -241,15 +241,14 @@ public:
     std::vector<Vector3d> Ways() const {
         std::vector<Vector3d> ways = {{1, 0, 0},  {-1, 0, 0}, {0, 1, 0},
                                       {0, -1, 0}, {0, 0, 1},  {0, 0, -1}};
-        std::vector<Vector3d> out_of_sinks;
-        std::vector<Vector3d> out_of_others;
-        for (std::size_t i = 0; i < around_.size(); ++i) {
-            const Vector3d away = Away_From(*around_[i]);
+        for (const Collision* r : around_) {
+            const Vector3d away = Away_From(*r);
             if (!away.Vanishes()) {
                 ways.push_back(away);
-                (sunk_at_start_[i] ? out_of_sinks : out_of_others).push_back(away);
             }
         }
+        const std::vector<Vector3d> out_of_sinks = Aways(true);
+        const std::vector<Vector3d> out_of_others = Aways(false);
         for (const Vector3d& out : out_of_sinks) {
             for (const Vector3d& other : out_of_others) {
                 Add_Between(out, other, ways);
@@ -266,13 +265,7 @@ public:
     // The ways between two bodies X sinks into, which leave both at once: out of the corner of
     // a floor and a wall, diagonally.
     std::vector<Vector3d> Corner_Ways() const {
-        std::vector<Vector3d> out_of_sinks;
-        for (std::size_t i = 0; i < around_.size(); ++i) {
-            const Vector3d away = Away_From(*around_[i]);
-            if (sunk_at_start_[i] && !away.Vanishes()) {
-                out_of_sinks.push_back(away);
-            }
-        }
+        const std::vector<Vector3d> out_of_sinks = Aways(true);
         std::vector<Vector3d> ways;
         for (std::size_t i = 0; i < out_of_sinks.size(); ++i) {
             for (std::size_t j = i + 1; j < out_of_sinks.size(); ++j) {
@@ -302,6 +295,18 @@ public:
     }
 
 private:
+    // The ways away from the bodies X sinks into where it started (`sunk`), or from the others.
+    std::vector<Vector3d> Aways(bool sunk) const {
+        std::vector<Vector3d> aways;
+        for (std::size_t i = 0; i < around_.size(); ++i) {
+            const Vector3d away = Away_From(*around_[i]);
+            if (sunk_at_start_[i] == sunk && !away.Vanishes()) {
+                aways.push_back(away);
+            }
+        }
+        return aways;
+    }
+
     static void Add_Between(const Vector3d& a, const Vector3d& b, std::vector<Vector3d>& ways) {
         Vector3d between = a + b;
         if (!between.Vanishes()) {
@@ -390,11 +395,13 @@ bool Wedged(Collision& c, SimObject& x) {
     return Wedge(c, x).Wedged();
 }
 
-bool Move_Clear_Of_Unyielding(SimObject& x, const Vector3d& move) {
+namespace {
+
+// Move_Clear_Of_Unyielding, with the bodies around X already gathered where it stands.
+bool Move_Clear_Of(SimObject& x, const Vector3d& move, const ThirdBodies& unyielding) {
     if (move.Vanishes()) {
         return true;
     }
-    const ThirdBodies unyielding(x, {});
     const Vector3d before = x.new_state.position;
     // Tried along the way no further apart than a search's step: carried a long way at once (by
     // a body pushed out of a third), X would otherwise pass through a wall thinner than the move.
@@ -409,9 +416,23 @@ bool Move_Clear_Of_Unyielding(SimObject& x, const Vector3d& move) {
     return true;
 }
 
-Vector3d Along_Unyielding(SimObject& x, const Vector3d& move) {
+}  // namespace
+
+bool Move_Clear_Of_Unyielding(SimObject& x, const Vector3d& move) {
+    return move.Vanishes() || Move_Clear_Of(x, move, ThirdBodies(x, {}));
+}
+
+Vector3d Move_Or_Slide_Clear_Of_Unyielding(SimObject& x, const Vector3d& move) {
+    if (move.Vanishes()) {
+        return move;
+    }
+    const ThirdBodies unyielding(x, {});
+    if (Move_Clear_Of(x, move, unyielding)) {
+        return move;
+    }
     int taken_off = 0;
-    return ThirdBodies(x, {}).Without_Parts_Into(move, false, taken_off);
+    const Vector3d slide = unyielding.Without_Parts_Into(move, false, taken_off);
+    return Move_Clear_Of(x, slide, unyielding) ? slide : Vector3d();
 }
 
 void Push_Out(Collision& c, SimObject& x, const Vector3d& d, double reach) {

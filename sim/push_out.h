@@ -46,12 +46,12 @@ bool Clear_Of_All(Collision& c, SimObject& x, bool out_of_corners = false);
 // of `c` included, deeper than the searches leave bodies that touch.
 bool Wedged(Collision& c, SimObject& x);
 
-// `move` with the part leading towards each fixed or driven body around X (of its contacts or
-// within its reach, as its last separation from it says) taken off, one after another: the way
-// along the walls of the corner it is pressed into.
-Vector3d Along_Unyielding(SimObject& x, const Vector3d& move);
-
 // Moves X by `move` unless that sinks it into a fixed or driven body it was clear of (or deeper
 // into one it was in), anywhere along the way: a body carried by another does not give way
 // through what never does. Returns whether it moved.
 bool Move_Clear_Of_Unyielding(SimObject& x, const Vector3d& move);
+// The same, and where `move` is refused, X slides instead: `move` with the part leading towards
+// each fixed or driven body around it (of its contacts or within its reach, as its last
+// separation from it says) taken off, one after another, the way along the walls of the corner
+// it is pressed into. Returns the move X made: `move`, the slide, or nothing.
+Vector3d Move_Or_Slide_Clear_Of_Unyielding(SimObject& x, const Vector3d& move);
