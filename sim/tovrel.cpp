@@ -177,8 +177,8 @@ bool Tovrel::Step(double dt) {
 void Tovrel::Part_Sunk_At_Step_End() {
     constexpr int kRounds = 16;
     auto part = [this](Collision* c) {
-        // Only a body deforming in a contact has a fresh list of the bodies around it, which its
-        // moves must not carry it into: both bodies' are made afresh.
+        // The lists of the bodies around them, which their moves must not carry them into, were
+        // made where the last rebuild tried them, if at all: both are made afresh.
         if (!Parts_When_Sunk(*c) || !Touches_Keeping_Witness(*c)) {
             return false;
         }
@@ -240,6 +240,7 @@ void Tovrel::Advance_Bodies_And(double t, const std::vector<Collision*>& moving)
     for (Collision* c : moving) {
         Deform(*c, t);
     }
+    ++rebuild_;
     for (Collision* c : moving) {
         Find_Within_Reach(*c);
         Take_Back_Carry_Through(*c);
@@ -414,6 +415,7 @@ void Tovrel::Process_New_Collisions(const std::vector<Collision*>& found) {
 // not deform in it may have been carried along, and keeps that place.
 void Tovrel::Touch_From_Start(Collision& c) {
     Deform(c, time);
+    ++rebuild_;
     Find_Within_Reach(c);
     Take_Back_Carry_Through(c);
     Keep_Touching(c, gravity);
@@ -512,8 +514,17 @@ void Tovrel::Take_Up_Waiting(SimObject& body) {
 
 void Tovrel::Find_Within_Reach(Collision& c) {
     for (SimObject* body : {c.body_a, c.body_b}) {
-        if (c.Deforms(*body) || body->state.mode == SimMode::Free) {
+        if (!c.Deforms(*body) && body->state.mode != SimMode::Free) {
+            continue;
+        }
+        const std::size_t i = static_cast<std::size_t>(body->sim_index);
+        if (i >= found_around_.size()) {
+            found_around_.resize(objects.size(), {-1, Vector3d()});
+        }
+        auto& [rebuild, at] = found_around_[i];
+        if (rebuild != rebuild_ || at != body->new_state.position) {
             Find_Within_Reach(*body);
+            found_around_[i] = {rebuild_, body->new_state.position};
         }
     }
 }

@@ -119,6 +119,8 @@ private:
     // it kept from its last contact of its own lacks the wall that contact was with: let go by a
     // wall and carried by a box it touched, a ball went through that wall.
     void Find_Within_Reach(SimObject& body);
+    // Once a rebuild for a body of several contacts, unless the take-back of a carry has moved it
+    // since: nothing else around it changes within a rebuild.
     void Find_Within_Reach(Collision& c);
     // The records of X's pairs with the bodies within its reach (kSqueezeReach half extents; only
     // those that never give way, where `unyielding_only`) that it is not in contact with, into
@@ -140,6 +142,9 @@ private:
     std::vector<const Matrix4d*> placed_;    // the pass's tentative transforms, by active position
     std::vector<int> near_indexes_;   // Records_Within's, kept to spare an allocation a probe
     std::vector<Collision*> around_;  // Sunk_Into_Any's
+    long rebuild_ = 0;                // counts the rebuilds of contacts, each a batch of them
+    // By sim_index: the rebuild, and the place, at which the body's within_reach was last found.
+    std::vector<std::pair<long, Vector3d>> found_around_;
     // Where each contact's bodies were left by its own keep-touching, in the contacts' order.
     std::vector<std::pair<Vector3d, Vector3d>> kept_at_;
     std::vector<Collision*> advancing_;    // the contacts a probe rebuilds
