@@ -16,10 +16,12 @@ constexpr double kBoundMargin = 0.01;
 // probe to the next (a squash widens it across as it flattens it), which speed does not measure.
 constexpr double kShapeChange = 0.5;
 
-// The open boxes a body of `mode` is paired with, besides the Free ones.
-bool Pairs_With(SimMode mode, SimMode other) {
-    return mode == SimMode::Free || (mode == SimMode::Resting && other == SimMode::Driven) ||
-           (mode == SimMode::Driven && other == SimMode::Resting);
+// Whether a contact of two moving bodies of these modes could do something: one is Free, or a
+// Driven body meets a Resting one (which it may knock away).
+bool Pairs_With(SimMode a, SimMode b) {
+    return a == SimMode::Free || b == SimMode::Free ||
+           (a == SimMode::Resting && b == SimMode::Driven) ||
+           (a == SimMode::Driven && b == SimMode::Resting);
 }
 
 Box Everywhere() {
@@ -36,9 +38,12 @@ T& Slot(std::vector<T>& by_index, int index) {
 
 }  // namespace
 
-Box BroadPhase::Bound(const SimObject& body, double grow, double grow_by_size) {
+Box BroadPhase::Bound(const SimObject& body, double grow, double grow_by_size, Box* shape_box) {
     BodyBox& own = Slot(body_boxes_, body.sim_index);
     const Polyhedron* shape = body.polyhedron.get();
+    if (shape_box != nullptr) {
+        *shape_box = Everywhere();
+    }
     if (shape == nullptr || shape->vertices.empty()) {
         return Everywhere();
     }
@@ -84,6 +89,12 @@ Box BroadPhase::Bound(const SimObject& body, double grow, double grow_by_size) {
             return Everywhere();
         }
     }
+    if (shape_box != nullptr) {
+        for (int k = 0; k < 3; ++k) {
+            shape_box->lo[k] = centre[k] - half[k] - kBoundMargin;
+            shape_box->hi[k] = centre[k] + half[k] + kBoundMargin;
+        }
+    }
     return box;
 }
 
@@ -119,42 +130,52 @@ void BroadPhase::File_Still(const std::vector<SimObject*>& active) {
     tree_.Build(std::move(entries));
 }
 
-// Sweeps the moving bodies' boxes in order of their lower x; a box is open until one starting
-// beyond its upper x comes. Each body is paired with the open ones it overlaps where a contact
-// could do something (Pairs_With).
-void BroadPhase::Sweep_Moving() {
-    std::sort(moving_.begin(), moving_.end(),
-              [](const Moving& a, const Moving& b) { return a.box.lo[0] < b.box.lo[0]; });
+template <typename BoxOf, typename Pairs>
+void BroadPhase::Sweep(std::vector<const Moving*>& sweep, BoxOf box_of, Pairs pairs) {
+    std::sort(sweep.begin(), sweep.end(), [&](const Moving* a, const Moving* b) {
+        return box_of(*a).lo[0] < box_of(*b).lo[0];
+    });
     open_free_.clear();
     open_resting_.clear();
     open_driven_.clear();
-    auto pair_with_open = [this](std::vector<const Moving*>& open, const Moving& m) {
+    auto pair_with_open = [&](std::vector<const Moving*>& open, const Moving& m) {
         for (size_t k = 0; k < open.size();) {
-            if (open[k]->box.hi[0] < m.box.lo[0]) {
+            if (box_of(*open[k]).hi[0] < box_of(m).lo[0]) {
                 open[k] = open.back();
                 open.pop_back();
                 continue;
             }
-            if (Overlap(open[k]->box, m.box)) {
+            if (Overlap(box_of(*open[k]), box_of(m))) {
                 near_.push_back({std::min(open[k]->position, m.position),
                                  std::max(open[k]->position, m.position)});
             }
             ++k;
         }
     };
-    for (const Moving& m : moving_) {
-        pair_with_open(open_free_, m);
-        if (Pairs_With(m.mode, SimMode::Resting)) {
-            pair_with_open(open_resting_, m);
+    const auto open_of = [this](SimMode mode) -> std::vector<const Moving*>& {
+        return mode == SimMode::Free      ? open_free_
+               : mode == SimMode::Resting ? open_resting_
+                                          : open_driven_;
+    };
+    for (const Moving* m : sweep) {
+        for (const SimMode mode : {SimMode::Free, SimMode::Resting, SimMode::Driven}) {
+            if (pairs(m->mode, mode)) {
+                pair_with_open(open_of(mode), *m);
+            }
         }
-        if (Pairs_With(m.mode, SimMode::Driven)) {
-            pair_with_open(open_driven_, m);
-        }
-        (m.mode == SimMode::Free      ? open_free_
-         : m.mode == SimMode::Resting ? open_resting_
-                                      : open_driven_)
-            .push_back(&m);
+        open_of(m->mode).push_back(m);
     }
+}
+
+template <typename BoxOf>
+void BroadPhase::Sweep_Yielding(BoxOf box_of) {
+    sweep_.clear();
+    for (const Moving& m : moving_) {
+        if (m.mode != SimMode::Driven) {
+            sweep_.push_back(&m);
+        }
+    }
+    Sweep(sweep_, box_of, Pairs_With);
 }
 
 const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*>& active,
@@ -173,8 +194,11 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
         } else {
             const double speed =
                 std::max(body.state.velocity.Length(), body.new_state.velocity.Length());
-            moving_.push_back({Bound(body, kBoundMargin + reach * speed, kShapeChange), i,
-                               body.state.mode, body.sim_index});
+            Moving& m = moving_.emplace_back();
+            m.box = Bound(body, kBoundMargin + reach * speed, kShapeChange, &m.shape_box);
+            m.position = i;
+            m.mode = body.state.mode;
+            m.sim_index = body.sim_index;
         }
     }
     placements_due_ = false;
@@ -182,7 +206,26 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
     if (refile || still_count != filed_count_) {
         File_Still(active);
     }
-    Sweep_Moving();
+    // In order of their grown boxes: the bodies within a body's reach are found in this order.
+    std::sort(moving_.begin(), moving_.end(),
+              [](const Moving& a, const Moving& b) { return a.box.lo[0] < b.box.lo[0]; });
+    active_count_ = active.size();
+    Sweep_Yielding([](const Moving& m) -> const Box& { return m.shape_box; });
+    driven_.clear();
+    for (const Moving& m : moving_) {
+        if (m.mode == SimMode::Driven) {
+            driven_.push_back(&m);
+        }
+    }
+    if (!driven_.empty()) {
+        sweep_.clear();
+        for (const Moving& m : moving_) {
+            sweep_.push_back(&m);
+        }
+        Sweep(sweep_, Grown_Box, [](SimMode a, SimMode b) {
+            return (a == SimMode::Driven || b == SimMode::Driven) && Pairs_With(a, b);
+        });
+    }
     for (const Moving& m : moving_) {
         if (m.mode != SimMode::Free) {
             continue;
@@ -192,14 +235,24 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
             near_.push_back({std::min(other, m.position), std::max(other, m.position)});
         });
     }
-    driven_.clear();
-    for (const Moving& m : moving_) {
-        if (m.mode == SimMode::Driven) {
-            driven_.push_back(&m);
-        }
-    }
-    Order_Near(active.size());
+    Order_Near(active_count_);
     return near_;
+}
+
+const std::vector<std::pair<int, int>>& BroadPhase::Yielding_Pairs_Grown() {
+    near_.clear();
+    Sweep_Yielding(Grown_Box);
+    Order_Near(active_count_);
+    // The active list may have changed since (a callback deactivates a body): by sim_index.
+    sim_index_at_.resize(active_count_);
+    for (const Moving& m : moving_) {
+        sim_index_at_[m.position] = m.sim_index;
+    }
+    yielding_grown_.clear();
+    for (const NearPair& pair : near_) {
+        yielding_grown_.emplace_back(sim_index_at_[pair.first], sim_index_at_[pair.second]);
+    }
+    return yielding_grown_;
 }
 
 // Counted out by first position, which runs to the number of active bodies, then each body's

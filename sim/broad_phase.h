@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "math/quaternion.h"
@@ -46,6 +47,13 @@ struct NearPair {
 // game to the bit (an hour of events, the attract mode's state hash); 0.05 and the speed's
 // distance, without the share of size, did not.
 //
+// A pair of two bodies that give way (Free, Resting) needs none of that: the detection asks it
+// only where the gap of its last query cannot show it still apart, whatever it was asked before.
+// It is near where the boxes of their shapes, grown by kBoundMargin alone, overlap: where they can
+// touch now. In a room of 256 balls a pass found 2,380 pairs by the grown boxes, 790 so, and the
+// step went a sixth faster. The step's end, whose partings may move a body into one it did not
+// touch, still takes such pairs by their grown boxes (Yielding_Pairs_Grown).
+//
 // A placement that the query cannot take apart (a zero scale, a value that is not finite) answers
 // "touching" from the query whatever the distance; such a body's box covers everything.
 class BroadPhase {
@@ -53,6 +61,11 @@ public:
     // The near pairs of `active` at its bodies' tentative states, ascending by first position and
     // then by second: the order of a search of every pair. Valid until the next call.
     const std::vector<NearPair>& Near_Pairs(const std::vector<SimObject*>& active, double reach);
+
+    // The pairs of two bodies that give way whose grown boxes overlapped at the last pass, in the
+    // same order, as their sim_index: those a step's end parts, whose moves may sink one into a
+    // body it did not touch there. Valid until the next call of either.
+    const std::vector<std::pair<int, int>>& Yielding_Pairs_Grown();
 
     // The sim_index of every body of the last pass, other than X, whose box there overlaps X's box
     // at its tentative state grown by `reach`: what a search that moves X up to that far could run
@@ -81,17 +94,26 @@ private:
     };
     struct Moving {
         Box box;
+        Box shape_box;  // before it is grown for the body's speed and change of shape
         int position;
         SimMode mode;
         int sim_index;
     };
 
     // The box around the body's shape at its tentative state, grown by `grow` and by
-    // `grow_by_size` times its largest half-extent.
-    Box Bound(const SimObject& body, double grow, double grow_by_size);
+    // `grow_by_size` times its largest half-extent; grown by kBoundMargin alone into `shape_box`.
+    Box Bound(const SimObject& body, double grow, double grow_by_size, Box* shape_box = nullptr);
     bool Refile(const SimObject& body);  // whether the still body must be filed anew
     void File_Still(const std::vector<SimObject*>& active);
-    void Sweep_Moving();
+    static const Box& Grown_Box(const Moving& m) { return m.box; }
+    // Sweeps the bodies that give way, by the boxes `box_of` gives.
+    template <typename BoxOf>
+    void Sweep_Yielding(BoxOf box_of);
+    // Sweeps `sweep` in order of the lower x of the boxes `box_of` gives; a box is open until one
+    // starting beyond its upper x comes. Each body is paired with the open ones it overlaps where
+    // `pairs(mode, other mode)` says.
+    template <typename BoxOf, typename Pairs>
+    void Sweep(std::vector<const Moving*>& sweep, BoxOf box_of, Pairs pairs);
     // Puts the near pairs in the order of a search of every pair: by first position, then second.
     void Order_Near(std::size_t bodies);
 
@@ -104,6 +126,10 @@ private:
     std::vector<int> position_;  // by sim_index: position in the active list at this pass
     std::vector<Moving> moving_;
     std::vector<const Moving*> driven_;  // those of them that are Driven, in the same order
+    std::vector<const Moving*> sweep_;   // Sweep's bodies, kept to spare an allocation a pass
+    std::size_t active_count_ = 0;       // the active bodies of the last pass
+    std::vector<int> sim_index_at_;      // by position in its active list
+    std::vector<std::pair<int, int>> yielding_grown_;
     std::vector<const Moving*> open_free_;
     std::vector<const Moving*> open_resting_;
     std::vector<const Moving*> open_driven_;

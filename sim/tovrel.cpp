@@ -168,9 +168,10 @@ bool Tovrel::Step(double dt) {
 // an earlier part has parted it from (two contacts carrying a body between them), while a contact
 // found at the step's very end has had no pass at all. The end of a step is what is drawn and
 // what the next starts from: pairs left sunk there are parted, and the bodies moved keep their new
-// places. Pairs in contact and pairs only near alike: a near pair sunk now has met too late in
-// the step to be found, and parted, it is found again by the next step's bisection on its way in.
-// In rounds, since parting one pair may sink a body into a third. Sixteen part all but the rarest
+// places. Pairs in contact and pairs only near (by their grown boxes at the last pass) alike: a
+// near pair sunk now has met too late in the step to be found, and parted, it is found again by
+// the next step's bisection on its way in. In rounds, since parting one pair may sink a body into
+// a third. Sixteen part all but the rarest
 // jams (in rooms of 16 bouncing balls, four rounds left 18 overlaps in 15 rooms of two minutes,
 // sixteen 4); a jam that pairwise parting never resolves costs sixteen passes over the contacts
 // and near pairs, and is left to the contacts.
@@ -189,6 +190,10 @@ void Tovrel::Part_Sunk_At_Step_End() {
         Keep_Tried_Place(*c->body_b);
         return true;
     };
+    near_records_.clear();
+    for (const auto& [a, b] : broad_phase_.Yielding_Pairs_Grown()) {
+        near_records_.push_back(&pair_table.Record_Of(*objects[a], *objects[b]));
+    }
     for (int round = 0; round < kRounds; ++round) {
         bool any = false;
         for (auto& [key, c] : contacts) {
@@ -303,7 +308,6 @@ bool Tovrel::Passed_Over(const Collision& c, const Matrix4d* placed_a,
 
 int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
     int count = 0;
-    near_records_.clear();
     asked_records_.clear();
     // Nothing moves during the pass: the transform of each body that gives way is fetched once,
     // not once a pair (the others' are never needed, and a room may hold thousands of blocks).
@@ -314,7 +318,6 @@ int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
     for (const NearPair& near : broad_phase_.Near_Pairs(active_objects, reach_)) {
         SimObject* first = active_objects[near.first];
         Collision* c = &pair_table.Record_Of(*first, *active_objects[near.second]);
-        near_records_.push_back(c);
         if (scope_.Lags(*c->body_a) || scope_.Lags(*c->body_b)) {
             continue;
         }

@@ -137,7 +137,7 @@ private:
 
     BroadPhase broad_phase_;
     ProbeScope scope_;
-    std::vector<Collision*> near_records_;   // every near pair of the last pass
+    std::vector<Collision*> near_records_;   // the step's end's: see Part_Sunk_At_Step_End
     std::vector<Collision*> asked_records_;  // those of them it asked about
     std::vector<const Matrix4d*> placed_;    // the pass's tentative transforms, by active position
     std::vector<int> near_indexes_;   // Records_Within's, kept to spare an allocation a probe

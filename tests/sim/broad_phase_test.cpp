@@ -97,6 +97,22 @@ TEST(BroadPhase, BoxesGrowByMarginHalfTheLargestHalfExtentAndTheSpeedsReach) {
     }
 }
 
+// Two free cubes of half-size 0.2 moving at 3 across their gap, for a reach of 0.1 s: the pass
+// pairs them only where the boxes of their shapes come within the two margins (0.02); the step's
+// end, whose partings may move one into the other, by their grown boxes (0.01, a tenth of the
+// cube's size and 0.3 of travel each: 0.82 in all).
+TEST(BroadPhase, TwoBodiesThatGiveWayAreNearWhereTheirShapesMayTouch) {
+    for (const double gap : {0.015, 0.025, 0.815, 0.825}) {
+        SimBody a("A", SimMode::Free, {}, {3, 0, 0}, {0.2, 0.2, 0.2});
+        SimBody b("B", SimMode::Free, {0.4 + gap, 0, 0}, {-3, 0, 0}, {0.2, 0.2, 0.2});
+        a.Set_Sim_Index(0);
+        b.Set_Sim_Index(1);
+        BroadPhase broad;
+        EXPECT_EQ(broad.Near_Pairs({&a, &b}, 0.1).size(), gap < 0.02 ? 1u : 0u) << gap;
+        EXPECT_EQ(broad.Yielding_Pairs_Grown().size(), gap < 0.82 ? 1u : 0u) << gap;
+    }
+}
+
 // Of boxes all overlapping, the pairs where a contact can act (a free body with any other, a driven
 // with a resting one), in the order a search of every pair meets them, whichever sieve found them:
 // the sweep of the moving boxes or the tree of the still ones.
