@@ -18,15 +18,18 @@ constexpr double kShapeChange = 0.5;
 
 // Whether a contact of two moving bodies of these modes could do something: one is Free, or a
 // Driven body meets a Resting one (which it may knock away).
-bool Pairs_With(SimMode a, SimMode b) {
+constexpr auto Pairs_With = [](SimMode a, SimMode b) {
     return a == SimMode::Free || b == SimMode::Free ||
            (a == SimMode::Resting && b == SimMode::Driven) ||
            (a == SimMode::Driven && b == SimMode::Resting);
-}
+};
 
 Box Everywhere() {
     return {{-DBL_MAX, -DBL_MAX, -DBL_MAX}, {DBL_MAX, DBL_MAX, DBL_MAX}};
 }
+
+// A moving body's box as grown for its speed and change of shape.
+constexpr auto kGrownBox = [](const auto& moving) -> const Box& { return moving.box; };
 
 template <typename T>
 T& Slot(std::vector<T>& by_index, int index) {
@@ -38,11 +41,11 @@ T& Slot(std::vector<T>& by_index, int index) {
 
 }  // namespace
 
-Box BroadPhase::Bound(const SimObject& body, double grow, double grow_by_size, Box* shape_box) {
+Box BroadPhase::Bound(const SimObject& body, double grow, double grow_by_size, double* grown) {
     BodyBox& own = Slot(body_boxes_, body.sim_index);
     const Polyhedron* shape = body.polyhedron.get();
-    if (shape_box != nullptr) {
-        *shape_box = Everywhere();
+    if (grown != nullptr) {
+        *grown = 0.0;  // the box covers everything
     }
     if (shape == nullptr || shape->vertices.empty()) {
         return Everywhere();
@@ -89,11 +92,8 @@ Box BroadPhase::Bound(const SimObject& body, double grow, double grow_by_size, B
             return Everywhere();
         }
     }
-    if (shape_box != nullptr) {
-        for (int k = 0; k < 3; ++k) {
-            shape_box->lo[k] = centre[k] - half[k] - kBoundMargin;
-            shape_box->hi[k] = centre[k] + half[k] + kBoundMargin;
-        }
+    if (grown != nullptr) {
+        *grown = grow;
     }
     return box;
 }
@@ -131,10 +131,7 @@ void BroadPhase::File_Still(const std::vector<SimObject*>& active) {
 }
 
 template <typename BoxOf, typename Pairs>
-void BroadPhase::Sweep(std::vector<const Moving*>& sweep, BoxOf box_of, Pairs pairs) {
-    std::sort(sweep.begin(), sweep.end(), [&](const Moving* a, const Moving* b) {
-        return box_of(*a).lo[0] < box_of(*b).lo[0];
-    });
+void BroadPhase::Sweep(const std::vector<const Moving*>& sweep, BoxOf box_of, Pairs pairs) {
     open_free_.clear();
     open_resting_.clear();
     open_driven_.clear();
@@ -152,18 +149,20 @@ void BroadPhase::Sweep(std::vector<const Moving*>& sweep, BoxOf box_of, Pairs pa
             ++k;
         }
     };
-    const auto open_of = [this](SimMode mode) -> std::vector<const Moving*>& {
-        return mode == SimMode::Free      ? open_free_
-               : mode == SimMode::Resting ? open_resting_
-                                          : open_driven_;
-    };
     for (const Moving* m : sweep) {
-        for (const SimMode mode : {SimMode::Free, SimMode::Resting, SimMode::Driven}) {
-            if (pairs(m->mode, mode)) {
-                pair_with_open(open_of(mode), *m);
-            }
+        if (pairs(m->mode, SimMode::Free)) {
+            pair_with_open(open_free_, *m);
         }
-        open_of(m->mode).push_back(m);
+        if (pairs(m->mode, SimMode::Resting)) {
+            pair_with_open(open_resting_, *m);
+        }
+        if (pairs(m->mode, SimMode::Driven)) {
+            pair_with_open(open_driven_, *m);
+        }
+        (m->mode == SimMode::Free      ? open_free_
+         : m->mode == SimMode::Resting ? open_resting_
+                                       : open_driven_)
+            .push_back(m);
     }
 }
 
@@ -175,6 +174,9 @@ void BroadPhase::Sweep_Yielding(BoxOf box_of) {
             sweep_.push_back(&m);
         }
     }
+    std::sort(sweep_.begin(), sweep_.end(), [&](const Moving* a, const Moving* b) {
+        return box_of(*a).lo[0] < box_of(*b).lo[0];
+    });
     Sweep(sweep_, box_of, Pairs_With);
 }
 
@@ -195,7 +197,7 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
             const double speed =
                 std::max(body.state.velocity.Length(), body.new_state.velocity.Length());
             Moving& m = moving_.emplace_back();
-            m.box = Bound(body, kBoundMargin + reach * speed, kShapeChange, &m.shape_box);
+            m.box = Bound(body, kBoundMargin + reach * speed, kShapeChange, &m.grown_by);
             m.position = i;
             m.mode = body.state.mode;
             m.sim_index = body.sim_index;
@@ -210,21 +212,33 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
     std::sort(moving_.begin(), moving_.end(),
               [](const Moving& a, const Moving& b) { return a.box.lo[0] < b.box.lo[0]; });
     active_count_ = active.size();
-    Sweep_Yielding([](const Moving& m) -> const Box& { return m.shape_box; });
     driven_.clear();
     for (const Moving& m : moving_) {
         if (m.mode == SimMode::Driven) {
             driven_.push_back(&m);
         }
     }
-    if (!driven_.empty()) {
-        sweep_.clear();
-        for (const Moving& m : moving_) {
-            sweep_.push_back(&m);
+    sweep_.clear();
+    for (const Moving& m : moving_) {
+        sweep_.push_back(&m);
+    }
+    if (Yielding_Count() < 2) {
+        Sweep(sweep_, kGrownBox, Pairs_With);  // no pair of two bodies that give way
+    } else {
+        if (!driven_.empty()) {
+            Sweep(sweep_, kGrownBox, [](SimMode a, SimMode b) {
+                return (a == SimMode::Driven || b == SimMode::Driven) && Pairs_With(a, b);
+            });
         }
-        Sweep(sweep_, Grown_Box, [](SimMode a, SimMode b) {
-            return (a == SimMode::Driven || b == SimMode::Driven) && Pairs_With(a, b);
-        });
+        // Grown less all but the margin: within rounding, a box that the margin covers.
+        for (Moving& m : moving_) {
+            const double less = m.grown_by - kBoundMargin;
+            for (int k = 0; k < 3; ++k) {
+                m.shape_box.lo[k] = m.box.lo[k] + less;
+                m.shape_box.hi[k] = m.box.hi[k] - less;
+            }
+        }
+        Sweep_Yielding([](const Moving& m) -> const Box& { return m.shape_box; });
     }
     for (const Moving& m : moving_) {
         if (m.mode != SimMode::Free) {
@@ -240,15 +254,18 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
 }
 
 const std::vector<std::pair<int, int>>& BroadPhase::Yielding_Pairs_Grown() {
+    yielding_grown_.clear();
+    if (Yielding_Count() < 2) {
+        return yielding_grown_;
+    }
     near_.clear();
-    Sweep_Yielding(Grown_Box);
+    Sweep_Yielding(kGrownBox);
     Order_Near(active_count_);
     // The active list may have changed since (a callback deactivates a body): by sim_index.
     sim_index_at_.resize(active_count_);
     for (const Moving& m : moving_) {
         sim_index_at_[m.position] = m.sim_index;
     }
-    yielding_grown_.clear();
     for (const NearPair& pair : near_) {
         yielding_grown_.emplace_back(sim_index_at_[pair.first], sim_index_at_[pair.second]);
     }

@@ -94,26 +94,27 @@ private:
     };
     struct Moving {
         Box box;
-        Box shape_box;  // before it is grown for the body's speed and change of shape
+        double grown_by;  // the box's growth around the shape
+        Box shape_box;    // grown by kBoundMargin alone: made only where two bodies give way
         int position;
         SimMode mode;
         int sim_index;
     };
 
     // The box around the body's shape at its tentative state, grown by `grow` and by
-    // `grow_by_size` times its largest half-extent; grown by kBoundMargin alone into `shape_box`.
-    Box Bound(const SimObject& body, double grow, double grow_by_size, Box* shape_box = nullptr);
+    // `grow_by_size` times its largest half-extent; how much in all into `grown`.
+    Box Bound(const SimObject& body, double grow, double grow_by_size, double* grown = nullptr);
     bool Refile(const SimObject& body);  // whether the still body must be filed anew
     void File_Still(const std::vector<SimObject*>& active);
-    static const Box& Grown_Box(const Moving& m) { return m.box; }
-    // Sweeps the bodies that give way, by the boxes `box_of` gives.
+    // Sorts the bodies that give way by the boxes `box_of` gives and sweeps them.
     template <typename BoxOf>
     void Sweep_Yielding(BoxOf box_of);
-    // Sweeps `sweep` in order of the lower x of the boxes `box_of` gives; a box is open until one
+    // Sweeps `sweep`, in order of the lower x of the boxes `box_of` gives; a box is open until one
     // starting beyond its upper x comes. Each body is paired with the open ones it overlaps where
     // `pairs(mode, other mode)` says.
     template <typename BoxOf, typename Pairs>
-    void Sweep(std::vector<const Moving*>& sweep, BoxOf box_of, Pairs pairs);
+    void Sweep(const std::vector<const Moving*>& sweep, BoxOf box_of, Pairs pairs);
+    std::size_t Yielding_Count() const { return moving_.size() - driven_.size(); }
     // Puts the near pairs in the order of a search of every pair: by first position, then second.
     void Order_Near(std::size_t bodies);
 
