@@ -538,7 +538,9 @@ void Tovrel::Find_Within_Reach(SimObject& body) {
 
 void Tovrel::Records_Within(SimObject& x, bool unyielding_only, std::vector<Collision*>& records) {
     records.clear();
-    broad_phase_.Bodies_Within(x, kSqueezeReach * x.half_extent, unyielding_only, near_indexes_);
+    const double reach =
+        std::max(kSqueezeReach * x.half_extent, (x.new_state.position - x.state.position).Length());
+    broad_phase_.Bodies_Within(x, reach, unyielding_only, near_indexes_);
     for (int index : near_indexes_) {
         Collision& r = pair_table.Record_Of(x, *objects[index]);
         if (!In_Contact(r)) {
