@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
+#include <optional>
 
+#include "collision/ray_hit.h"
 #include "math/invariant.h"
 #include "sim/cartoon_response.h"
 #include "sim/push_out.h"
@@ -12,6 +15,40 @@ namespace {
 
 // The bisection narrows a first contact down to this many seconds.
 constexpr double kContactTimePrecision = 0.001;
+
+// When the centre of a body flying free (no contact at all) entered the fixed body of `c` on its
+// way from its committed state to its tried one, if it did: a body fast enough to cross a wall
+// between two probes is found touching it at neither. Only a way longer than the body's reach can
+// end clear of a body it entered. The pair's last separation then is the one beyond the wall,
+// which the contact would go by (it would push the body on through): the pair is asked again
+// where the body set out.
+std::optional<double> Centre_Entered(Collision& c) {
+    for (SimObject* x : {c.body_a, c.body_b}) {
+        const SimObject& other = c.Other(*x);
+        if (x->state.mode != SimMode::Free || !x->collisions.empty() ||
+            other.state.mode != SimMode::Fixed) {
+            continue;
+        }
+        const Vector3d from = x->state.position;
+        const Vector3d way = x->new_state.position - from;
+        const double length = way.Length();
+        if (!(length > x->Reach_At_Tentative_State()) ||
+            other.Box_Distance_At_Tentative_State(from) > length) {
+            return std::nullopt;
+        }
+        const auto enters = Ray_Hit(*other.polyhedron, other.Tentative_Transform(), from, way);
+        if (!enters || !(*enters > 0.0) || *enters > 1.0) {
+            return std::nullopt;
+        }
+        const SimState tried = x->new_state;
+        x->new_state = x->state;
+        Query_Pair(c);
+        x->new_state = tried;
+        x->Tentative_Transform();  // the pass holds on to it, where it stands now
+        return x->state.time + *enters * (tried.time - x->state.time);
+    }
+    return std::nullopt;
+}
 
 using Role = Response::Role;
 
@@ -309,6 +346,7 @@ bool Tovrel::Passed_Over(const Collision& c, const Matrix4d* placed_a,
 int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
     int count = 0;
     asked_records_.clear();
+    first_entry_ = std::numeric_limits<double>::infinity();
     // Nothing moves during the pass: the transform of each body that gives way is fetched once,
     // not once a pair (the others' are never needed, and a room may hold thousands of blocks).
     placed_.clear();
@@ -329,7 +367,14 @@ int Tovrel::Find_New_Collisions(std::vector<Collision*>& found) {
             continue;
         }
         asked_records_.push_back(c);
-        if (Collides_Now(*c, in_contact)) {
+        bool met = Collides_Now(*c, in_contact);
+        if (!met && !in_contact) {
+            if (const std::optional<double> entered = Centre_Entered(*c)) {
+                first_entry_ = std::min(first_entry_, *entered);
+                met = true;
+            }
+        }
+        if (met) {
             if (count == 0) {
                 found.clear();
             }
@@ -355,6 +400,14 @@ int Tovrel::Advance_To_Event(double t, std::vector<Collision*>& found) {
         // step) is not seen, as the pass at t alone would not have seen it. The final probe
         // rebuilds everything of its scope for the time chosen, the new contacts' groups too.
         double hi = t;
+        // A body that crossed into a fixed one since the last probe touches it where its centre
+        // entered: the bisection starts from there, as it might probe nowhere between.
+        if (first_entry_ < t) {
+            Advance_Around(first_entry_, found);
+            if (Narrow_Found(found) > 0) {
+                hi = first_entry_;
+            }
+        }
         while (hi - time > kContactTimePrecision) {
             const double mid = (hi + time) * 0.5;
             Advance_Around(mid, found);

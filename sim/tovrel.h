@@ -153,6 +153,8 @@ private:
     std::vector<Collision*> advancing_;    // the contacts a probe rebuilds
     std::vector<bool> in_found_;           // by sim_index: the bodies a probe asks about
     std::vector<Collision*> still_found_;  // Narrow_Found's, kept to spare an allocation a probe
-    std::vector<SimObject*> met_;          // the bodies of a probe's event, kept likewise
+    // The earliest time the last detection pass found a body's centre entering a fixed body.
+    double first_entry_ = 0.0;
+    std::vector<SimObject*> met_;  // the bodies of a probe's event, kept likewise
     double reach_ = 0.0;  // the span of the current step: how far ahead the broad phase looks
 };

@@ -179,6 +179,21 @@ TEST(Scenario, ContactInACornerWaitsUnqueuedUntilTheFirstEnds) {
     EXPECT_EQ(world.sim.contact_queue.Top(), wall);
 }
 
+// A ball flying at 90 a second crosses a wall 0.2 thick between two steps (1.5 a step) and is
+// found touching it at neither: it meets the wall where its centre went in, and comes back.
+TEST(Scenario, ABallFastEnoughToCrossAWallBetweenStepsMeetsItAndComesBack) {
+    World world(Vector3d(0, 0, 0));
+    SimBody& ball = world.Add(true, "Ball", SimMode::Free, {}, {90, 0, 0}, {1, 1, 1}, 0.3);
+    world.Add(true, "Wall", SimMode::Fixed, {0.7, 0, 0}, {}, {0.1, 2, 2});
+    world.sim.Reset();
+    for (int step = 0; step < 10; ++step) {
+        ASSERT_TRUE(world.sim.Step(1.0 / 60));
+    }
+    EXPECT_EQ(world.events.substr(0, 11), "+Ball/Wall ");
+    EXPECT_LT(ball.state.position.x, 0.0);
+    EXPECT_LT(ball.state.velocity.x, -80.0);
+}
+
 TEST(Soak, BallInAClosedBoxNeverSinksIntoAWallOrLeavesTheRoom) {
     for (unsigned seed = 1; seed <= 20; ++seed) {
         TestRandom random(seed);
