@@ -45,7 +45,7 @@ Box BroadPhase::Bound(const SimObject& body, double grow, double grow_by_size, d
     BodyBox& own = Slot(body_boxes_, body.sim_index);
     const Polyhedron* shape = body.polyhedron.get();
     if (grown != nullptr) {
-        *grown = 0.0;  // the box covers everything
+        *grown = 0.0;  // where the box is everywhere
     }
     if (shape == nullptr || shape->vertices.empty()) {
         return Everywhere();
@@ -218,15 +218,18 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
             driven_.push_back(&m);
         }
     }
-    sweep_.clear();
-    for (const Moving& m : moving_) {
-        sweep_.push_back(&m);
-    }
+    const auto sweep_all_grown = [this](auto pairs) {
+        sweep_.assign(moving_.size(), nullptr);
+        for (std::size_t i = 0; i < moving_.size(); ++i) {
+            sweep_[i] = &moving_[i];
+        }
+        Sweep(sweep_, kGrownBox, pairs);
+    };
     if (Yielding_Count() < 2) {
-        Sweep(sweep_, kGrownBox, Pairs_With);  // no pair of two bodies that give way
+        sweep_all_grown(Pairs_With);  // no pair of two bodies that give way to sieve
     } else {
         if (!driven_.empty()) {
-            Sweep(sweep_, kGrownBox, [](SimMode a, SimMode b) {
+            sweep_all_grown([](SimMode a, SimMode b) {
                 return (a == SimMode::Driven || b == SimMode::Driven) && Pairs_With(a, b);
             });
         }
