@@ -597,20 +597,7 @@ void Take_Back_Carry_Through(Collision& c) {
         if (carry.Vanishes()) {
             continue;
         }
-        // Through: the centre's way enters the body after it sets out, and its end lies outside.
-        auto through = [&](const Collision& r) {
-            const SimObject& other = r.Other(*x);
-            if (other.Box_Distance_At_Tentative_State(from) > carry.Length()) {
-                return false;
-            }
-            const Matrix4d& placed = other.Tentative_Transform();
-            const auto enters = Ray_Hit(*other.polyhedron, placed, from, carry);
-            if (!enters || !(*enters > 0.0) || *enters > 1.0) {
-                return false;
-            }
-            const auto back = Ray_Hit(*other.polyhedron, placed, from + carry, -carry);
-            return back && *back > 0.0;
-        };
+        auto through = [&](const Collision& r) { return Passes_Through(r.Other(*x), from, carry); };
         if (Any_Unyielding_Around(*x, through)) {
             x->new_state.position = from;
         }

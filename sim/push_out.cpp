@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "collision/ray_hit.h"
 #include "sim/bracket.h"
 #include "sim/collision.h"
 #include "sim/sim_object.h"
@@ -285,9 +286,10 @@ public:
                 return -1.0;
             }
             if (p == Place::Clear) {
-                return Narrow({k, sunk}, kPushOutPrecision,
-                              [&](double m) { return Place_At(origin + m * d) != Place::Clear; })
-                    .good;
+                const double clear = Narrow({k, sunk}, kPushOutPrecision, [&](double m) {
+                                         return Place_At(origin + m * d) != Place::Clear;
+                                     }).good;
+                return Leads_Through(origin, clear * d) ? -1.0 : clear;
             }
             sunk = k;
         }
@@ -295,6 +297,15 @@ public:
     }
 
 private:
+    // Whether X's centre, going `way` from `origin`, passes through a body around: a place clear
+    // of them all beyond a wall thinner than X is flat (a box squashed to a plate, sunk into the
+    // floor, came out beneath it) is no way out.
+    bool Leads_Through(const Vector3d& origin, const Vector3d& way) const {
+        return std::any_of(around_.begin(), around_.end(), [&](const Collision* r) {
+            return Passes_Through(r->Other(x_), origin, way);
+        });
+    }
+
     // The ways away from the bodies X sinks into where it started (`sunk`), or from the others.
     std::vector<Vector3d> Aways(bool sunk) const {
         std::vector<Vector3d> aways;
@@ -363,6 +374,19 @@ private:
 };
 
 }  // namespace
+
+bool Passes_Through(const SimObject& body, const Vector3d& from, const Vector3d& way) {
+    if (body.Box_Distance_At_Tentative_State(from) > way.Length()) {
+        return false;
+    }
+    const Matrix4d& placed = body.Tentative_Transform();
+    const auto enters = Ray_Hit(*body.polyhedron, placed, from, way);
+    if (!enters || !(*enters > 0.0) || *enters > 1.0) {
+        return false;
+    }
+    const auto back = Ray_Hit(*body.polyhedron, placed, from + way, -way);
+    return back && *back > 0.0;
+}
 
 bool Clear_Of_All(Collision& c, SimObject& x, bool out_of_corners) {
     Wedge wedge(c, x);

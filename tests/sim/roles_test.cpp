@@ -164,6 +164,17 @@ TEST(Roles, AWedgedBodyTakesTheNearestWayClear) {
     ledge.Record(0, 1).normal = Vector3d(0, 0, -1);
     Clear_Of_All(ledge.Record(0, 1), overhang);
     EXPECT_TRUE(Near(overhang.new_state.position, {0.1, 0, 0}, 3e-3));
+    // A plate 1.2 wide and 0.06 thin sunk 0.02 into a floor 0.2 thick, a ceiling 0.005 above it:
+    // clear of both only beneath the floor, through it, which is no way out; it stays.
+    World thin({0, 0, 0});
+    SimBody& plate = thin.Add(true, "Plate", SimMode::Free, {0, 0, 0.01}, {}, {0.3, 0.3, 0.3});
+    thin.Add(true, "Floor", SimMode::Fixed, {0, 0, -0.1}, {}, {5, 5, 0.1});
+    thin.Add(true, "Ceiling", SimMode::Fixed, {0, 0, 0.145}, {}, {5, 5, 0.1});
+    thin.sim.Reset();
+    plate.new_state.scale = {2, 2, 0.1};
+    plate.within_reach = {&thin.Record(0, 2)};
+    EXPECT_FALSE(Clear_Of_All(thin.Record(0, 1), plate));
+    EXPECT_EQ(plate.new_state.position, Vector3d(0, 0, 0.01));
 }
 
 // A box sunk 0.05 into the floor and lying against a wall, its contact's normal leaning 17.5
