@@ -8,6 +8,14 @@
 #                          run COMMAND every tenth of a second until it succeeds; if process PID
 #                          ends first or half a minute passes, show LOG and fail saying WHAT
 # On exit everything tracked is stopped, newest first, and the scratch folder is removed.
+# Every screenshot script needs the same four programs; a missing one is named with its package
+# (the test set-up installs all but xwd) rather than left to fail halfway, a scene "never drawn".
+for need in Xvfb:xvfb xwd:x11-apps xdotool:xdotool convert:imagemagick; do
+    if ! command -v "${need%%:*}" >/dev/null; then
+        echo "$(basename "$0"): needs ${need%%:*}, Debian package ${need#*:}" >&2
+        exit 1
+    fi
+done
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 tree="$here/build/release"
 work=$(mktemp -d)
