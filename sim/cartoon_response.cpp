@@ -597,7 +597,9 @@ void Take_Back_Carry_Through(Collision& c) {
         if (carry.Vanishes()) {
             continue;
         }
-        auto through = [&](const Collision& r) { return Passes_Through(r.Other(*x), from, carry); };
+        auto through = [&](const Collision& r) {
+            return Passes_Through(r.Other(*x), from, carry).has_value();
+        };
         if (Any_Unyielding_Around(*x, through)) {
             x->new_state.position = from;
         }

@@ -302,7 +302,7 @@ private:
     // floor, came out beneath it) is no way out.
     bool Leads_Through(const Vector3d& origin, const Vector3d& way) const {
         return std::any_of(around_.begin(), around_.end(), [&](const Collision* r) {
-            return Passes_Through(r->Other(x_), origin, way);
+            return Passes_Through(r->Other(x_), origin, way).has_value();
         });
     }
 
@@ -375,17 +375,18 @@ private:
 
 }  // namespace
 
-bool Passes_Through(const SimObject& body, const Vector3d& from, const Vector3d& way) {
+std::optional<double> Passes_Through(const SimObject& body, const Vector3d& from,
+                                     const Vector3d& way) {
     if (body.Box_Distance_At_Tentative_State(from) > way.Length()) {
-        return false;
+        return std::nullopt;
     }
     const Matrix4d& placed = body.Tentative_Transform();
     const auto enters = Ray_Hit(*body.polyhedron, placed, from, way);
     if (!enters || !(*enters > 0.0) || *enters > 1.0) {
-        return false;
+        return std::nullopt;
     }
     const auto back = Ray_Hit(*body.polyhedron, placed, from + way, -way);
-    return back && *back > 0.0;
+    return back && *back > 0.0 ? enters : std::nullopt;
 }
 
 bool Clear_Of_All(Collision& c, SimObject& x, bool out_of_corners) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "math/vector3d.h"
 
 struct Collision;
@@ -42,9 +44,10 @@ void Push_Out_Second_Contact(Collision& c, Collision& q, SimObject& x, const Vec
 // paddle, where it has always waited for the paddle to move on, and the game's play goes by that.
 bool Clear_Of_All(Collision& c, SimObject& x, bool out_of_corners = false);
 
-// Whether a point going `way` from `from` enters `body`, as it is tried, after it sets out, and
-// ends outside it: a centre carried or searched through a wall.
-bool Passes_Through(const SimObject& body, const Vector3d& from, const Vector3d& way);
+// Where a point going `way` from `from` enters `body`, as it is tried, as a share of `way`, if it
+// enters after it sets out and ends outside it: a centre carried, searched or flown through a wall.
+std::optional<double> Passes_Through(const SimObject& body, const Vector3d& from,
+                                     const Vector3d& way);
 
 // Whether X, deforming in contact `c`, sinks into a fixed or driven body around it, the other body
 // of `c` included, deeper than the searches leave bodies that touch.

@@ -5,7 +5,6 @@
 #include <limits>
 #include <optional>
 
-#include "collision/ray_hit.h"
 #include "math/invariant.h"
 #include "sim/cartoon_response.h"
 #include "sim/push_out.h"
@@ -31,13 +30,11 @@ std::optional<double> Centre_Entered(Collision& c) {
         }
         const Vector3d from = x->state.position;
         const Vector3d way = x->new_state.position - from;
-        const double length = way.Length();
-        if (!(length > x->Reach_At_Tentative_State()) ||
-            other.Box_Distance_At_Tentative_State(from) > length) {
+        if (!(way.Length() > x->Reach_At_Tentative_State())) {
             return std::nullopt;
         }
-        const auto enters = Ray_Hit(*other.polyhedron, other.Tentative_Transform(), from, way);
-        if (!enters || !(*enters > 0.0) || *enters > 1.0) {
+        const std::optional<double> enters = Passes_Through(other, from, way);
+        if (!enters) {
             return std::nullopt;
         }
         const SimState tried = x->new_state;
