@@ -30,6 +30,8 @@ constexpr double kSlowSquashTime = 0.25;
 constexpr double kSpeck = 0.01;
 // A wedged body's squash is eased to within this share of the way to its own shape.
 constexpr double kEasePrecision = 0.001;
+// Where its own shape is wedged too, the easings tried on the way to it, as shares of the way.
+constexpr int kEaseSteps = 8;
 
 // Whether `test` holds for the record of X's pair with a body that never gives way, of X's
 // contacts or within its reach; they are tested in that order until one holds.
@@ -477,38 +479,62 @@ bool Must_Come_Out(const SimObject& x, const Vector3d& centre) {
 // wider than the room is deep, carried into the floor of a corner by its turn about the point
 // where it touches), it stays as it was if it may wait (Must_Come_Out); otherwise its own shape
 // is cleared of them all, out of the corner too, from where it stands or else from where it was
-// last committed, and its squash eased from there.
+// last committed, and its squash eased from there. Where its own shape fits nowhere near, a lesser
+// easing may (a box squashed flat across a room is too wide for it, and in its own shape, pressed
+// into a slot, too thick): the least of kEaseSteps that can be placed so. Against a body that
+// gives way, one that is only pressed back into the walls by touching it (a flat box thickening
+// into the floor beside another box) is left clear of them, barely apart from that body.
 void Ease_Squash(Collision& c, SimObject& x) {
     const SimState squashed = x.new_state;
     const Vector3d own_shape(1.0, 1.0, 1.0);
     Vector3d from = squashed.position;
-    auto wedged_when_eased = [&](double k) {
+    auto eased = [&](double k) {
         x.new_state.position = from;
         x.new_state.scale = squashed.scale + k * (own_shape - squashed.scale);
+    };
+    auto wedged_when_eased = [&](double k) {
+        eased(k);
         Touch_Other(c, x);
         return Wedged(c, x);
     };
-    // X in its own shape, wedged where it was tried, moved clear of them all and kept touching
-    // the other body from there: whether it is clear.
-    auto clear_once_moved = [&]() {
+    // X eased by k, wedged where it was tried, moved clear of them all and kept touching the
+    // other body from there: whether it is clear.
+    auto clear_once_moved = [&](double k) {
         if (!Clear_Of_All(c, x, true)) {
             return false;
         }
         from = x.new_state.position;
-        return !wedged_when_eased(1.0);
+        return !wedged_when_eased(k);
     };
     auto own_shape_placed = [&]() {
-        if (clear_once_moved()) {
+        if (clear_once_moved(1.0)) {
             return true;
         }
         from = x.state.position;
-        return !wedged_when_eased(1.0) || clear_once_moved();
+        return !wedged_when_eased(1.0) || clear_once_moved(1.0);
     };
-    if (wedged_when_eased(1.0) && !(Must_Come_Out(x, squashed.position) && own_shape_placed())) {
-        x.new_state = squashed;
+    auto ease_from = [&](Bracket easing) {
+        wedged_when_eased(Narrow(easing, kEasePrecision, wedged_when_eased).good);
+    };
+    const bool must_come_out = Must_Come_Out(x, squashed.position);
+    if (!wedged_when_eased(1.0) || (must_come_out && own_shape_placed())) {
+        ease_from({1.0, 0.0});
         return;
     }
-    wedged_when_eased(Narrow({1.0, 0.0}, kEasePrecision, wedged_when_eased).good);
+    for (int step = 1; must_come_out && step < kEaseSteps; ++step) {
+        const double k = static_cast<double>(step) / kEaseSteps;
+        from = squashed.position;
+        if (!wedged_when_eased(k) || clear_once_moved(k)) {
+            ease_from({k, k - 1.0 / kEaseSteps});
+            return;
+        }
+        from = squashed.position;
+        eased(k);
+        if (c.Other(x).Gives_Way() && Clear_Of_All(c, x, true)) {
+            return;
+        }
+    }
+    x.new_state = squashed;
 }
 
 // Pairs in contact are not searched for new collisions, so X must also be kept out of the bodies
