@@ -257,10 +257,30 @@ void Tovrel::Advance_All(double t) {
 
 void Tovrel::Advance_Around(double t, const std::vector<Collision*>& found) {
     in_found_.assign(objects.size(), false);
+    // The other contacts of a wall have no bearing on whether the pair touches.
+    auto join = [this](SimObject* x) {
+        if (x->Gives_Way() && !in_found_[x->sim_index]) {
+            in_found_[x->sim_index] = true;
+            to_join_.push_back(x);
+        }
+    };
     for (const Collision* c : found) {
-        // The other contacts of a wall have no bearing on whether the pair touches.
-        in_found_[c->body_a->sim_index] = in_found_[c->body_a->sim_index] || c->body_a->Gives_Way();
-        in_found_[c->body_b->sim_index] = in_found_[c->body_b->sim_index] || c->body_b->Gives_Way();
+        join(c->body_a);
+        join(c->body_b);
+    }
+    // A partner these contacts carry along may deform in a contact of its own, which alone builds
+    // it afresh for the probe (the others fly afresh from where they were committed): left out,
+    // it kept the carries of every probe, and a box squashed against a wall was carried 3.4 units
+    // up it, a little further at each, into a third body.
+    while (!to_join_.empty()) {
+        const SimObject* x = to_join_.back();
+        to_join_.pop_back();
+        for (const Collision* c : x->collisions) {
+            SimObject& partner = c->Other(*x);
+            if (partner.Held()) {
+                join(&partner);
+            }
+        }
     }
     advancing_.clear();
     for (auto& [key, c] : contacts) {

@@ -71,9 +71,10 @@ public:
 private:
     // Every active body tries time t; every contact of the probe's scope rebuilds its bodies for t.
     void Advance_All(double t);
-    // A bisection probe: every active body tries time t, but only the contacts of the bodies of
-    // `found` that give way rebuild theirs, for only those pairs are asked again; the others can
-    // wait for the final probe, which rebuilds its scope and the new contacts' groups.
+    // A bisection probe: every active body tries time t, but only the contacts joined to the
+    // bodies of `found` that give way (theirs, their partners', and on) rebuild theirs, for only
+    // those pairs are asked again; the others can wait for the final probe, which rebuilds its
+    // scope and the new contacts' groups.
     void Advance_Around(double t, const std::vector<Collision*>& found);
     // Both of the above: every active body tries time t, the contacts of `moving` rebuild theirs.
     void Advance_Bodies_And(double t, const std::vector<Collision*>& moving);
@@ -150,8 +151,9 @@ private:
     std::vector<std::pair<long, Vector3d>> found_around_;
     // Where each contact's bodies were left by its own keep-touching, in the contacts' order.
     std::vector<std::pair<Vector3d, Vector3d>> kept_at_;
-    std::vector<Collision*> advancing_;    // the contacts a probe rebuilds
-    std::vector<bool> in_found_;           // by sim_index: the bodies a probe asks about
+    std::vector<Collision*> advancing_;  // the contacts a probe rebuilds
+    std::vector<bool> in_found_;  // by sim_index: the bodies joined to those a probe asks about
+    std::vector<SimObject*> to_join_;      // Advance_Around's, kept to spare an allocation a probe
     std::vector<Collision*> still_found_;  // Narrow_Found's, kept to spare an allocation a probe
     // The earliest time the last detection pass found a body's centre entering a fixed body.
     double first_entry_ = 0.0;
