@@ -53,8 +53,11 @@ public:
     bool Takes_All() const { return all_; }
     // Whether `c` is to be rebuilt for the probe's time: in the scope and not rebuilt for that
     // very time since the last event that touched it (a target time tried again after a collision
-    // found short of it elsewhere).
-    bool Rebuilds(const Collision& c) const { return Joined(c) && c.rebuilt_for != t_; }
+    // found short of it elsewhere), or with a body tried at another time since.
+    bool Rebuilds(const Collision& c) const {
+        return Joined(c) &&
+               (c.rebuilt_for != t_ || Tried_Elsewhere(*c.body_a) || Tried_Elsewhere(*c.body_b));
+    }
     // Whether X deforms in a contact left out: X is not committed, and its pairs are not asked.
     bool Lags(const SimObject& x) const { return !all_ && lagging_[x.sim_index] != 0; }
 
@@ -63,6 +66,14 @@ private:
         return all_ || joined_[c.body_a->sim_index] || joined_[c.body_b->sim_index];
     }
     void Mark_Lagging(const ContactMap& contacts);
+    // Whether X, a body that gives way and deforms in no contact, was last tried at another time
+    // than the probe's: a probe since flew it from where it was committed, or put it back where
+    // it rests, and what the contact moved it by is lost (a box let go by another, which carried
+    // it out of the floor, was committed 0.1 deep in it). A body that deforms is built by its
+    // contact alone, and keeps what that was rebuilt to.
+    bool Tried_Elsewhere(const SimObject& x) const {
+        return x.Gives_Way() && x.new_state.time != t_ && !x.Held();
+    }
 
     bool all_ = true;
     double t_ = 0.0;             // the probe's time

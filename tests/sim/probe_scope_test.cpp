@@ -52,6 +52,19 @@ TEST_F(ChainAndLoner, AnEventTakesItsChainAndTheLonerLags) {
     EXPECT_EQ(w.Record(4, 5).rebuilt_for, kT);
 }
 
+// A contact rebuilt for the target time keeps what it was rebuilt to while its bodies were tried
+// nowhere else; a bisection probe that flew A, let go by B, from where it was committed, undoes
+// what B's contact moved A by.
+TEST_F(ChainAndLoner, AContactIsRebuiltAgainOnceABodyWasTriedElsewhere) {
+    scope.Take_All(kT);
+    Collision& c = w.Record(0, 1);
+    c.rebuilt_for = kT;
+    w.bodies[0]->new_state.time = w.bodies[1]->new_state.time = kT;
+    EXPECT_FALSE(scope.Rebuilds(c));
+    w.bodies[0]->new_state.time = kT - 0.0005;
+    EXPECT_TRUE(scope.Rebuilds(c));
+}
+
 TEST_F(ChainAndLoner, ABodyLaggingTooLongTakesEverything) {
     w.bodies[4]->state.time = kT - 1.5 * ProbeScope::kMaxLag;
     Take_Around(0);
