@@ -173,12 +173,7 @@ void SimAudit::Remember(double now) {
     }
     for (const SimObject* body : sim_.active_objects) {
         Seen& seen = seen_[body->sim_index];
-        const bool resting = body->state.mode == SimMode::Resting;
-        if (seen.resting && resting) {
-            seen.rest_seconds += now - last_check_;
-        }
         seen.active = true;
-        seen.resting = resting;
         seen.free_alone = body->state.mode == SimMode::Free && !Has_Contact(*body);
         seen.moving = gravity || body->state.velocity.Squared_Length() > 0.0;
         seen.position = body->state.position;
@@ -188,9 +183,19 @@ void SimAudit::Remember(double now) {
 
 void SimAudit::Contact_Started(const Collision& c) {
     for (const SimObject* body : {c.body_a, c.body_b}) {
-        if (body->state.mode == SimMode::Resting) {
-            ++seen_[body->sim_index].rest_starts;
+        if (body->state.mode != SimMode::Resting) {
+            continue;
         }
+        std::deque<double>& starts = seen_[body->sim_index].rest_starts;
+        // A clock set back by a Reset starts the count over.
+        if (!starts.empty() && starts.back() > sim_.time) {
+            starts.clear();
+        }
+        while (!starts.empty() && starts.front() <= sim_.time - 1.0) {
+            starts.pop_front();
+        }
+        starts.push_back(sim_.time);
+        most_rest_starts_ = std::max(most_rest_starts_, static_cast<long>(starts.size()));
     }
 }
 
@@ -200,14 +205,6 @@ long SimAudit::Total() const {
         total += count;
     }
     return total;
-}
-
-double SimAudit::Rest_Contact_Rate() const {
-    double rate = 0.0;
-    for (const Seen& seen : seen_) {
-        rate = std::max(rate, seen.rest_starts / std::max(seen.rest_seconds, 1.0));
-    }
-    return rate;
 }
 
 std::string SimAudit::Summary() const {

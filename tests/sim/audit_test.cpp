@@ -109,19 +109,27 @@ TEST(Audit, AFreeBodyStandingStillWithoutAContactIsOneViolationHoweverLong) {
     EXPECT_EQ(audit.Longest_Hold(), 0.5);
 }
 
-// Contact starts a second at rest, the time at rest counted as at least a second.
-TEST(Audit, RestContactRateIsStartsOverTheTimeAtRest) {
+// Contact starts a second at rest: the most of one resting body within one second. A free body's
+// starts do not count, and a clock set back starts the count over.
+TEST(Audit, RestContactRateIsTheMostStartsAtRestWithinASecond) {
     World w({0, 0, 0});
     SimBody& block = w.Add(true, "Block", SimMode::Resting, {});
     SimBody& ball = w.Add(true, "Ball", SimMode::Free, {0, 0, 3});
+    SimBody& other = w.Add(true, "Other", SimMode::Free, {0, 0, 6});
     SimAudit audit(w.sim, {{{-5, -5, -5}, {5, 5, 5}}});
     const Collision touch(&ball, &block);
-    for (int start = 0; start < 6; ++start) {
+    const Collision free_pair(&ball, &other);
+    for (const auto& [at, rate] : {std::pair(0.0, 1.0),
+                                   {0.3, 2.0},
+                                   {0.95, 3.0},
+                                   {1.2, 3.0},
+                                   {1.25, 4.0},
+                                   {0.1, 4.0},
+                                   {0.2, 4.0}}) {
+        w.sim.time = at;
         audit.Contact_Started(touch);
-    }
-    for (const auto& [now, rate] : {std::pair(0.5, 6.0), {2.0, 3.0}, {3.0, 2.0}}) {
-        audit.Check(now);
-        EXPECT_EQ(audit.Rest_Contact_Rate(), rate) << "at " << now;
+        audit.Contact_Started(free_pair);
+        EXPECT_EQ(audit.Rest_Contact_Rate(), rate) << "at " << at;
     }
 }
 
