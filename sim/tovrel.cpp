@@ -250,7 +250,10 @@ void Tovrel::Advance_All(double t) {
             advancing_.push_back(c);
         }
     }
-    Advance_Bodies_And(t, advancing_);
+    for (SimObject* body : active_objects) {
+        body->Advance_To(t, gravity);
+    }
+    Rebuild(t, advancing_);
     for (Collision* c : advancing_) {
         c->rebuilt_for = t;
     }
@@ -290,13 +293,15 @@ void Tovrel::Advance_Around(double t, const std::vector<Collision*>& found) {
             c->rebuilt_for = -1.0;
         }
     }
-    Advance_Bodies_And(t, advancing_);
+    for (SimObject* body : active_objects) {
+        if (in_found_[body->sim_index] || !body->Gives_Way() || !body->collisions.empty()) {
+            body->Advance_To(t, gravity);
+        }
+    }
+    Rebuild(t, advancing_);
 }
 
-void Tovrel::Advance_Bodies_And(double t, const std::vector<Collision*>& moving) {
-    for (SimObject* body : active_objects) {
-        body->Advance_To(t, gravity);
-    }
+void Tovrel::Rebuild(double t, const std::vector<Collision*>& moving) {
     for (Collision* c : moving) {
         Deform(*c, t);
     }

@@ -71,13 +71,14 @@ public:
 private:
     // Every active body tries time t; every contact of the probe's scope rebuilds its bodies for t.
     void Advance_All(double t);
-    // A bisection probe: every active body tries time t, but only the contacts joined to the
-    // bodies of `found` that give way (theirs, their partners', and on) rebuild theirs, for only
-    // those pairs are asked again; the others can wait for the final probe, which rebuilds its
-    // scope and the new contacts' groups.
+    // A bisection probe: only the contacts joined to the bodies of `found` that give way (theirs,
+    // their partners', and on) rebuild theirs for time t, for only those pairs are asked again;
+    // the others can wait for the final probe, which rebuilds its scope and the new contacts'
+    // groups. A body that gives way, joined to none of them and in no contact, is not tried: no
+    // search of theirs looks at it, and tried here it would only be tried again.
     void Advance_Around(double t, const std::vector<Collision*>& found);
-    // Both of the above: every active body tries time t, the contacts of `moving` rebuild theirs.
-    void Advance_Bodies_And(double t, const std::vector<Collision*>& moving);
+    // Both of the above: the contacts of `moving` rebuild their bodies, which have tried time t.
+    void Rebuild(double t, const std::vector<Collision*>& moving);
     // Asks the pairs of `found` again; those that collide replace its contents (left alone when
     // none does). Returns their number.
     int Narrow_Found(std::vector<Collision*>& found);
