@@ -52,9 +52,8 @@ TEST_F(ChainAndLoner, AnEventTakesItsChainAndTheLonerLags) {
     EXPECT_EQ(w.Record(4, 5).rebuilt_for, kT);
 }
 
-// A contact rebuilt for the target time keeps what it was rebuilt to while its bodies were tried
-// nowhere else; a bisection probe that flew A, let go by B, from where it was committed, undoes
-// what B's contact moved A by.
+// A contact rebuilt for the target time keeps what it was rebuilt to until a probe at another
+// time flies a body of it that deforms in no contact (A, which B deforms against), undoing that.
 TEST_F(ChainAndLoner, AContactIsRebuiltAgainOnceABodyWasTriedElsewhere) {
     scope.Take_All(kT);
     Collision& c = w.Record(0, 1);
