@@ -626,7 +626,9 @@ void Tovrel::Records_Within(SimObject& x, bool unyielding_only, std::vector<Coll
 }
 
 bool Tovrel::Sunk_Into_Any(SimObject& x) {
-    auto sunk = [](Collision* r) { return Touches_Keeping_Witness(*r); };
+    auto sunk = [&x](Collision* r) {
+        return r->Other(x).state.mode != SimMode::Free && Touches_Keeping_Witness(*r);
+    };
     if (std::any_of(x.collisions.begin(), x.collisions.end(), sunk)) {
         return true;
     }

@@ -112,6 +112,31 @@ TEST(ManyBodies, ABodyAtRestWithoutRatesHasItsOwnShapeAndStartsNoContacts) {
     EXPECT_TRUE(Near(ball.state.scale, {1, 1, 1}, 1e-12));
 }
 
+// A box and a ball that lands on it fall onto a ball resting on the floor (no squash, no bounce):
+// three knocks until all three rest. The box, sunk into the ball on it when pushed out of the one
+// under it, once started sixteen contacts a second with the resting one.
+TEST(ManyBodies, AStackLandingOnARestingBallComesToRest) {
+    World w;
+    w.Ball_Over_Floor(0.3, {0, 0, 0.3}, {}).initial_state.mode = SimMode::Resting;
+    w.Add(true, "Box", SimMode::Free, {0.05, 0, 1.2}, {}, {0.3, 0.3, 0.3});
+    w.Add(true, "Top", SimMode::Free, {0.1, 0, 1.81}, {}, {1, 1, 1}, 0.3);
+    for (auto& body : w.bodies) {
+        body->stretch_rate = body->squash_rate = 0, body->max_squash = 1, body->restitution = 0;
+    }
+    w.sim.Reset();
+    SimAudit audit(w.sim, {{{-5, -5, 0}, {5, 5, 5}}});
+    w.sim.on_collision_user = &audit;
+    w.sim.on_collision = [](Collision* c, void* a) {
+        static_cast<SimAudit*>(a)->Contact_Started(*c);
+    };
+    for (int tick = 0; tick < 120; ++tick) {
+        ASSERT_TRUE(w.sim.Step(kTick));
+    }
+    EXPECT_EQ(w.bodies[2]->state.mode, SimMode::Resting);
+    EXPECT_EQ(w.bodies[3]->state.mode, SimMode::Resting);
+    EXPECT_LE(audit.Rest_Contact_Rate(), 3.0);
+}
+
 // Balls and boxes thrown about a closed room (walls 0.5 thick, inner faces at 2) with the cartoon
 // parameters anywhere in the parameter window's ranges. Nothing aborts, no figure goes NaN, no body
 // leaves the room nor is held still outside its timetable. Bodies pinched in a pile may sink into
@@ -162,9 +187,7 @@ TEST(ManyBodies, BodiesInAClosedRoomStayInsideAndPart) {
             ASSERT_EQ(Longest_Lag(w.sim), 0.0);
         }
         EXPECT_LE(lag_at_contacts, ProbeScope::kMaxLag);
-        EXPECT_EQ(audit.Count(AuditFault::Not_A_Number), 0);
-        EXPECT_EQ(audit.Count(AuditFault::Outside), 0);
-        EXPECT_EQ(audit.Count(AuditFault::Held_Still), 0);
+        EXPECT_EQ(audit.Total(), audit.Count(AuditFault::Overlap)) << audit.Summary();
         EXPECT_LT(audit.Deepest_Overlap(), 0.3) << softest;
     }
 }
