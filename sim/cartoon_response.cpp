@@ -471,7 +471,7 @@ bool Must_Come_Out(const SimObject& x, const Vector3d& centre) {
     return !Any_Unyielding_Around(x, driven) || Any_Unyielding_Around(x, holds_centre);
 }
 
-// X is wedged where no place near is clear of the bodies that never give way around it: squashed
+// X is wedged where no place near is clear of the bodies around it that do not fly: squashed
 // flat against a wall, it has widened into the walls at its sides, or into the floor and the wall
 // of a corner. It squashes only as far as there is room: its squash is eased towards its own
 // shape, to the least easing that, kept touching the other body, leaves it clear of them all (to
@@ -483,7 +483,9 @@ bool Must_Come_Out(const SimObject& x, const Vector3d& centre) {
 // easing may (a box squashed flat across a room is too wide for it, and in its own shape, pressed
 // into a slot, too thick): the least of kEaseSteps that can be placed so. Against a body that
 // gives way, one that is only pressed back into the walls by touching it (a flat box thickening
-// into the floor beside another box) is left clear of them, barely apart from that body.
+// into the floor beside another box) is left clear of them, barely apart from that body. Where
+// none fits, it keeps the shape and place it was last committed with, which had room: squashed
+// flat on the floor between two bodies at rest, a box left as flat as it was sank 0.4 into a wall.
 void Ease_Squash(Collision& c, SimObject& x) {
     const SimState squashed = x.new_state;
     const Vector3d own_shape(1.0, 1.0, 1.0);
@@ -533,6 +535,11 @@ void Ease_Squash(Collision& c, SimObject& x) {
         if (c.Other(x).Gives_Way() && Clear_Of_All(c, x, true)) {
             return;
         }
+    }
+    if (must_come_out) {
+        x.new_state = x.state;
+        x.new_state.time = squashed.time;
+        return;
     }
     x.new_state = squashed;
 }

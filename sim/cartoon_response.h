@@ -68,9 +68,10 @@ void Take_Back_Carry_Through(Collision& c);
 // Moves every body deforming in `c` along the contact normal until it just touches the other (two
 // that deform share the move), and out of a body of its other contacts it may have sunk into
 // (pinched between two that face each other and never give way, it squeezes out sideways, clear of
-// both); last, out of any fixed or driven body it is still wedged into (Clear_Of_All), and where no
-// place near is clear of them, it squashes only as far as there is room (its own shape, if need
-// be, moved out of them, unless a driven body around will move on and let it go).
+// both); last, out of any body that does not fly (fixed, driven or at rest) it is still wedged
+// into (Clear_Of_All), and where no place near is clear of them, it squashes only as far as there
+// is room (its own shape, if need be, moved out of them, unless a driven body around will move on
+// and let it go).
 void Keep_Touching(Collision& c, const Vector3d& gravity);
 
 // Two free bodies of a contact in which not both deform (one waits, or is let go) are kept out of

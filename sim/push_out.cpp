@@ -208,24 +208,24 @@ void Push_Out_Searching(Collision& c, SimObject& x, const Vector3d& d, double re
 
 namespace {
 
-// X wedged among bodies that never give way (Fixed, Driven): a free or resting one that X sinks
-// into meets it and parts from it as any two such bodies do, so only these are cleared here.
+// X wedged among bodies that do not fly: those that never give way (Fixed, Driven) and those at
+// rest, which stay where they came to rest, as a wall does. A free one that X sinks into meets it
+// and parts from it as any two free bodies do, so only these are cleared here.
 class Wedge {
 public:
     Wedge(Collision& c, SimObject& x) : x_(x) {
-        auto add_unyielding = [&](Collision* r) {
-            const SimMode mode = r->Other(x).state.mode;
-            if (mode == SimMode::Fixed || mode == SimMode::Driven) {
+        auto add_still = [&](Collision* r) {
+            if (r->Other(x).state.mode != SimMode::Free) {
                 around_.push_back(r);
             }
         };
-        add_unyielding(&c);
+        add_still(&c);
         for (Collision* r : x.collisions) {
             if (r != &c) {
-                add_unyielding(r);
+                add_still(r);
             }
         }
-        std::for_each(x.within_reach.begin(), x.within_reach.end(), add_unyielding);
+        std::for_each(x.within_reach.begin(), x.within_reach.end(), add_still);
         for (Collision* r : around_) {
             sunk_at_start_.push_back(Sunk_Into(*r));
         }

@@ -49,8 +49,9 @@ bool Clear_Of_All(Collision& c, SimObject& x, bool out_of_corners = false);
 std::optional<double> Passes_Through(const SimObject& body, const Vector3d& from,
                                      const Vector3d& way);
 
-// Whether X, deforming in contact `c`, sinks into a fixed or driven body around it, the other body
-// of `c` included, deeper than the searches leave bodies that touch.
+// Whether X, deforming in contact `c`, sinks into a body around it that does not fly (fixed,
+// driven or at rest), the other body of `c` included, deeper than the searches leave bodies that
+// touch.
 bool Wedged(Collision& c, SimObject& x);
 
 // Moves X by `move` unless that sinks it into a fixed or driven body it was clear of (or deeper
