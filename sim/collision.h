@@ -46,6 +46,9 @@ struct Collision : ClosestFeatures {
     // While in contact: the time a probe last rebuilt its bodies for, kept while no event touches
     // them (ProbeScope); negative when none holds.
     double rebuilt_for = -1.0;
+    // Whether its last rebuild moved a body of it that deforms in no contact (one it carries
+    // along, or lets go): a probe at another time tries such a body afresh, undoing the move.
+    bool moved_undeformed = false;
     // The last query that found the pair apart, whatever became of its witness since: where it
     // placed the two bodies and the gap it found; a negative gap while none is known. Bodies that
     // have moved less than that since are still apart (Still_Apart). In a room of many bodies most

@@ -53,10 +53,11 @@ public:
     bool Takes_All() const { return all_; }
     // Whether `c` is to be rebuilt for the probe's time: in the scope and not rebuilt for that
     // very time since the last event that touched it (a target time tried again after a collision
-    // found short of it elsewhere), or with a body tried at another time since.
+    // found short of it elsewhere), or that moved a body tried at another time since.
     bool Rebuilds(const Collision& c) const {
         return Joined(c) &&
-               (c.rebuilt_for != t_ || Tried_Elsewhere(*c.body_a) || Tried_Elsewhere(*c.body_b));
+               (c.rebuilt_for != t_ ||
+                (c.moved_undeformed && (Tried_Elsewhere(*c.body_a) || Tried_Elsewhere(*c.body_b))));
     }
     // Whether X deforms in a contact left out: X is not committed, and its pairs are not asked.
     bool Lags(const SimObject& x) const { return !all_ && lagging_[x.sim_index] != 0; }

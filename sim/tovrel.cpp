@@ -261,36 +261,21 @@ void Tovrel::Advance_All(double t) {
 
 void Tovrel::Advance_Around(double t, const std::vector<Collision*>& found) {
     in_found_.assign(objects.size(), false);
-    // The other contacts of a wall have no bearing on whether the pair touches.
-    auto join = [this](SimObject* x) {
-        if (x->Gives_Way() && !in_found_[x->sim_index]) {
-            in_found_[x->sim_index] = true;
-            to_join_.push_back(x);
-        }
-    };
     for (const Collision* c : found) {
-        join(c->body_a);
-        join(c->body_b);
-    }
-    // A partner these contacts carry along may deform in a contact of its own, which alone builds
-    // it afresh for the probe (the others fly afresh from where they were committed): left out,
-    // it kept the carries of every probe, and a box squashed against a wall was carried 3.4 units
-    // up it, a little further at each, into a third body.
-    while (!to_join_.empty()) {
-        const SimObject* x = to_join_.back();
-        to_join_.pop_back();
-        for (const Collision* c : x->collisions) {
-            SimObject& partner = c->Other(*x);
-            if (partner.Held()) {
-                join(&partner);
-            }
-        }
+        // The other contacts of a wall have no bearing on whether the pair touches.
+        in_found_[c->body_a->sim_index] = in_found_[c->body_a->sim_index] || c->body_a->Gives_Way();
+        in_found_[c->body_b->sim_index] = in_found_[c->body_b->sim_index] || c->body_b->Gives_Way();
     }
     advancing_.clear();
     for (auto& [key, c] : contacts) {
         if (in_found_[c->body_a->sim_index] || in_found_[c->body_b->sim_index]) {
             advancing_.push_back(c);
             c->rebuilt_for = -1.0;
+            for (SimObject* partner : {c->body_a, c->body_b}) {
+                if (!in_found_[partner->sim_index] && partner->Held()) {
+                    Start_From_Before_Bisection(*partner);
+                }
+            }
         }
     }
     for (SimObject* body : active_objects) {
@@ -301,8 +286,20 @@ void Tovrel::Advance_Around(double t, const std::vector<Collision*>& found) {
     Rebuild(t, advancing_);
 }
 
+void Tovrel::Start_From_Before_Bisection(SimObject& partner) {
+    for (const auto& [body, before] : before_bisection_) {
+        if (body == &partner) {
+            partner.new_state = before;
+            return;
+        }
+    }
+    before_bisection_.push_back({&partner, partner.new_state});
+}
+
 void Tovrel::Rebuild(double t, const std::vector<Collision*>& moving) {
+    tried_at_.clear();
     for (Collision* c : moving) {
+        tried_at_.push_back({c->body_a->new_state.position, c->body_b->new_state.position});
         Deform(*c, t);
     }
     ++rebuild_;
@@ -319,6 +316,15 @@ void Tovrel::Rebuild(double t, const std::vector<Collision*>& moving) {
         Part_If_Sunk(*c);
     }
     Touch_Again_Where_Moved(moving);
+    auto moved_undeformed = [](const SimObject& x, const Vector3d& tried_at) {
+        return x.Gives_Way() && !x.Held() && x.new_state.position != tried_at;
+    };
+    std::size_t i = 0;
+    for (Collision* c : moving) {
+        const auto& [a_at, b_at] = tried_at_[i++];
+        c->moved_undeformed =
+            moved_undeformed(*c->body_a, a_at) || moved_undeformed(*c->body_b, b_at);
+    }
 }
 
 // A contact kept touching early in the pass may have a body moved by a later one (carried along
@@ -423,6 +429,7 @@ int Tovrel::Advance_To_Event(double t, std::vector<Collision*>& found) {
         // step) is not seen, as the pass at t alone would not have seen it. The final probe
         // rebuilds everything of its scope for the time chosen, the new contacts' groups too.
         double hi = t;
+        before_bisection_.clear();
         // A body that crossed into a fixed one since the last probe touches it where its centre
         // entered: the bisection starts from there, as it might probe nowhere between.
         if (first_entry_ < t) {

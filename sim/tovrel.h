@@ -10,6 +10,7 @@
 #include "sim/contacts.h"
 #include "sim/pair_table.h"
 #include "sim/probe_scope.h"
+#include "sim/sim_state.h"
 
 class SimObject;
 
@@ -71,12 +72,18 @@ public:
 private:
     // Every active body tries time t; every contact of the probe's scope rebuilds its bodies for t.
     void Advance_All(double t);
-    // A bisection probe: only the contacts joined to the bodies of `found` that give way (theirs,
-    // their partners', and on) rebuild theirs for time t, for only those pairs are asked again;
-    // the others can wait for the final probe, which rebuilds its scope and the new contacts'
-    // groups. A body that gives way, joined to none of them and in no contact, is not tried: no
-    // search of theirs looks at it, and tried here it would only be tried again.
+    // A bisection probe: only the contacts of the bodies of `found` that give way rebuild theirs
+    // for time t, for only those pairs are asked again; the others can wait for the final probe,
+    // which rebuilds its scope and the new contacts' groups. A body that gives way, of none of
+    // them and in no contact, is not tried: no search of theirs looks at it, and tried here it
+    // would only be tried again.
     void Advance_Around(double t, const std::vector<Collision*>& found);
+    // A partner that these contacts carry along but that deforms in a contact of its own, left
+    // out, is built afresh by nothing: it starts every probe of the bisection where the probe
+    // before the bisection left it. Carried on from where the last probe left it, it kept the
+    // carries of every probe, and a box squashed against a wall crept 3.4 units up it, into a
+    // third body.
+    void Start_From_Before_Bisection(SimObject& partner);
     // Both of the above: the contacts of `moving` rebuild their bodies, which have tried time t.
     void Rebuild(double t, const std::vector<Collision*>& moving);
     // Asks the pairs of `found` again; those that collide replace its contents (left alone when
@@ -153,11 +160,15 @@ private:
     long rebuild_ = 0;                // counts the rebuilds of contacts, each a batch of them
     // By sim_index: the rebuild, and the place, at which the body's within_reach was last found.
     std::vector<std::pair<long, Vector3d>> found_around_;
+    // Where each contact's bodies were tried before it rebuilt them, in the contacts' order.
+    std::vector<std::pair<Vector3d, Vector3d>> tried_at_;
     // Where each contact's bodies were left by its own keep-touching, in the contacts' order.
     std::vector<std::pair<Vector3d, Vector3d>> kept_at_;
     std::vector<Collision*> advancing_;  // the contacts a probe rebuilds
-    std::vector<bool> in_found_;  // by sim_index: the bodies joined to those a probe asks about
-    std::vector<SimObject*> to_join_;      // Advance_Around's, kept to spare an allocation a probe
+    std::vector<bool> in_found_;         // by sim_index: the bodies a probe asks about
+    // The partners of Start_From_Before_Bisection, each with its tried state at the start of the
+    // bisection under way.
+    std::vector<std::pair<SimObject*, SimState>> before_bisection_;
     std::vector<Collision*> still_found_;  // Narrow_Found's, kept to spare an allocation a probe
     // The earliest time the last detection pass found a body's centre entering a fixed body.
     double first_entry_ = 0.0;
