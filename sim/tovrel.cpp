@@ -317,7 +317,7 @@ void Tovrel::Rebuild(double t, const std::vector<Collision*>& moving) {
     }
     Touch_Again_Where_Moved(moving);
     auto moved_undeformed = [](const SimObject& x, const Vector3d& tried_at) {
-        return x.Gives_Way() && !x.Held() && x.new_state.position != tried_at;
+        return x.new_state.position != tried_at && x.Gives_Way() && !x.Held();
     };
     std::size_t i = 0;
     for (Collision* c : moving) {
