@@ -383,6 +383,28 @@ double Turn_Between(const Response& r, double from, double to) {
     return spread(from, squash_end) + spread(squash_end, to);
 }
 
+// Where X's centre goes from its committed state as it is turned to `orientation` and rescaled to
+// `scale`: about the point where it touches the other body when it turns, or when the other body
+// gives way too (squashed about its centre, each would leave a gap that only one of them closes);
+// else it stays. Turn and rescale about the contact point: take the offset from it into body space
+// with the old pose, and back out with the new one. The point is X's own, straight below its
+// centre towards the other body, where X touches it. Not the contact point found with the contact,
+// nor that plane: a contact that waited, or the other body driven on since, leaves them far from X,
+// and turned and squashed about a point so far away X would be flung along the plane, round the
+// other body's edge or a wall's lower end.
+Vector3d Centre_When_Deformed(const Collision& c, const SimObject& x, const Quaternion& orientation,
+                              const Vector3d& scale) {
+    if (!(c.Response_Of(x).spin_angle > 0.0 || c.Other(x).Gives_Way())) {
+        return x.state.position;
+    }
+    const Vector3d outward = Outward_Normal(c, x);
+    const Vector3d pivot = x.state.position - x.Reach_Against(outward) * outward;
+    Vector3d d = x.state.orientation.Conjugate().Rotate(x.state.position - pivot);
+    d = Vector3d(d.x / x.state.scale.x, d.y / x.state.scale.y, d.z / x.state.scale.z);
+    d = orientation.Rotate(Scale_Each(d, scale));
+    return pivot + d;
+}
+
 // X's tentative state for time t from its committed state and its timetable: squashed or
 // stretched along its stretch axis, and turned about the point where it touches the other body.
 void Deform_Body(const Collision& c, SimObject& x, double t) {
@@ -392,27 +414,12 @@ void Deform_Body(const Collision& c, SimObject& x, double t) {
     const double s = tt.Scale_At(t);
     const double across = 1.0 / std::sqrt(s);
     x.new_state.scale = Vector3d(s, across, across);
-    // Against a body that gives way too, X keeps the point where they touch whether it turns or
-    // not: squashed about its centre, each would leave a gap that only one of them closes.
-    if (r.spin_angle > 0.0 || c.Other(x).Gives_Way()) {
-        const double turn = Turn_Between(r, x.state.time, t);
-        if (r.spin_angle > 0.0) {
-            x.new_state.orientation =
-                Quaternion::From_Axis_Angle(turn, r.spin_axis) * x.state.orientation;
-        }
-        // Turn and rescale about the contact point: take the offset from it into body space with
-        // the old pose, and back out with the new one. The point is X's own, straight below its
-        // centre towards the other body, where X touches it. Not the contact point found with
-        // the contact, nor that plane: a contact that waited, or the other body driven on since,
-        // leaves them far from X, and turned and squashed about a point so far away X would be
-        // flung along the plane, round the other body's edge or a wall's lower end.
-        const Vector3d outward = Outward_Normal(c, x);
-        const Vector3d pivot = x.state.position - x.Reach_Against(outward) * outward;
-        Vector3d d = x.state.orientation.Conjugate().Rotate(x.state.position - pivot);
-        d = Vector3d(d.x / x.state.scale.x, d.y / x.state.scale.y, d.z / x.state.scale.z);
-        d = x.new_state.orientation.Rotate(Scale_Each(d, x.new_state.scale));
-        x.new_state.position = pivot + d;
+    if (r.spin_angle > 0.0) {
+        x.new_state.orientation =
+            Quaternion::From_Axis_Angle(Turn_Between(r, x.state.time, t), r.spin_axis) *
+            x.state.orientation;
     }
+    x.new_state.position = Centre_When_Deformed(c, x, x.new_state.orientation, x.new_state.scale);
     x.new_state.time = t;
 }
 
@@ -471,6 +478,13 @@ bool Must_Come_Out(const SimObject& x, const Vector3d& centre) {
     return !Any_Unyielding_Around(x, driven) || Any_Unyielding_Around(x, holds_centre);
 }
 
+// Whether X was last committed in this contact with less squash than its timetable gives for that
+// time: eased.
+bool Committed_Eased(const Collision& c, const SimObject& x) {
+    const ContactTimetable& tt = c.Response_Of(x).timetable;
+    return x.state.time >= tt.start_time && x.state.scale.x != tt.Scale_At(x.state.time);
+}
+
 // X is wedged where no place near is clear of the bodies around it that do not fly: squashed
 // flat against a wall, it has widened into the walls at its sides, or into the floor and the wall
 // of a corner. It squashes only as far as there is room: its squash is eased towards its own
@@ -489,7 +503,18 @@ bool Must_Come_Out(const SimObject& x, const Vector3d& centre) {
 void Ease_Squash(Collision& c, SimObject& x) {
     const SimState squashed = x.new_state;
     const Vector3d own_shape(1.0, 1.0, 1.0);
-    Vector3d from = squashed.position;
+    // Where X is eased from: the squashed body's place, or, where X was committed eased in this
+    // contact, that place moved as the searches have moved the squashed body since. Squashed
+    // again from an eased state, X's centre moves about the contact point as far as the squash
+    // takes it from that state, and an easing kept that move: rebuilt time and again, a turned
+    // box squashed flat against a wall moved sideways 0.34 each time, and out through the end of
+    // the room within one step.
+    const Vector3d squashed_from =
+        Committed_Eased(c, x)
+            ? x.state.position + (squashed.position -
+                                  Centre_When_Deformed(c, x, squashed.orientation, squashed.scale))
+            : squashed.position;
+    Vector3d from = squashed_from;
     auto eased = [&](double k) {
         x.new_state.position = from;
         x.new_state.scale = squashed.scale + k * (own_shape - squashed.scale);
@@ -525,12 +550,12 @@ void Ease_Squash(Collision& c, SimObject& x) {
     }
     for (int step = 1; must_come_out && step < kEaseSteps; ++step) {
         const double k = static_cast<double>(step) / kEaseSteps;
-        from = squashed.position;
+        from = squashed_from;
         if (!wedged_when_eased(k) || clear_once_moved(k)) {
             ease_from({k, k - 1.0 / kEaseSteps});
             return;
         }
-        from = squashed.position;
+        from = squashed_from;
         eased(k);
         if (c.Other(x).Gives_Way() && Clear_Of_All(c, x, true)) {
             return;
