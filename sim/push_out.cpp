@@ -38,10 +38,13 @@ public:
         std::for_each(x.within_reach.begin(), x.within_reach.end(), add);
         std::for_each(x.collisions.begin(), x.collisions.end(), add);
     }
-    // Whether X, tried after a move along `d`, sinks into one that it may not.
+    // Whether X, tried after a move along `d`, sinks into one that it may not. Into a body that
+    // has never been apart from X, whose side is unknown, no move is allowed: a box sunk into the
+    // end wall of a room was carried on through it.
     bool Blocks(const Vector3d& d) const {
         return std::any_of(bodies_.begin(), bodies_.end(), [&](const Third& b) {
-            const bool allowed = b.touched_at_start && Dot(d, b.towards) <= 0.0;
+            const bool allowed =
+                b.touched_at_start && !b.towards.Vanishes() && Dot(d, b.towards) <= 0.0;
             return !allowed && Touches_Keeping_Witness(*b.record);
         });
     }
@@ -136,7 +139,9 @@ Vector3d Across(const Vector3d& v, const Vector3d& axis) {
 // it comes out through the far side. Neither body gives way, so X squeezes out sideways, across
 // the primary's direction, to the nearest place where it touches neither: the way it moves, out
 // of the pinch's opening or the way it falls, whichever is nearest (along a wall it may be a long
-// way).
+// way). A search stopped by a third body while X still touches either found no way out: along two
+// long walls it carried a pinched box 2.3 to the room's end wall, and on the next rebuild through
+// it.
 void Squeeze_Out(Collision& c, Collision& q, SimObject& x, const Vector3d& inward,
                  const Vector3d& towards_other, const Vector3d& gravity) {
     const KeepWitness keep_c(c);
@@ -167,7 +172,7 @@ void Squeeze_Out(Collision& c, Collision& q, SimObject& x, const Vector3d& inwar
             x.new_state.position = origin;
             const double moved =
                 Search_Along(x, d, touches_either, third, std::min(reach, room), pinched);
-            if (moved >= 0.0) {
+            if (moved >= 0.0 && !touches_either()) {
                 reach = moved;
                 nearest = x.new_state.position;
             }

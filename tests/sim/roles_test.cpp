@@ -98,6 +98,27 @@ TEST(Roles, ABallPinchedBetweenAWallAndADrivenBodySqueezesOutOfTheGap) {
     EXPECT_TRUE(at.x > 0.0 || at.z > 0.5 || at.z < -1.0) << "still in the gap: " << w.events;
 }
 
+// A ball pinched between two long walls (a gap of 0.5), flying along them, is not squeezed 0.58 on
+// to an end wall (pinched still); sunk into that wall and another, pushed out of the other, it is
+// not carried 0.17 into the end wall, whose side it has never been apart from.
+TEST(Roles, APinchedBodyIsNotSqueezedAlongThePinchNorIntoAWallOfUnknownSide) {
+    World w({0, 0, 0});
+    SimBody& ball = w.Add(true, "Ball", SimMode::Free, {0, 0, 0}, {3, 0, 0}, {1, 1, 1}, 0.3);
+    w.Add(true, "Front", SimMode::Fixed, {0, -1.25, 0}, {}, {5, 1, 5});
+    w.Add(true, "Back", SimMode::Fixed, {0, 1.25, 0}, {}, {5, 1, 5});
+    w.Add(true, "End", SimMode::Fixed, {2, 0, 0}, {}, {1, 5, 5});
+    w.Add(true, "Left", SimMode::Fixed, {-0.5, 0, 0}, {}, {1, 5, 5});
+    w.sim.Reset();
+    w.Record(0, 1).normal = Vector3d(0, -1, 0), w.Record(0, 2).normal = Vector3d(0, 1, 0);
+    w.Record(0, 3).normal = Vector3d(1, 0, 0), ball.within_reach = {&w.Record(0, 3)};
+    Push_Out_Second_Contact(w.Record(0, 1), w.Record(0, 2), ball, {0, -1, 0}, {});
+    EXPECT_TRUE(Near(ball.new_state.position, {0, 0, 0}, 0.0)) << ball.new_state.position.x;
+    w.Record(0, 3).normal = Vector3d(), w.Record(0, 4).normal = Vector3d(-1, 0, 0);
+    ball.new_state.position = {0.75, 0, 0};
+    Push_Out(w.Record(0, 4), ball, {-1, 0, 0}, 0.0);
+    EXPECT_LT(ball.new_state.position.x, 0.752);
+}
+
 // No separated query ever gave the pair a normal, nor a pivot: it goes by the line from centre to
 // centre and the point midway; the ball still comes out within the first step, turning about a
 // real axis.
