@@ -180,7 +180,7 @@ bool Lies_On(const Vector3d& n, const Vector3d& gravity) {
 // Whether the other body can hold X up where X's outward normal is `n`: it is not itself flying,
 // and X lies on it.
 bool Holds_Up(const SimObject& other, const Vector3d& n, const Vector3d& gravity) {
-    return other.state.mode != SimMode::Free && Lies_On(n, gravity);
+    return !other.Flies() && Lies_On(n, gravity);
 }
 
 // X meets a body that does not give way (Fixed or Driven): bounce, rest, flat or knock. Only a

@@ -73,7 +73,7 @@ private:
     // it out of the floor, was committed 0.1 deep in it). A body that deforms is built by its
     // contact alone, and keeps what that was rebuilt to.
     bool Tried_Elsewhere(const SimObject& x) const {
-        return x.Gives_Way() && x.new_state.time != t_ && !x.Held();
+        return x.Only_Carried() && x.new_state.time != t_;
     }
 
     bool all_ = true;

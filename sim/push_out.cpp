@@ -220,7 +220,7 @@ class Wedge {
 public:
     Wedge(Collision& c, SimObject& x) : x_(x) {
         auto add_still = [&](Collision* r) {
-            if (r->Other(x).state.mode != SimMode::Free) {
+            if (!r->Other(x).Flies()) {
                 around_.push_back(r);
             }
         };

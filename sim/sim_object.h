@@ -59,6 +59,12 @@ public:
     bool Gives_Way() const { return state.mode == SimMode::Free || state.mode == SimMode::Resting; }
     // Whether the body deforms in one of its contacts now, held by its timetable.
     bool Held() const;
+    // Whether it gives way but deforms in no contact: it flies or rests, and its contacts only
+    // carry it along or let it go.
+    bool Only_Carried() const { return Gives_Way() && !Held(); }
+    // Whether it flies free under gravity (Free): the others stay where they are, as walls do, for
+    // what runs into them.
+    bool Flies() const { return state.mode == SimMode::Free; }
     // The contact it deforms in now, or null.
     Collision* Running_Contact() const;
 

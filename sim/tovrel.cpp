@@ -317,7 +317,7 @@ void Tovrel::Rebuild(double t, const std::vector<Collision*>& moving) {
     }
     Touch_Again_Where_Moved(moving);
     auto moved_undeformed = [](const SimObject& x, const Vector3d& tried_at) {
-        return x.new_state.position != tried_at && x.Gives_Way() && !x.Held();
+        return x.new_state.position != tried_at && x.Only_Carried();
     };
     std::size_t i = 0;
     for (Collision* c : moving) {
@@ -633,9 +633,7 @@ void Tovrel::Records_Within(SimObject& x, bool unyielding_only, std::vector<Coll
 }
 
 bool Tovrel::Sunk_Into_Any(SimObject& x) {
-    auto sunk = [&x](Collision* r) {
-        return r->Other(x).state.mode != SimMode::Free && Touches_Keeping_Witness(*r);
-    };
+    auto sunk = [&x](Collision* r) { return !r->Other(x).Flies() && Touches_Keeping_Witness(*r); };
     // Asked of X shrunk about its centre by kRestSink, short of what it only touches.
     const Vector3d scale = x.new_state.scale;
     x.new_state.scale = scale * (1.0 - kRestSink / x.half_extent);
