@@ -508,12 +508,23 @@ void Ease_Squash(Collision& c, SimObject& x) {
     // again from an eased state, X's centre moves about the contact point as far as the squash
     // takes it from that state, and an easing kept that move: rebuilt time and again, a turned
     // box squashed flat against a wall moved sideways 0.34 each time, and out through the end of
-    // the room within one step.
-    const Vector3d squashed_from =
-        Committed_Eased(c, x)
-            ? x.state.position + (squashed.position -
-                                  Centre_When_Deformed(c, x, squashed.orientation, squashed.scale))
-            : squashed.position;
+    // the room within one step. Not from beyond a body that never gives way, though: a flat box
+    // committed far flatter than it was now squashed, and moved 0.8 since by a parting, had its
+    // place so reckoned 1.1 below the floor, clear of everything there, and was eased and left
+    // there, out of the room.
+    Vector3d squashed_from = squashed.position;
+    if (Committed_Eased(c, x)) {
+        const Vector3d moved =
+            x.state.position +
+            (squashed.position - Centre_When_Deformed(c, x, squashed.orientation, squashed.scale));
+        const auto crossed = [&](const Collision& r) {
+            return Passes_Through(r.Other(x), squashed.position, moved - squashed.position)
+                .has_value();
+        };
+        if (!Any_Unyielding_Around(x, crossed)) {
+            squashed_from = moved;
+        }
+    }
     Vector3d from = squashed_from;
     auto eased = [&](double k) {
         x.new_state.position = from;
