@@ -2,6 +2,7 @@
 #include "sim/cartoon_response.h"
 
 #include <cmath>
+#include <tuple>
 
 #include "sim/push_out.h"
 #include "sim_bodies.h"
@@ -143,6 +144,24 @@ TEST(CartoonResponse, OnlyASurfaceWithinFortyFiveDegreesOfLevelHoldsABodyUp) {
         Collision& c = Landing(world, {0, 0, -0.5}, {0, 0, -1});
         Start_Response(c, 2.0, gravity);
         EXPECT_EQ(c.response_a.resting, rests) << gravity.x;
+    }
+}
+
+// A slow touch where nothing holds the body up (no gravity), in which it has no squash to make,
+// keeps its way along the surface, the restitution scaling the part into it only; it turns from
+// its way in (45 degrees down) to its way out. A body that squashes bounces (and turns twice 45).
+TEST(CartoonResponse, ASlowTouchWithoutSquashWhereNothingHoldsTheBodyUpSlidesOn) {
+    for (const auto& [max_squash, restitution, after, turn] :
+         {std::tuple(1.0, 0.0, Vector3d(.3, 0, 0), 45.0),
+          {1, .5, {.3, 0, .15}, 45 + 26.5650512},
+          {.45, 0, {}, 90}}) {
+        World world(Vector3d(0, 0, 0));
+        Collision& c = Landing(world, {.3, 0, -.3}, {0, 0, -1});
+        SimBody& ball = *world.bodies[0];
+        ball.max_squash = max_squash, ball.stretch_rate = 0, ball.restitution = restitution;
+        Start_Response(c, 2.0, {});
+        EXPECT_TRUE(Near(ball.state.velocity, after, 1e-12));
+        EXPECT_NEAR(c.response_a.spin_angle, turn, 1e-6);
     }
 }
 
