@@ -4,6 +4,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "sim/bracket.h"
 #include "sim/push_out.h"
 #include "sim_bodies.h"
 #include "support/approx.h"
@@ -93,9 +94,8 @@ TEST(CartoonResponse, StartPicksBounceRestOrFlatWithItsTimetable) {
 // (z = 0) to its far side, and now takes over, its plane (the room face x = -0.2) 2.2 units behind
 // the ball. The ball turns and squashes about its own point straight below its centre along the
 // contact's normal; about a point on that far plane it would be flung up beside the wall's outer
-// face. Its centre moves at most its
-// reach (0.3 x 1.9) times the turn (85.9 degrees, 1.50 rad) plus what the squash takes off its
-// reach (0.3 x (1.9 - 0.45)): 1.29.
+// face. Its centre moves at most its reach (0.3 x 1.9) times the turn (85.9 degrees, 1.50 rad)
+// plus what the squash takes off its reach (0.3 x (1.9 - 0.45)): 1.29.
 TEST(CartoonResponse, ABallFarFromTheContactPlaneTurnsAboutItsOwnPoint) {
     World world(Vector3d(0, 0, 0));
     SimBody& ball =
@@ -147,9 +147,8 @@ TEST(CartoonResponse, OnlyASurfaceWithinFortyFiveDegreesOfLevelHoldsABodyUp) {
     }
 }
 
-// A slow touch where nothing holds the body up (no gravity), in which it has no squash to make,
-// keeps its way along the surface, the restitution scaling the part into it only; it turns from
-// its way in (45 degrees down) to its way out. A body that squashes bounces (and turns twice 45).
+// A slow touch where nothing holds the body up (no gravity) and it has no squash to make keeps its
+// way along the surface, turning to it from 45 degrees down; one that squashes bounces (90).
 TEST(CartoonResponse, ASlowTouchWithoutSquashWhereNothingHoldsTheBodyUpSlidesOn) {
     for (const auto& [max_squash, restitution, after, turn] :
          {std::tuple(1.0, 0.0, Vector3d(.3, 0, 0), 45.0),
@@ -380,6 +379,20 @@ TEST(CartoonResponse, AFlatBodyFitForNeitherWayEasesAsFarAsItFits) {
             box.new_state.position -= 0.01 * r.normal;
             EXPECT_FALSE(Query_Pair(r)) << world.bodies[other]->name;
             box.new_state.position += 0.01 * r.normal;
+        }
+    }
+}
+
+// Bisected from the end it set out from, a search's step ends where plain halving ends, wherever
+// the change lies (bad on one stretch that takes in the bad end, as where a pair touches).
+TEST(CartoonResponse, BisectingFromTheNearEndEndsWherePlainHalvingDoes) {
+    for (const double change : {0.0001, 0.0007, 0.0008, 0.03, 0.0999}) {
+        for (const bool near_good : {true, false}) {
+            const auto bad_at = [&](double k) { return near_good ? k >= change : k <= change; };
+            const Bracket b = near_good ? Bracket{0, 0.1} : Bracket{0.1, 0};
+            const Bracket near = Narrow_Near(b, near_good, 0.001, bad_at);
+            const Bracket plain = Narrow(b, 0.001, bad_at);
+            EXPECT_TRUE(near.good == plain.good && near.bad == plain.bad) << change;
         }
     }
 }
