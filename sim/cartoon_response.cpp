@@ -190,7 +190,6 @@ void Bounce(Response& r, SimObject& x, const Vector3d& n) {
 void Slide(Response& r, SimObject& x, const Vector3d& n) {
     const Vector3d before = x.state.velocity;
     r.resting = false;
-    r.impact_speed = before.Length();
     Set_Squash_Phase(r.timetable, x, r.impact_speed, false);
     x.state.velocity = before - (1.0 + x.restitution) * Dot(before, n) * n;
     r.release_speed = x.state.velocity.Length();
@@ -399,10 +398,7 @@ void Take_Current_Direction(Collision& c, SimObject& x) {
     // the other body on the way. The old direction may then lead into the other body, and a
     // push-out or squeeze-out along it out through a wall's lower end; the line from the other
     // body's nearest point to the body's centre leads out of it the short way.
-    const Vector3d scale = x.new_state.scale;
-    x.new_state.scale = scale * kSpeck;
-    Query_Pair(c);
-    x.new_state.scale = scale;
+    x.Asked_Scaled(kSpeck, [&] { return Query_Pair(c); });
 }
 
 namespace {

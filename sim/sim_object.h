@@ -68,6 +68,18 @@ public:
     // The contact it deforms in now, or null.
     Collision* Running_Contact() const;
 
+    // What `ask` answers with the body tried shrunk (or grown) about its centre by `factor`; its
+    // tried shape is put back after. For questions about less than the whole body: its centre
+    // alone, or what it sinks into beyond the few thousandths a search leaves.
+    template <typename Ask>
+    auto Asked_Scaled(double factor, Ask ask) {
+        const Vector3d scale = new_state.scale;
+        new_state.scale = scale * factor;
+        const auto answer = ask();
+        new_state.scale = scale;
+        return answer;
+    }
+
     // How far its shape reaches from its centre at its tentative state, at most: a sphere that
     // holds it, for passing over pairs far apart before the pair query.
     double Reach_At_Tentative_State() const;

@@ -635,15 +635,13 @@ void Tovrel::Records_Within(SimObject& x, bool unyielding_only, std::vector<Coll
 bool Tovrel::Sunk_Into_Any(SimObject& x) {
     auto sunk = [&x](Collision* r) { return !r->Other(x).Flies() && Touches_Keeping_Witness(*r); };
     // Asked of X shrunk about its centre by kRestSink, short of what it only touches.
-    const Vector3d scale = x.new_state.scale;
-    x.new_state.scale = scale * (1.0 - kRestSink / x.half_extent);
-    bool any = std::any_of(x.collisions.begin(), x.collisions.end(), sunk);
-    if (!any) {
+    return x.Asked_Scaled(1.0 - kRestSink / x.half_extent, [&] {
+        if (std::any_of(x.collisions.begin(), x.collisions.end(), sunk)) {
+            return true;
+        }
         Records_Within(x, false, around_);
-        any = std::any_of(around_.begin(), around_.end(), sunk);
-    }
-    x.new_state.scale = scale;
-    return any;
+        return std::any_of(around_.begin(), around_.end(), sunk);
+    });
 }
 
 // A body at rest deforms no more: what waited on it is over, unless the other body deforms in
