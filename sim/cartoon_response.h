@@ -87,8 +87,9 @@ bool Parts_When_Sunk(const Collision& c);
 // Two bodies sunk into each other where they were last tried, whatever their contact: two free
 // ones are parted as above; a free one comes out of a resting one alone, as a resting body stays
 // where it came to rest, unless it cannot (widened between two resting balls, it was pushed out of
-// each into the other in turn, 0.34 deep): then the resting one comes out of it, and rests where
-// it is moved to. Any other pair is left to its contact. Returns whether a body moved.
+// each into the other in turn, 0.34 deep): then the resting one comes out of it, stopping at any
+// other body at rest, and rests where it is moved to. Any other pair is left to its contact.
+// Returns whether a body moved.
 bool Part_Sunk_Pair(Collision& c);
 
 // Deform, Take_Back_Carry_Through, then Keep_Touching: a contact on its own.

@@ -20,15 +20,17 @@ constexpr double kPushOutPrecision = 0.001;
 constexpr double kClearReach = 3.0;
 
 // What a search of X's place must not carry X into: the bodies that do not give way (Fixed and
-// Driven), near it and not in contact with it, or of its contacts other than the ones searched. A
-// body X already sinks into where the search starts may stay so, unless the search leads further
-// into it. A free or resting body that X is pushed into gives way: the detection pass finds the
-// pair, and they meet and part.
+// Driven), and for X at rest the others at rest, near it and not in contact with it, or of its
+// contacts other than the ones searched (SimObject::Stops_At). A body X already sinks into where
+// the search starts may stay so, unless the search leads further into it. Any other body that X is
+// pushed into gives way: the detection pass finds the pair, and they meet and part. Two bodies at
+// rest it never pairs: a resting box pushed out of a ball squashed wide against it went 0.38 in a
+// step into a ball resting beside it, and stayed 0.29 deep in it.
 class ThirdBodies {
 public:
     ThirdBodies(SimObject& x, std::initializer_list<const Collision*> searched) {
         auto add = [&](Collision* r) {
-            if (!r->Other(x).Gives_Way() &&
+            if (x.Stops_At(r->Other(x)) &&
                 std::find(searched.begin(), searched.end(), r) == searched.end()) {
                 const Vector3d towards = &x == r->body_a ? r->normal : -r->normal;
                 bodies_.push_back({r, Touches_Keeping_Witness(*r), towards});

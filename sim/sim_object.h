@@ -65,6 +65,13 @@ public:
     // Whether it flies free under gravity (Free): the others stay where they are, as walls do, for
     // what runs into them.
     bool Flies() const { return state.mode == SimMode::Free; }
+    // Whether a search that moves this body must stop at `other` rather than sink it in: `other`
+    // never gives way, or both are at rest, a pair that no detection pass looks at, so that
+    // nothing would ever part them.
+    bool Stops_At(const SimObject& other) const {
+        return !other.Gives_Way() ||
+               (state.mode == SimMode::Resting && other.state.mode == SimMode::Resting);
+    }
     // The contact it deforms in now, or null.
     Collision* Running_Contact() const;
 

@@ -616,7 +616,14 @@ void Tovrel::Find_Within_Reach(Collision& c) {
 }
 
 void Tovrel::Find_Within_Reach(SimObject& body) {
-    Records_Within(body, true, body.within_reach);
+    const bool at_rest = body.state.mode == SimMode::Resting;
+    Records_Within(body, !at_rest, body.within_reach);
+    if (at_rest) {
+        auto meets = [&body](const Collision* r) { return !body.Stops_At(r->Other(body)); };
+        body.within_reach.erase(
+            std::remove_if(body.within_reach.begin(), body.within_reach.end(), meets),
+            body.within_reach.end());
+    }
 }
 
 void Tovrel::Records_Within(SimObject& x, bool unyielding_only, std::vector<Collision*>& records) {

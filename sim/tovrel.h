@@ -122,11 +122,12 @@ private:
     void Take_Up_Waiting(SimObject& body);
     // A body let go from a contact whose partner still deforms has come back into the partner.
     void Rejoin(Collision* c);
-    // The records of the pairs of a body with the bodies around it that never give way and that
-    // it is not in contact with, into its within_reach; for each body of `c` that deforms in it
-    // or is free. A free body that only waits in `c` is carried along by the other, and the list
-    // it kept from its last contact of its own lacks the wall that contact was with: let go by a
-    // wall and carried by a box it touched, a ball went through that wall.
+    // The records of the pairs of a body with the bodies around it that never give way (for a
+    // body at rest, and the others at rest) and that it is not in contact with, into its
+    // within_reach: those its searches stop at (SimObject::Stops_At); for each body of `c` that
+    // deforms in it or is free. A free body that only waits in `c` is carried along by the other,
+    // and the list it kept from its last contact of its own lacks the wall that contact was with:
+    // let go by a wall and carried by a box it touched, a ball went through that wall.
     void Find_Within_Reach(SimObject& body);
     // Once a rebuild for a body of several contacts, unless the take-back of a carry has moved it
     // since: nothing else around it changes within a rebuild.

@@ -218,18 +218,20 @@ TEST(CartoonResponse, ACarriedBallNeitherSinksIntoNorPassesThroughAThinFloor) {
 
 // Two balls of radius 0.3 sunk 0.05 into each other: two free ones share the way out equally, a
 // free one comes out of a resting one alone (unless a wall behind it stops it: then the resting
-// one comes out), and a pair with a body that never gives way is left.
+// one comes out, but only up to a ball resting 0.02 beyond it, which no pass would part it from),
+// and a pair with a body that never gives way is left.
 TEST(CartoonResponse, ASunkPairIsPartedByTheBodiesThatCanMove) {
     using M = SimMode;
     const struct {
         M a, b;
-        bool wall_behind_a, parted;
+        bool wall_behind_a, ball_beyond_b, moved, apart;
         double a_moves, b_moves;  // at least, along the line between them
-    } cases[] = {{M::Free, M::Free, false, true, 0.025, 0.025},
-                 {M::Free, M::Resting, false, true, 0.05, 0.0},
-                 {M::Free, M::Resting, true, true, 0.0, 0.05},
-                 {M::Resting, M::Free, false, true, 0.0, 0.05},
-                 {M::Free, M::Fixed, false, false, 0.0, 0.0}};
+    } cases[] = {{M::Free, M::Free, false, false, true, true, 0.025, 0.025},
+                 {M::Free, M::Resting, false, false, true, true, 0.05, 0.0},
+                 {M::Free, M::Resting, true, false, true, true, 0.0, 0.05},
+                 {M::Free, M::Resting, true, true, true, false, 0.0, 0.02},
+                 {M::Resting, M::Free, false, false, true, true, 0.0, 0.05},
+                 {M::Free, M::Fixed, false, false, false, false, 0.0, 0.0}};
     for (const auto& test : cases) {
         World world(Vector3d(0, 0, 0));
         SimBody& a = world.Add(true, "A", test.a, {0, 0, 0}, {}, {1, 1, 1}, 0.3);
@@ -240,9 +242,13 @@ TEST(CartoonResponse, ASunkPairIsPartedByTheBodiesThatCanMove) {
             w.normal = Vector3d(&a == w.body_a ? -1 : 1, 0, 0);
             a.within_reach = {&w};
         }
+        if (test.ball_beyond_b) {
+            world.Add(true, "C", M::Resting, {1.17, 0, 0}, {}, {1, 1, 1}, 0.3);
+            b.within_reach = {&world.Record(1, 3)};
+        }
         Collision& c = world.Record(0, 1);
-        EXPECT_EQ(Part_Sunk_Pair(c), test.parted);
-        EXPECT_EQ(Touches_Keeping_Witness(c), !test.parted);
+        EXPECT_EQ(Part_Sunk_Pair(c), test.moved);
+        EXPECT_EQ(Touches_Keeping_Witness(c), !test.apart);
         const double a_moved = -a.new_state.position.x, b_moved = b.new_state.position.x - 0.55;
         EXPECT_TRUE(a_moved >= test.a_moves && a_moved < test.a_moves + 0.01) << a_moved;
         EXPECT_TRUE(b_moved >= test.b_moves && b_moved < test.b_moves + 0.01) << b_moved;
