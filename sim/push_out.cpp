@@ -28,7 +28,11 @@ constexpr double kClearReach = 3.0;
 // step into a ball resting beside it, and stayed 0.29 deep in it.
 class ThirdBodies {
 public:
-    ThirdBodies(SimObject& x, std::initializer_list<const Collision*> searched) {
+    ThirdBodies(SimObject& x, std::initializer_list<const Collision*> searched)
+        : parted_at_rest_(x.state.mode == SimMode::Resting &&
+                          std::any_of(searched.begin(), searched.end(), [&](const Collision* r) {
+                              return r->Other(x).Gives_Way();
+                          })) {
         auto add = [&](Collision* r) {
             if (x.Stops_At(r->Other(x)) &&
                 std::find(searched.begin(), searched.end(), r) == searched.end()) {
@@ -44,11 +48,21 @@ public:
     // has never been apart from X, whose side is unknown, no move is allowed: a box sunk into the
     // end wall of a room was carried on through it.
     bool Blocks(const Vector3d& d) const {
-        return std::any_of(bodies_.begin(), bodies_.end(), [&](const Third& b) {
-            const bool allowed =
-                b.touched_at_start && !b.towards.Vanishes() && Dot(d, b.towards) <= 0.0;
-            return !allowed && Touches_Keeping_Witness(*b.record);
-        });
+        return std::any_of(bodies_.begin(), bodies_.end(),
+                           [&](const Third& b) { return Blocked_By(b, d); });
+    }
+    // Whether a search stopped by a body, X tried just into it, ends short of it rather than just
+    // touching it (where the detection pass finds the contact): where X rests, is parted from a
+    // body that gives way and already lay against the one that stops it. The step's end parts such
+    // pairs round after round, each from where the last left them, and every stop just touching
+    // sank X a thousandth further in; no pass pairs a body at rest with a wall, and a resting box
+    // went 0.05 a step into the back wall, until its centre was past the wall's face. A free body
+    // sunk so is in contact with the wall at the next pass, which keeps it out (stopped short too,
+    // it moved the rooms of 64 balls, and one left two balls 0.02 into each other).
+    bool Stops_Short(const Vector3d& d) const {
+        return parted_at_rest_ && std::any_of(bodies_.begin(), bodies_.end(), [&](const Third& b) {
+                   return b.touched_at_start && Blocked_By(b, d);
+               });
     }
     // Unit direction `d` with the parts leading into the bodies X lies against taken off: the way
     // along them. Zero when there is no such body, or no way left.
@@ -80,6 +94,12 @@ private:
         bool touched_at_start;
         Vector3d towards;  // from X towards the body, by the record's last separation
     };
+    static bool Blocked_By(const Third& b, const Vector3d& d) {
+        const bool allowed =
+            b.touched_at_start && !b.towards.Vanishes() && Dot(d, b.towards) <= 0.0;
+        return !allowed && Touches_Keeping_Witness(*b.record);
+    }
+    bool parted_at_rest_;  // X rests, and is parted from a body that gives way
     std::vector<Third> bodies_;
 };
 
@@ -87,7 +107,8 @@ private:
 // bisects the last step down to kPushOutPrecision and leaves X on the free side. Returns how far
 // X moved; or, when no change comes within `reach`, -1 with X back where it was. No search carries
 // X into or through a body it is not in contact with: it stops where X just touches that body
-// (the detection pass finds the contact), or short of the other body if that comes first.
+// (the detection pass finds the contact; or short of it, ThirdBodies::Stops_Short), or short of
+// the other body if that comes first.
 // `started_touching` is what `touches()` answers where X is. Where `touches()` asks one pair, the
 // first step is bisected from its start's end first (Narrow_Near): a body kept touching is most
 // often still just touching or just sunk, and a room of 256 balls asked a sixth fewer queries in
@@ -112,10 +133,12 @@ double Search_Along(SimObject& x, const Vector3d& d, Touches touches, const Thir
         reached = std::min(reached + kPushOutStep, reach);
         place(reached);
         if (third.Blocks(d)) {
-            reached = Narrow({before, reached}, kPushOutPrecision, [&](double k) {
-                          place(k);
-                          return third.Blocks(d);
-                      }).bad;
+            const Bracket stop = Narrow({before, reached}, kPushOutPrecision, [&](double k) {
+                place(k);
+                return third.Blocks(d);
+            });
+            place(stop.bad);
+            reached = third.Stops_Short(d) ? stop.good : stop.bad;
             place(reached);
             if (started_touching || !touches()) {
                 return reached;

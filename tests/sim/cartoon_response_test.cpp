@@ -218,38 +218,47 @@ TEST(CartoonResponse, ACarriedBallNeitherSinksIntoNorPassesThroughAThinFloor) {
 
 // Two balls of radius 0.3 sunk 0.05 into each other: two free ones share the way out equally, a
 // free one comes out of a resting one alone (unless a wall behind it stops it: then the resting
-// one comes out, but only up to a ball resting 0.02 beyond it, which no pass would part it from),
-// and a pair with a body that never gives way is left.
+// one comes out, up to a ball resting 0.02 beyond it, or not into a wall it lies against), and a
+// pair with a body that never gives way is left. Parted round after round, B goes no further.
 TEST(CartoonResponse, ASunkPairIsPartedByTheBodiesThatCanMove) {
     using M = SimMode;
     const struct {
-        M a, b;
-        bool wall_behind_a, ball_beyond_b, moved, apart;
+        M a, b, beyond_b;  // resting, a ball 0.02 beyond B; fixed, a wall 0.0005 into B; free, none
+        bool wall_behind_a, moved, apart;
         double a_moves, b_moves;  // at least, along the line between them
-    } cases[] = {{M::Free, M::Free, false, false, true, true, 0.025, 0.025},
-                 {M::Free, M::Resting, false, false, true, true, 0.05, 0.0},
-                 {M::Free, M::Resting, true, false, true, true, 0.0, 0.05},
-                 {M::Free, M::Resting, true, true, true, false, 0.0, 0.02},
-                 {M::Resting, M::Free, false, false, true, true, 0.0, 0.05},
-                 {M::Free, M::Fixed, false, false, false, false, 0.0, 0.0}};
+    } cases[] = {{M::Free, M::Free, M::Free, false, true, true, 0.025, 0.025},
+                 {M::Free, M::Resting, M::Free, false, true, true, 0.05, 0.0},
+                 {M::Free, M::Resting, M::Free, true, true, true, 0.0, 0.05},
+                 {M::Free, M::Resting, M::Resting, true, true, false, 0.0, 0.019},
+                 {M::Free, M::Resting, M::Fixed, true, true, false, 0.0, 0.0},
+                 {M::Resting, M::Free, M::Free, false, true, true, 0.0, 0.05},
+                 {M::Free, M::Fixed, M::Free, false, false, false, 0.0, 0.0}};
     for (const auto& test : cases) {
         World world(Vector3d(0, 0, 0));
         SimBody& a = world.Add(true, "A", test.a, {0, 0, 0}, {}, {1, 1, 1}, 0.3);
         SimBody& b = world.Add(true, "B", test.b, {0.55, 0, 0}, {}, {1, 1, 1}, 0.3);
+        const auto lying_against = [&](SimBody& x, Collision& r, double towards) {
+            r.normal = Vector3d(&x == r.body_a ? towards : -towards, 0, 0);
+            x.within_reach = {&r};
+        };
         if (test.wall_behind_a) {  // 0.001 into A
             world.Add(true, "Wall", M::Fixed, {-1.299, 0, 0}, {}, {1, 5, 5});
-            Collision& w = world.Record(0, 2);
-            w.normal = Vector3d(&a == w.body_a ? -1 : 1, 0, 0);
-            a.within_reach = {&w};
+            lying_against(a, world.Record(0, 2), -1);
         }
-        if (test.ball_beyond_b) {
-            world.Add(true, "C", M::Resting, {1.17, 0, 0}, {}, {1, 1, 1}, 0.3);
-            b.within_reach = {&world.Record(1, 3)};
+        if (test.beyond_b != M::Free) {
+            const bool ball = test.beyond_b == M::Resting;
+            world.Add(true, "C", test.beyond_b, {ball ? 1.17 : 1.8495, 0, 0}, {},
+                      ball ? Vector3d(1, 1, 1) : Vector3d(1, 5, 5), ball ? 0.3 : 0);
+            lying_against(b, world.Record(1, static_cast<int>(world.bodies.size()) - 1), 1);
         }
         Collision& c = world.Record(0, 1);
         EXPECT_EQ(Part_Sunk_Pair(c), test.moved);
+        const double a_moved = -a.new_state.position.x;
+        for (int round = 2; round <= 16; ++round) {
+            Part_Sunk_Pair(c);
+        }
         EXPECT_EQ(Touches_Keeping_Witness(c), !test.apart);
-        const double a_moved = -a.new_state.position.x, b_moved = b.new_state.position.x - 0.55;
+        const double b_moved = b.new_state.position.x - 0.55;
         EXPECT_TRUE(a_moved >= test.a_moves && a_moved < test.a_moves + 0.01) << a_moved;
         EXPECT_TRUE(b_moved >= test.b_moves && b_moved < test.b_moves + 0.01) << b_moved;
     }
