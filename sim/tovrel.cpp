@@ -16,7 +16,7 @@ namespace {
 constexpr double kContactTimePrecision = 0.001;
 
 // When the centre of a body flying free (no contact at all, or only contacts whose timetables it
-// has finished, flying on while its partner's run) entered the fixed body of `c` on its way from
+// has finished, flying on while its partners deform) entered the fixed body of `c` on its way from
 // its committed state to its tried one, if it did: a body fast enough to cross a wall between two
 // probes is found touching it at neither. A ball thrown off another at 47 a second, done with its
 // squash while the other's went on, crossed the front wall so. Only a way longer than the body's

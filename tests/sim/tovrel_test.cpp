@@ -197,6 +197,7 @@ TEST(Scenario, ABallFastEnoughToCrossAWallBetweenStepsMeetsItAndComesBack) {
             ASSERT_LT(side * ball.state.position.x, 0.31) << "through the wall at step " << step;
         }
         EXPECT_NE(world.events.find("+Ball/Wall "), std::string::npos) << world.events;
+        EXPECT_TRUE(side < 0 || ball.state.velocity.x < -80.0) << "back as fast as it came";
     }
 }
 
