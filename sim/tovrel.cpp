@@ -620,28 +620,30 @@ void Tovrel::Find_Within_Reach(Collision& c) {
     }
 }
 
-void Tovrel::Find_Within_Reach(SimObject& body) {
-    const bool at_rest = body.state.mode == SimMode::Resting;
-    Records_Within(body, !at_rest, body.within_reach);
-    if (at_rest) {
-        auto meets = [&body](const Collision* r) { return !body.Stops_At(r->Other(body)); };
-        body.within_reach.erase(
-            std::remove_if(body.within_reach.begin(), body.within_reach.end(), meets),
-            body.within_reach.end());
-    }
-}
-
-void Tovrel::Records_Within(SimObject& x, bool unyielding_only, std::vector<Collision*>& records) {
+template <typename Keep>
+void Tovrel::Records_Within(SimObject& x, bool unyielding_only, Keep keep,
+                            std::vector<Collision*>& records) {
     records.clear();
     const double reach =
         std::max(kSqueezeReach * x.half_extent, (x.new_state.position - x.state.position).Length());
     broad_phase_.Bodies_Within(x, reach, unyielding_only, near_indexes_);
     for (int index : near_indexes_) {
+        if (!keep(*objects[index])) {
+            continue;
+        }
         Collision& r = pair_table.Record_Of(x, *objects[index]);
         if (!In_Contact(r)) {
             records.push_back(&r);
         }
     }
+}
+
+void Tovrel::Find_Within_Reach(SimObject& body) {
+    // The bodies that never give way are sieved out by the broad phase; a body at rest stops at
+    // the others at rest too.
+    Records_Within(
+        body, body.state.mode != SimMode::Resting,
+        [&body](const SimObject& other) { return body.Stops_At(other); }, body.within_reach);
 }
 
 bool Tovrel::Sunk_Into_Any(SimObject& x) {
@@ -651,7 +653,8 @@ bool Tovrel::Sunk_Into_Any(SimObject& x) {
         if (std::any_of(x.collisions.begin(), x.collisions.end(), sunk)) {
             return true;
         }
-        Records_Within(x, false, around_);
+        Records_Within(
+            x, false, [](const SimObject& other) { return !other.Flies(); }, around_);
         return std::any_of(around_.begin(), around_.end(), sunk);
     });
 }

@@ -133,12 +133,14 @@ private:
     // since: nothing else around it changes within a rebuild.
     void Find_Within_Reach(Collision& c);
     // The records of X's pairs with the bodies within its reach (kSqueezeReach half extents; only
-    // those that never give way, where `unyielding_only`) that it is not in contact with, into
-    // `records`. The reach is at least the way X's centre has come since it was committed: a box
-    // springing back from a deep squash about a far corner of itself was carried 5.4 units,
-    // through a wall that lay beyond its reach from where it ended, and what takes back a carry
-    // through a wall never saw that wall.
-    void Records_Within(SimObject& x, bool unyielding_only, std::vector<Collision*>& records);
+    // those that never give way, where `unyielding_only`) that `keep` takes and that it is not in
+    // contact with, into `records`; the others get no record. The reach is at least the way X's
+    // centre has come since it was committed: a box springing back from a deep squash about a far
+    // corner of itself was carried 5.4 units, through a wall that lay beyond its reach from where
+    // it ended, and what takes back a carry through a wall never saw that wall.
+    template <typename Keep>
+    void Records_Within(SimObject& x, bool unyielding_only, Keep keep,
+                        std::vector<Collision*>& records);
     // Whether X sinks into a body that does not fly, its support or another, where it was last
     // tried: sunk in, it is not held up but stuck, and must not come to rest there, where nothing
     // would ever part them. A free body sunk into it comes out of it once it rests: a box between
