@@ -69,15 +69,25 @@ bool Feature_Walk(Polyhedron& poly1, const WalkSide& s1, Feature*& f1, Polyhedro
     // In exact arithmetic each step brings the features closer or proves contact, so the walk never
     // holds a pair twice. Two features within rounding of each other (edges crossing at a gap of a
     // few ulps) can make the tests of the two disagree and send the walk back and forth between
-    // them: coming back to the pair held two tests back means that they touch.
+    // them: coming back to the pair held two tests back means that they touch. Parallel faces a
+    // little apart tie every pair of their features, and the tests, breaking the ties by rounding,
+    // can send the walk round several pairs: each test is a function of its pair alone, so coming
+    // back to any pair held before is such a round, and it ends in contact too, the answer that
+    // never lets bodies sink into each other. A pair marked at each power of two of the tests
+    // finds any round within twice its length and the tests before it.
     const Feature* before1 = nullptr;  // the pair held before the latest test
     const Feature* before2 = nullptr;
+    const Feature* marked1 = f1;
+    const Feature* marked2 = f2;
+    unsigned long next_mark = 1;
     for (unsigned long tests = 1;; ++tests) {
         const Feature* two_back1 = before1;
         const Feature* two_back2 = before2;
         before1 = f1;
         before2 = f2;
         const StepResult result = State_Test(f1, s1, poly1, f2, s2, poly2);
+        // A walk of more tests than there are pairs holds one twice, which the rounds' check finds
+        // within twice as many: the limit guards that reckoning.
         if (tests >= limit) {
             Broken_Invariant("Cycling in vclip: %lu\n", vclip_call_count.load());
         }
@@ -86,9 +96,14 @@ bool Feature_Walk(Polyhedron& poly1, const WalkSide& s1, Feature*& f1, Polyhedro
             vclip_state_test_count.fetch_add(tests, std::memory_order_relaxed);
             return result == StepResult::Penetrating;
         }
-        if (f1 == two_back1 && f2 == two_back2) {
+        if ((f1 == two_back1 && f2 == two_back2) || (f1 == marked1 && f2 == marked2)) {
             vclip_state_test_count.fetch_add(tests, std::memory_order_relaxed);
             return true;
+        }
+        if (tests == next_mark) {
+            marked1 = f1;
+            marked2 = f2;
+            next_mark *= 2;
         }
     }
 }

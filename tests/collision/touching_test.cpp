@@ -8,31 +8,56 @@
 #include "collision/vclip.h"
 #include "support/shapes.h"
 
-// A small box resting its bottom edge across the top edge of a larger one, 2e-16 above it, the
-// stack tilted. From the lower box's top edge and the upper box's +x face, carried over from the
-// query before, the edge-edge and edge-face tests disagree by a rounding and hand the walk back
-// and forth between their two pairs: the walk ends that in contact.
-TEST(VClipTouching, EdgesCrossingWithinRoundingEndTheWalkInContact) {
-    auto lower = Make_Box(), upper = Make_Box();
-    Matrix4d ml, mu;  // their first three rows
+// Walks that come back to a pair they held end in contact, never ending the program:
+// - a small box resting its bottom edge across the top edge of a larger one, 2e-16 above it, the
+//   stack tilted: from the lower box's top edge and the upper box's +x face, carried over from the
+//   query before, the edge-edge and edge-face tests disagree by a rounding and hand the walk back
+//   and forth between their two pairs;
+// - two boxes of half-size 0.3 squashed alike to 0.92 of their height, one stacked 0.0007 above
+//   the other, faces parallel, turned against each other about the vertical: every pair of
+//   features of the two faces lies that far apart, the tests decide their ties by rounding, and
+//   from the lower box's top edge and the upper box's bottom face the walk went round six pairs
+//   ("Cycling in vclip").
+TEST(VClipTouching, AWalkComingBackToAPairItHeldEndsInContact) {
+    struct Case {
+        double half_size;
+        int lower_edge, upper_face;
+        double rows[24];  // the first three rows of the lower box's transform, then the upper's
+    };
     // clang-format off
-    const double rows[24] = {
+    const Case cases[] = {
+        {1.0, 1, 2, {
         -0x1.f9645109807bap-2, -0x1.1f0cf7e58673fp-7, -0x1.460231f48eaf5p-4, 0, 0x1.f9f2ef412892p-5,
         0x1.194297f8efb2p-2, -0x1.a720abb73c3eap-2, 0, 0x1.a17b98e76c29fp-5, -0x1.abbbdf8580d7ap-2,
         -0x1.1485a1ed3230cp-2, 0, -0x1.164a37b6dee8fp-9, 0x1.25bdcc9891ed1p-7, -0x1.fde6428eb59fcp-9,
         -0x1.7120b147fe338p-4, 0x1.fa2514e40e49fp-8, 0x1.04ba1693ba2f5p-8, 0x1.448df1611cf1fp-8,
         -0x1.2168e098b0a41p-3, 0x1.885e421e34dfcp-8, -0x1.fff8a5bb86aeep-10, -0x1.fd144f1872d97p-8,
-        -0x1.672ba5dbc6d3ap-1};
+        -0x1.672ba5dbc6d3ap-1}},
+        {0.3, 9, 3, {
+        -0x1.d738fd2aabe55p-51, -0x1.82a3b2abc17bbp-1, 0x1.6fe24eb66d20dp-1, 0x1.64ba2f310c7cbp+2,
+        0x1.616abde000ebdp-51, -0x1.6fe24eb66d212p-1, -0x1.82a3b2abc17bap-1, 0x1.781cdcb399d0ap-4,
+        0x1.d738fd2aabe59p-1, 0x1.904524e24e6f5p-53, 0x1.0ad8c341899fbp-52, 0x1.4b514a989ad25p-2,
+        0x1.d738fd2aabe55p-54, -0x1.a31eb459bfeabp-5, -0x1.0a866d65141f6p+0, 0x1.656a7eadb3156p+2,
+        0x1.26839e3aab6f5p-55, 0x1.0a866d65141f5p+0, -0x1.a31eb459bfeabp-5, 0x1.5b6a2082e52bbp-1,
+        0x1.d738fd2aabe57p-1, -0x1.0ad8c341899fbp-55, 0x1.0ad8c341899fbp-53, 0x1.c0c450def22efp-1}}};
     // clang-format on
-    std::copy(rows, rows + 12, ml.m);
-    std::copy(rows + 12, rows + 24, mu.m);
-    Feature *top_edge = &lower->edges[1], *plus_x = &upper->faces[2];  // (1, 1, 1)-(-1, 1, 1); +x
-    Vector3d p1, p2, normal;
-    const unsigned long tests = vclip_state_test_count;
-    testing::internal::CaptureStderr();
-    EXPECT_LE(VClip(*lower, ml, top_edge, p1, *upper, mu, plus_x, p2, normal), 0.0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_LT(vclip_state_test_count - tests, 10u) << "the walk went round its loop";
+    for (const Case& k : cases) {
+        ShapeTables tables = Box_Tables();
+        for (double& coordinate : tables.coordinates) {
+            coordinate *= k.half_size;
+        }
+        auto lower = tables.Build(), upper = tables.Build();
+        Matrix4d ml, mu;
+        std::copy(k.rows, k.rows + 12, ml.m);
+        std::copy(k.rows + 12, k.rows + 24, mu.m);
+        Feature *edge = &lower->edges[k.lower_edge], *face = &upper->faces[k.upper_face];
+        Vector3d p1, p2, normal;
+        const unsigned long tests = vclip_state_test_count;
+        testing::internal::CaptureStderr();
+        EXPECT_LE(VClip(*lower, ml, edge, p1, *upper, mu, face, p2, normal), 0.0) << k.half_size;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_LT(vclip_state_test_count - tests, 30u) << "the walk went round its loop";
+    }
 }
 
 // A NaN anywhere in a placement makes the distance NaN, which is no proof of a gap; a flattened

@@ -181,11 +181,13 @@ TEST(VClipDeathTest, WorkedOutQueriesFinalPairsAndTheBrokenInvariantsThatEndTheP
     EXPECT_DEATH(VClip(*a, rest, top, p1, *b, At({3, 0, 0}), fb = &b->faces[0], p2, normal),
                  "^Face Face test should never happen\n$");
     // A last row of (2, 0, 0, 1) sends the plane x = -1/2 of the first box to infinity: its world
-    // shape is no longer convex and the walk goes round in circles.
+    // shape is no longer convex and the walk goes round in circles, which it ends in contact, as
+    // for any placement it cannot take apart.
     Matrix4d projective;
     projective.m[12] = 2.0;
-    vclip_call_count = 41;
-    EXPECT_DEATH(
+    testing::internal::CaptureStderr();
+    EXPECT_LE(
         VClip(*a, projective, corner = nullptr, p1, *b, At({3, 0, 0}), fb = nullptr, p2, normal),
-        "^Cycling in vclip: 42\n$");
+        0.0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
