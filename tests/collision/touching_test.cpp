@@ -8,16 +8,12 @@
 #include "collision/vclip.h"
 #include "support/shapes.h"
 
-// Walks that come back to a pair they held end in contact, never ending the program:
-// - a small box resting its bottom edge across the top edge of a larger one, 2e-16 above it, the
-//   stack tilted: from the lower box's top edge and the upper box's +x face, carried over from the
-//   query before, the edge-edge and edge-face tests disagree by a rounding and hand the walk back
-//   and forth between their two pairs;
-// - two boxes of half-size 0.3 squashed alike to 0.92 of their height, one stacked 0.0007 above
-//   the other, faces parallel, turned against each other about the vertical: every pair of
-//   features of the two faces lies that far apart, the tests decide their ties by rounding, and
-//   from the lower box's top edge and the upper box's bottom face the walk went round six pairs
-//   ("Cycling in vclip").
+// Walks that come back to a pair they held end in contact, never ending the program. A small box
+// resting its bottom edge across the top edge of a larger one, 2e-16 above it, the stack tilted:
+// the edge-edge and edge-face tests disagree by a rounding and hand the walk back and forth. Two
+// boxes of half-size 0.3 squashed alike to 0.92 of their height, stacked 0.0007 apart, turned
+// against each other about the vertical: every pair of features of the two faces lies that far
+// apart, the tests break the ties by rounding, and the walk went round six pairs.
 TEST(VClipTouching, AWalkComingBackToAPairItHeldEndsInContact) {
     struct Case {
         double half_size;
