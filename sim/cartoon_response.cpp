@@ -15,8 +15,6 @@ namespace {
 
 using Role = Response::Role;
 
-// Impacts slower than this (world units per second) are rests rather than bounces.
-constexpr double kRestSpeed = 1.0;
 // A rest settles at least as fast as an impact at this speed would.
 constexpr double kSlowestSettling = 0.25;
 // Two free bodies that touch part at least this fast.
@@ -25,6 +23,9 @@ constexpr double kPartingSpeed = 0.5;
 constexpr double kStopped = 1e-9;
 // Duration of a squash that starts while the bodies already move apart, times the squash rate.
 constexpr double kSlowSquashTime = 0.25;
+// A body apart from another by no more than this lies against it: the searches that keep a body
+// touching another leave it within a few thousandths.
+constexpr double kLeanGap = 0.005;
 // A body asked about its centre alone is shrunk by this factor: small enough that its nearest
 // point to the other body is its centre for direction's sake, large enough for a sound query.
 constexpr double kSpeck = 0.01;
@@ -205,6 +206,7 @@ void Knock_Away(Response& r, SimObject& x, const SimObject& driven, const Vector
                 const Vector3d& approach) {
     x.state.mode = SimMode::Free;
     x.support = nullptr;
+    x.leans_on = nullptr;
     x.state.velocity = approach;
     r.impact_speed = std::max(approach.Length(), kRestSpeed);
     x.state.velocity.Set_Length(r.impact_speed);
@@ -223,10 +225,30 @@ bool Lies_On(const Vector3d& n, const Vector3d& gravity) {
     return Dot(n, up) >= std::sqrt(0.5);
 }
 
-// Whether the other body can hold X up where X's outward normal is `n`: it is not itself flying,
-// and X lies on it.
-bool Holds_Up(const SimObject& other, const Vector3d& n, const Vector3d& gravity) {
-    return !other.Flies() && Lies_On(n, gravity);
+// Whether X lies between two bodies, its outward normals from them `n` and `lean`: some blend of
+// the two lies within 45 degrees of straight up, as for a ball in the groove between two others,
+// though each of them meets it further round its side. The blends run along the shorter arc
+// between the two normals; the point of their great circle nearest straight up is where they come
+// nearest, unless it lies off the arc, and then an end is, which Lies_On has asked already.
+bool Lies_Between(const Vector3d& n, const Vector3d& lean, const Vector3d& gravity) {
+    Vector3d axis = Cross(n, lean);
+    if (gravity.Vanishes() || axis.Vanishes()) {
+        return false;
+    }
+    axis.Set_Length(1.0);
+    Vector3d up = -gravity;
+    up.Set_Length(1.0);
+    const Vector3d nearest = up - Dot(up, axis) * axis;
+    return Dot(nearest, nearest) >= 0.5 && Dot(Cross(n, nearest), axis) >= 0.0 &&
+           Dot(Cross(nearest, lean), axis) >= 0.0;
+}
+
+// Whether the other body can hold X up where X's outward normal is `n`, X lying against what
+// `r.lean` says besides: it is not itself flying, and X lies on it, or between it and that.
+bool Holds_Up(const SimObject& other, const Vector3d& n, const Response& r,
+              const Vector3d& gravity) {
+    return !other.Flies() &&
+           (Lies_On(n, gravity) || (r.lean_body != nullptr && Lies_Between(n, r.lean, gravity)));
 }
 
 // X meets a body that does not give way (Fixed or Driven): bounce, slide, rest, flat or knock.
@@ -246,7 +268,7 @@ void Meet_Unyielding(Response& r, SimObject& x, const SimObject& other, const Ve
         return;
     }
     r.impact_speed = x.state.velocity.Length();
-    if (r.impact_speed < kRestSpeed && Holds_Up(other, n, gravity)) {
+    if (r.impact_speed < kRestSpeed && Holds_Up(other, n, r, gravity)) {
         Rest_Contact(r, x, n, moving_apart);
         return;
     }
@@ -310,6 +332,7 @@ void Meet_Yielding(Collision& c, bool start_a, bool start_b) {
             if (x->state.mode == SimMode::Resting) {
                 x->state.mode = SimMode::Free;
                 x->support = nullptr;
+                x->leans_on = nullptr;
             }
         }
     }
@@ -359,7 +382,7 @@ bool Settle_On(Collision& c, SimObject& x, bool start, const Vector3d& gravity) 
     const Vector3d n = Outward_Normal(c, x);
     const Vector3d approach = x.state.velocity - other.state.velocity;
     if (x.state.mode != SimMode::Free || other.state.mode != SimMode::Resting ||
-        approach.Length() >= kRestSpeed || !Holds_Up(other, n, gravity)) {
+        approach.Length() >= kRestSpeed || !Holds_Up(other, n, c.Response_Of(x), gravity)) {
         return false;
     }
     c.Response_Of(other).role = Response::Role::Still;
@@ -680,8 +703,23 @@ void Take_Over(Collision& c, SimObject& x, double t, const Vector3d& gravity) {
 }
 
 bool Comes_To_Rest(const Collision& c, const SimObject& x, const Vector3d& gravity) {
-    return c.Response_Of(x).resting && x.state.mode == SimMode::Free &&
-           Holds_Up(c.Other(x), Outward_Normal(c, x), gravity);
+    const Response& r = c.Response_Of(x);
+    return r.resting && x.state.mode == SimMode::Free &&
+           Holds_Up(c.Other(x), Outward_Normal(c, x), r, gravity);
+}
+
+const SimObject* Also_Leans_On(const Collision& c, const SimObject& x, const Vector3d& gravity) {
+    return Lies_On(Outward_Normal(c, x), gravity) ? nullptr : c.Response_Of(x).lean_body;
+}
+
+std::optional<Vector3d> Lies_Against(Collision& r, SimObject& x) {
+    const bool near =
+        x.Asked_Scaled(1.0 + kLeanGap / x.half_extent, [&] { return Touches_Keeping_Witness(r); });
+    const KeepWitness keep(r);
+    if (!near || x.Asked_Scaled(kSpeck, [&] { return Query_Pair(r); })) {
+        return std::nullopt;
+    }
+    return &x == r.body_b ? r.normal : -r.normal;
 }
 
 void Deform(Collision& c, double t) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "math/vector3d.h"
 
 struct Collision;
@@ -27,6 +29,9 @@ class SimObject;
 // deform gives way and is carried along, one that cannot is gone round. Angles handed to rotations
 // are degrees.
 
+// Impacts slower than this (world units per second) are rests rather than bounces.
+constexpr double kRestSpeed = 1.0;
+
 // Gives a new contact the direction its response and push-outs go by when the pair never was
 // found apart (or not since a Reset): the line between the bodies' centres. Other records keep
 // the normal of their last separated query.
@@ -48,8 +53,17 @@ void Start_Response(Collision& c, double t, const Vector3d& gravity);
 void Take_Over(Collision& c, SimObject& x, double t, const Vector3d& gravity);
 
 // Whether X, whose timetable in `c` has ended, comes to rest there: its contact was a slow one, and
-// the other body holds it up (is not flying, and X lies on it within 45 degrees of straight up).
+// the other body holds it up (is not flying, and X lies on it within 45 degrees of straight up, or
+// between it and the body its response leans on, Response::lean_body).
 bool Comes_To_Rest(const Collision& c, const SimObject& x, const Vector3d& gravity);
+// The body X rests on besides the other body of `c`, where that one alone does not hold it up.
+const SimObject* Also_Leans_On(const Collision& c, const SimObject& x, const Vector3d& gravity);
+
+// Whether X lies against the other body of record `r` (apart by a few thousandths at most, or
+// sunk into it), and if so X's outward normal from it: the way from its nearest point to X's
+// centre. A centre inside it has no such way, and X is taken not to lie on it. The record's
+// witness is left as it was.
+std::optional<Vector3d> Lies_Against(Collision& r, SimObject& x);
 
 // Rebuilds the tentative state for time t of every body deforming in `c`, from its committed state
 // and its timetable. Every contact is deformed before any body is kept touching, so that each is

@@ -28,6 +28,11 @@ struct Response {
     double release_speed = 0.0;
     Vector3d spin_axis;       // of the turn made during the contact
     double spin_angle = 0.0;  // total turn during the contact, degrees
+    // A body that does not fly, besides the other one, that the body lies against as the contact
+    // starts or ends slowly, and the body's outward normal from it (null and zero where none):
+    // between the two it may be held up where neither holds it alone.
+    const SimObject* lean_body = nullptr;
+    Vector3d lean;
 };
 
 // The record of one pair of bodies, kept for the whole run. From the pair query it caches the

@@ -28,6 +28,7 @@ void SimObject::Reset(const Vector3d& gravity) {
     new_state = state;
     collisions.clear();
     support = nullptr;
+    leans_on = nullptr;
 }
 
 void SimObject::Integrate(double dt, const Vector3d& gravity) {

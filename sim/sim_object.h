@@ -135,6 +135,9 @@ public:
     // What a Resting body came to rest on; it wakes when that leaves. Null for a body placed at
     // rest, which stays until something runs into it.
     SimObject* support = nullptr;
+    // What it lies against besides its support where neither alone holds it up (a ball in the
+    // groove between two others): it wakes when either leaves. Null where its support holds it.
+    const SimObject* leans_on = nullptr;
 
     // The cartoon parameters.
     double max_squash = 1.0;    // "Max Squash": scale at the deepest squash of a full-speed impact

@@ -493,6 +493,7 @@ void Tovrel::Process_New_Collisions(const std::vector<Collision*>& found) {
             if (on_collision != nullptr) {
                 on_collision(c, on_collision_user);
             }
+            Find_Leans(*c);
             Start_Response(*c, time, gravity);
             Queue_If_Running(c);
             Touch_From_Start(*c);
@@ -528,6 +529,7 @@ void Tovrel::Rejoin(Collision* c) {
         r.role = Starting_Role(*body);
         if (r.role == Role::Running) {
             contact_queue.Remove(c);
+            Find_Leans(*c);
             Take_Over(*c, *body, time, gravity);
             Queue_If_Running(c);
         }
@@ -564,9 +566,10 @@ void Tovrel::End_Contact() {
     if (over && on_separation != nullptr) {
         on_separation(c, on_separation_user);
     }
+    Find_Leans(*c);
     for (SimObject* body : finished) {
         if (Comes_To_Rest(*c, *body, gravity) && !Sunk_Into_Any(*body)) {
-            Settle(*body, c->Other(*body));
+            Settle(*body, c->Other(*body), Also_Leans_On(*c, *body, gravity));
         }
     }
     if (over) {
@@ -598,6 +601,7 @@ void Tovrel::Take_Up_Waiting(SimObject& body) {
         } else if (on_collision != nullptr) {
             on_collision(next, on_collision_user);
         }
+        Find_Leans(*next);
         Take_Over(*next, body, time, gravity);
         Queue_If_Running(next);
     }
@@ -661,10 +665,11 @@ bool Tovrel::Sunk_Into_Any(SimObject& x) {
 
 // A body at rest deforms no more: what waited on it is over, unless the other body deforms in
 // it, and then it stays still in it. A pair still touching is found again if it can do anything.
-void Tovrel::Settle(SimObject& body, SimObject& support) {
+void Tovrel::Settle(SimObject& body, SimObject& support, const SimObject* leans_on) {
     body.state.mode = SimMode::Resting;
     body.state.velocity = Vector3d();
     body.support = &support;
+    body.leans_on = leans_on;
     const std::list<Collision*> contacts_of_body = body.collisions;
     for (Collision* k : contacts_of_body) {
         Response& r = k->Response_Of(body);
@@ -682,17 +687,45 @@ void Tovrel::Settle(SimObject& body, SimObject& support) {
 }
 
 void Tovrel::Wake_Unsupported() {
+    auto gone = [this](const SimObject* holder) {
+        return holder != nullptr && (holder->state.mode == SimMode::Free ||
+                                     std::find(active_objects.begin(), active_objects.end(),
+                                               holder) == active_objects.end());
+    };
     for (SimObject* body : active_objects) {
-        if (body->state.mode != SimMode::Resting || body->support == nullptr) {
-            continue;
-        }
-        const SimObject& support = *body->support;
-        const bool active = std::find(active_objects.begin(), active_objects.end(), &support) !=
-                            active_objects.end();
-        if (support.state.mode == SimMode::Free || !active) {
+        if (body->state.mode == SimMode::Resting && (gone(body->support) || gone(body->leans_on))) {
             body->state.mode = SimMode::Free;
             body->state.time = time;
             body->support = nullptr;
+            body->leans_on = nullptr;
+        }
+    }
+}
+
+void Tovrel::Find_Leans(Collision& c) {
+    for (SimObject* x : {c.body_a, c.body_b}) {
+        Response& r = c.Response_Of(*x);
+        r.lean_body = nullptr;
+        r.lean = Vector3d();
+        if (x->state.mode != SimMode::Free || !(x->state.velocity.Length() < kRestSpeed) ||
+            gravity.Vanishes()) {
+            continue;
+        }
+        const SimObject& met = c.Other(*x);
+        Records_Within(
+            *x, false, [&](const SimObject& other) { return !other.Flies() && &other != &met; },
+            around_);
+        for (Collision* k : x->collisions) {
+            if (k != &c && !k->Other(*x).Flies()) {
+                around_.push_back(k);
+            }
+        }
+        for (Collision* k : around_) {
+            const std::optional<Vector3d> n = Lies_Against(*k, *x);
+            if (n && (r.lean_body == nullptr || Dot(*n, gravity) < Dot(r.lean, gravity))) {
+                r.lean_body = &k->Other(*x);
+                r.lean = *n;
+            }
         }
     }
 }

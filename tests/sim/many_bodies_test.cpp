@@ -137,6 +137,32 @@ TEST(ManyBodies, AStackLandingOnARestingBallComesToRest) {
     EXPECT_LE(audit.Rest_Contact_Rate(), 3.0);
 }
 
+// A ball let down slowly into the groove between two balls resting on the floor 0.97 apart meets
+// each 53.9 degrees from straight up (cos = 0.3532 / 0.6), too steep for either alone to hold it:
+// it slid from one to the other, waking them. Together they hold it, at z = 0.3 + 0.3532, and
+// unwoken; either gone (the one it rests on, or the one it leans on), it falls.
+TEST(ManyBodies, ABallInTheGrooveBetweenTwoRestingOnesRestsOnBothUntilOneGoes) {
+    for (int gone : {2, 3}) {
+        World w;
+        SimBody& ball = w.Ball_Over_Floor(0.3, {0, 0, 0.6732}, {});
+        w.Add(true, "Left", SimMode::Resting, {-0.485, 0, 0.3}, {}, {1, 1, 1}, 0.3);
+        w.Add(true, "Right", SimMode::Resting, {0.485, 0, 0.3}, {}, {1, 1, 1}, 0.3);
+        for (auto& body : w.bodies) {
+            body->stretch_rate = body->squash_rate = 0, body->max_squash = 1, body->restitution = 0;
+        }
+        w.sim.Reset();
+        w.Run_Until(1000, kTick, 1.0);
+        ASSERT_EQ(ball.state.mode, SimMode::Resting) << w.events;
+        EXPECT_NEAR(ball.state.position.z, 0.6532, 0.01);
+        for (int holder : {2, 3}) {  // never woken, never moved
+            EXPECT_EQ(w.bodies[holder]->state.position, w.bodies[holder]->initial_state.position);
+        }
+        w.sim.Deactivate_Object(w.bodies[gone].get());
+        ASSERT_TRUE(w.sim.Step(kTick));
+        EXPECT_EQ(ball.state.mode, SimMode::Free) << gone;
+    }
+}
+
 // Balls and boxes thrown about a closed room (walls 0.5 thick, inner faces at 2) with the cartoon
 // parameters anywhere in the parameter window's ranges. Nothing aborts, no figure goes NaN, no body
 // leaves the room nor is held still outside its timetable. Bodies pinched in a pile may sink into
