@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "math/angles.h"
 #include "math/invariant.h"
@@ -124,10 +125,43 @@ double SimObject::Reach_Against(const Vector3d& u) const {
         return reach_against_;
     }
     const Vector3d local = state.orientation.Conjugate().Rotate(-u);
-    double reach = 0.0;
-    for (const PolyVertex& v : polyhedron->vertices) {
-        reach = std::max(reach, Dot(Scale_Each(v.position, state.scale), local));
+    const std::vector<PolyVertex>& vertices = polyhedron->vertices;
+    auto along = [&](const PolyVertex& v) {
+        return Dot(Scale_Each(v.position, state.scale), local);
+    };
+    if (reached_shape_ != polyhedron.get() || reached_vertex_ >= vertices.size()) {
+        reached_vertex_ = 0;
     }
+    const PolyVertex* top = &vertices[reached_vertex_];
+    double reach = along(*top);
+    double next_best = 0.0;
+    for (const PolyVertex* higher = top; higher != nullptr;) {
+        top = higher;
+        higher = nullptr;
+        next_best = -std::numeric_limits<double>::infinity();
+        for (const FeatureLink* l = top->links; l != nullptr; l = l->next) {
+            const PolyVertex& neighbour = *l->edge->Other_End(top);
+            const double value = along(neighbour);
+            next_best = std::max(next_best, value);
+            if (value > reach) {
+                reach = value;
+                higher = &neighbour;
+            }
+        }
+    }
+    reached_vertex_ = static_cast<std::size_t>(top - vertices.data());
+    // A vertex's value is rounded by some ulps of the shape's reach: a neighbour clearly below the
+    // top leaves every other vertex clearly below it too, and the top's value the largest asked.
+    Measure_Shape();
+    const Vector3d& s = state.scale;
+    const double clear = 1e-9 * reach_ * std::max({std::fabs(s.x), std::fabs(s.y), std::fabs(s.z)});
+    if (!(reach - next_best > clear)) {
+        reach = 0.0;
+        for (const PolyVertex& v : vertices) {
+            reach = std::max(reach, along(v));
+        }
+    }
+    reach = std::max(0.0, reach);
     reached_shape_ = polyhedron.get();
     reached_turn_ = state.orientation;
     reached_scale_ = state.scale;

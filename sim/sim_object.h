@@ -98,7 +98,10 @@ public:
     }
     // How far it reaches from its centre against unit direction `u`, in its committed pose. The
     // answer for the last pose and direction asked is kept: a contact rebuilds its body from the
-    // same committed pose at every probe until the body is committed again.
+    // same committed pose at every probe until the body is committed again. The farthest vertex is
+    // climbed to along the edges from the last one found: on a convex shape a vertex farther than
+    // all its neighbours is the farthest of all. Where one of them comes within rounding of it,
+    // every vertex is asked, so that the answer is always that of asking them all.
     double Reach_Against(const Vector3d& u) const;
     // The body-to-world transform of its tentative state, where the pair queries place its shape.
     // Worked out again only when that state's placement has changed since the last call: a body
@@ -168,6 +171,8 @@ private:
     mutable Vector3d reached_scale_;
     mutable Vector3d reached_against_;
     mutable double reach_against_ = 0.0;
+    mutable std::size_t reached_vertex_ =
+        0;                        // the vertex of that answer, where the next climb starts
     mutable BodyPose placed_;     // the placement of:
     mutable Matrix4d transform_;  // what Tentative_Transform last worked out
     mutable Quaternion turn_of_;  // the orientation of (both start as the identity):

@@ -8,12 +8,10 @@
 #include "collision/vclip.h"
 #include "support/shapes.h"
 
-// Walks that come back to a pair they held end in contact, never ending the program. A small box
-// resting its bottom edge across the top edge of a larger one, 2e-16 above it, the stack tilted:
-// the edge-edge and edge-face tests disagree by a rounding and hand the walk back and forth. Two
-// boxes of half-size 0.3 squashed alike to 0.92 of their height, stacked 0.0007 apart, turned
-// against each other about the vertical: every pair of features of the two faces lies that far
-// apart, the tests break the ties by rounding, and the walk went round six pairs.
+// Walks that come back to a pair they held end in contact, never ending the program: a box's edge
+// across another's 2e-16 above it, where two tests disagree by a rounding and hand the walk back
+// and forth; two boxes squashed alike to 0.92, stacked face to face 0.0007 apart, turned against
+// each other about the vertical, every pair of features of the two faces tied: it went round six.
 TEST(VClipTouching, AWalkComingBackToAPairItHeldEndsInContact) {
     struct Case {
         double half_size;

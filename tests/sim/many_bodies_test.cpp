@@ -137,10 +137,9 @@ TEST(ManyBodies, AStackLandingOnARestingBallComesToRest) {
     EXPECT_LE(audit.Rest_Contact_Rate(), 3.0);
 }
 
-// A ball let down slowly into the groove between two balls resting on the floor 0.97 apart meets
-// each 53.9 degrees from straight up (cos = 0.3532 / 0.6), too steep for either alone to hold it:
-// it slid from one to the other, waking them. Together they hold it, at z = 0.3 + 0.3532, and
-// unwoken; either gone (the one it rests on, or the one it leans on), it falls.
+// A ball let down slowly into the groove between two balls resting 0.97 apart meets each 53.9
+// degrees from straight up (cos = 0.3532 / 0.6): neither alone holds it, and it slid from one to
+// the other, waking them. Together they do, unwoken, at z = 0.3 + 0.3532; either gone, it falls.
 TEST(ManyBodies, ABallInTheGrooveBetweenTwoRestingOnesRestsOnBothUntilOneGoes) {
     for (int gone : {2, 3}) {
         World w;
@@ -154,9 +153,8 @@ TEST(ManyBodies, ABallInTheGrooveBetweenTwoRestingOnesRestsOnBothUntilOneGoes) {
         w.Run_Until(1000, kTick, 1.0);
         ASSERT_EQ(ball.state.mode, SimMode::Resting) << w.events;
         EXPECT_NEAR(ball.state.position.z, 0.6532, 0.01);
-        for (int holder : {2, 3}) {  // never woken, never moved
-            EXPECT_EQ(w.bodies[holder]->state.position, w.bodies[holder]->initial_state.position);
-        }
+        EXPECT_EQ(w.bodies[2]->state.position, w.bodies[2]->initial_state.position);
+        EXPECT_EQ(w.bodies[3]->state.position, w.bodies[3]->initial_state.position);
         w.sim.Deactivate_Object(w.bodies[gone].get());
         ASSERT_TRUE(w.sim.Step(kTick));
         EXPECT_EQ(ball.state.mode, SimMode::Free) << gone;

@@ -1,10 +1,12 @@
 // The simulated body: the ballistic step with its stretch along the motion, and the protocol of
 // trying and committing, against figures worked out by hand.
+#include <algorithm>
 #include <cmath>
 
 #include "sim/collision.h"
 #include "sim_bodies.h"
 #include "support/approx.h"
+#include "support/random.h"
 
 TEST(SimObject, ThrownUpItFollowsTheParabolaAndFlipsTheFlagAtTheApexWithoutTurning) {
     SimBody body("Box", SimMode::Free, {}, {0, 0, 5});
@@ -80,4 +82,25 @@ TEST(SimObject, EachModeAdvancesAndCommitsItsOwnWay) {
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "SimObject: Attempt to reset sim_index for object Ball.\n");
     EXPECT_EQ(ball.sim_index, 4);
+}
+
+// The reach against a direction, climbed to along the edges from where the last climb ended, is
+// the farthest vertex's to the bit: a ball and a box at random; the box upright, four corners tied.
+TEST(SimObject, ReachAgainstADirectionIsThatOfTheFarthestVertexToTheBit) {
+    TestRandom random(20261209);
+    for (const double r : {0.3, 0.0}) {
+        SimBody body("Body", SimMode::Free, {}, {}, {1, 1, 1}, r);
+        for (int trial = 0; trial < 1000; ++trial) {
+            const Vector3d axis(0, 0, trial % 20 ? 1 : -1);
+            body.state.orientation = trial % 10 ? random.Rotation() : Quaternion();
+            body.state.scale = Vector3d(random.Uniform(0.1, 3), random.Uniform(0.1, 3), 1);
+            const Vector3d u = trial % 10 ? random.On_Unit_Sphere() : axis;
+            const Vector3d local = body.state.orientation.Conjugate().Rotate(-u);
+            double farthest = 0.0;
+            for (const PolyVertex& v : body.polyhedron->vertices) {
+                farthest = std::max(farthest, Dot(Scale_Each(v.position, body.state.scale), local));
+            }
+            EXPECT_EQ(body.Reach_Against(u), farthest) << trial << ", " << random.Trace();
+        }
+    }
 }
