@@ -142,7 +142,12 @@ void BroadPhase::Sweep(const std::vector<const Moving*>& sweep, BoxOf box_of, Pa
                 open.pop_back();
                 continue;
             }
-            if (Overlap(box_of(*open[k]), box_of(m))) {
+            // Open, a box starts no further along x than m's and ends no sooner than m's starts:
+            // the two overlap along x, and only height and depth are left to ask.
+            const Box& a = box_of(*open[k]);
+            const Box& b = box_of(m);
+            if (a.lo[2] <= b.hi[2] && b.lo[2] <= a.hi[2] && a.lo[1] <= b.hi[1] &&
+                b.lo[1] <= a.hi[1]) {
                 near_.push_back({std::min(open[k]->position, m.position),
                                  std::max(open[k]->position, m.position)});
             }
