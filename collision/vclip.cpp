@@ -77,33 +77,43 @@ bool Feature_Walk(Polyhedron& poly1, const WalkSide& s1, Feature*& f1, Polyhedro
     // finds any round within twice its length and the tests before it.
     const Feature* before1 = nullptr;  // the pair held before the latest test
     const Feature* before2 = nullptr;
-    const Feature* marked1 = f1;
-    const Feature* marked2 = f2;
-    unsigned long next_mark = 1;
+    // Most walks end within a few tests; the marks begin after the first kFirstMark.
+    constexpr unsigned long kFirstMark = 8;
+    const Feature* marked1 = nullptr;
+    const Feature* marked2 = nullptr;
+    unsigned long next_mark = kFirstMark;
     for (unsigned long tests = 1;; ++tests) {
         const Feature* two_back1 = before1;
         const Feature* two_back2 = before2;
         before1 = f1;
         before2 = f2;
         const StepResult result = State_Test(f1, s1, poly1, f2, s2, poly2);
+        // The shared count is raised once per walk, not per test: it is an atomic add.
+        const auto end = [&](bool touching) {
+            vclip_state_test_count.fetch_add(tests, std::memory_order_relaxed);
+            return touching;
+        };
         // A walk of more tests than there are pairs holds one twice, which the rounds' check finds
-        // within twice as many: the limit guards that reckoning.
-        if (tests >= limit) {
+        // within twice as many: the limit, never below kFirstMark, guards that reckoning.
+        const bool long_walk = tests >= kFirstMark;
+        if (long_walk && tests >= limit) {
             Broken_Invariant("Cycling in vclip: %lu\n", vclip_call_count.load());
         }
-        // The shared count is raised once per walk, not per test: it is an atomic add.
         if (result != StepResult::Continue) {
-            vclip_state_test_count.fetch_add(tests, std::memory_order_relaxed);
-            return result == StepResult::Penetrating;
+            return end(result == StepResult::Penetrating);
         }
-        if ((f1 == two_back1 && f2 == two_back2) || (f1 == marked1 && f2 == marked2)) {
-            vclip_state_test_count.fetch_add(tests, std::memory_order_relaxed);
-            return true;
+        if (f1 == two_back1 && f2 == two_back2) {
+            return end(true);
         }
-        if (tests == next_mark) {
-            marked1 = f1;
-            marked2 = f2;
-            next_mark *= 2;
+        if (long_walk) {
+            if (f1 == marked1 && f2 == marked2) {
+                return end(true);
+            }
+            if (tests == next_mark) {
+                marked1 = f1;
+                marked2 = f2;
+                next_mark *= 2;
+            }
         }
     }
 }

@@ -164,9 +164,29 @@ void Polyhedron::Append_To_Ring(PolyFace& face, FeatureLink* link) {
     face.sides->prev = link;
 }
 
+namespace {
+
+// Whether two transforms are the same bit for bit, word by word: a placement that changed most
+// often differs in its first word already (the turn), and a call of memcmp cost more than the
+// comparison.
+bool Same_Bits(const Matrix4d& a, const Matrix4d& b) {
+    for (int i = 0; i < 16; ++i) {
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, &a.m[i], sizeof x);
+        std::memcpy(&y, &b.m[i], sizeof y);
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 std::uint64_t Polyhedron::Begin_Query(const Matrix4d& transform) {
     ++stamp;
-    if (placed_stamp_ == 0 || std::memcmp(transform.m, placed_by_.m, sizeof transform.m) != 0) {
+    if (placed_stamp_ == 0 || !Same_Bits(transform, placed_by_)) {
         placed_by_ = transform;
         placed_stamp_ = stamp;
     }
