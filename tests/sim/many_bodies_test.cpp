@@ -78,6 +78,23 @@ TEST(ManyBodies, TwoEqualBallsHeadOnBothSquashAndBothReverse) {
     EXPECT_NEAR(a.state.position.x, -b.state.position.x, 1e-3);
 }
 
+// The same, A with four times B's squash rate: done first, A flies back while B springs back about
+// where they met, its centre 0.3 times its squash (0.52) from there: kept out of A, not drawn on.
+TEST(ManyBodies, ABodyDoneWithAContactFliesOnAndTheOtherIsNotDrawnAfterIt) {
+    World w({0, 0, 0});
+    SimBody& a = w.Add(true, "A", SimMode::Free, {-1, 0, 0}, {5, 0, 0}, {1, 1, 1}, 0.3);
+    SimBody& b = w.Add(true, "B", SimMode::Free, {1, 0, 0}, {-5, 0, 0}, {1, 1, 1}, 0.3);
+    a.squash_rate = 4.0;
+    w.sim.Reset();
+    double nearest = 1.0;  // B's least x while A is done
+    while (w.sim.time < 0.5) {
+        ASSERT_TRUE(w.sim.Step(kTick / 10));
+        const bool done = w.Record(0, 1).response_a.role == Response::Role::Done;
+        nearest = std::min(nearest, done ? b.state.position.x : nearest);
+    }
+    EXPECT_GT(nearest, 0.15) << w.events;
+}
+
 // Dropped onto an equal ball resting on the floor, ball A stops dead and the resting one takes its
 // momentum down into the floor, bounces and gives it back as they meet again: A leaves upwards as
 // fast as it landed, and rises to about its height again.
