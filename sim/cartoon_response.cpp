@@ -23,9 +23,6 @@ constexpr double kPartingSpeed = 0.5;
 constexpr double kStopped = 1e-9;
 // Duration of a squash that starts while the bodies already move apart, times the squash rate.
 constexpr double kSlowSquashTime = 0.25;
-// A body apart from another by no more than this lies against it: the searches that keep a body
-// touching another leave it within a few thousandths.
-constexpr double kLeanGap = 0.005;
 // A body asked about its centre alone is shrunk by this factor: small enough that its nearest
 // point to the other body is its centre for direction's sake, large enough for a sound query.
 constexpr double kSpeck = 0.01;
@@ -716,8 +713,8 @@ const SimObject* Also_Leans_On(const Collision& c, const SimObject& x, const Vec
 }
 
 std::optional<Vector3d> Lies_Against(Collision& r, SimObject& x) {
-    const bool near =
-        x.Asked_Scaled(1.0 + kLeanGap / x.half_extent, [&] { return Touches_Keeping_Witness(r); });
+    const bool near = x.Asked_Scaled(1.0 + kTouchingSlack / x.half_extent,
+                                     [&] { return Touches_Keeping_Witness(r); });
     const KeepWitness keep(r);
     if (!near || x.Asked_Scaled(kSpeck, [&] { return Query_Pair(r); })) {
         return std::nullopt;

@@ -31,6 +31,9 @@ class SimObject;
 
 // Impacts slower than this (world units per second) are rests rather than bounces.
 constexpr double kRestSpeed = 1.0;
+// The searches that keep a body touching another leave it within this either side of touching:
+// sunk or apart by less, it only touches.
+constexpr double kTouchingSlack = 0.005;
 
 // Gives a new contact the direction its response and push-outs go by when the pair never was
 // found apart (or not since a Reset): the line between the bodies' centres. Other records keep
@@ -59,8 +62,8 @@ bool Comes_To_Rest(const Collision& c, const SimObject& x, const Vector3d& gravi
 // The body X rests on besides the other body of `c`, where that one alone does not hold it up.
 const SimObject* Also_Leans_On(const Collision& c, const SimObject& x, const Vector3d& gravity);
 
-// Whether X lies against the other body of record `r` (apart by a few thousandths at most, or
-// sunk into it), and if so X's outward normal from it: the way from its nearest point to X's
+// Whether X lies against the other body of record `r` (apart by kTouchingSlack at most, or sunk
+// into it), and if so X's outward normal from it: the way from its nearest point to X's
 // centre. A centre inside it has no such way, and X is taken not to lie on it. The record's
 // witness is left as it was.
 std::optional<Vector3d> Lies_Against(Collision& r, SimObject& x);

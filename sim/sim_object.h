@@ -171,8 +171,8 @@ private:
     mutable Vector3d reached_scale_;
     mutable Vector3d reached_against_;
     mutable double reach_against_ = 0.0;
-    mutable std::size_t reached_vertex_ =
-        0;                        // the vertex of that answer, where the next climb starts
+    mutable std::size_t reached_vertex_ = 0;  // that answer's vertex: the next climb starts there
+
     mutable BodyPose placed_;     // the placement of:
     mutable Matrix4d transform_;  // what Tentative_Transform last worked out
     mutable Quaternion turn_of_;  // the orientation of (both start as the identity):

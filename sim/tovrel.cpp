@@ -652,8 +652,8 @@ void Tovrel::Find_Within_Reach(SimObject& body) {
 
 bool Tovrel::Sunk_Into_Any(SimObject& x) {
     auto sunk = [&x](Collision* r) { return !r->Other(x).Flies() && Touches_Keeping_Witness(*r); };
-    // Asked of X shrunk about its centre by kRestSink, short of what it only touches.
-    return x.Asked_Scaled(1.0 - kRestSink / x.half_extent, [&] {
+    // Asked of X shrunk about its centre by kTouchingSlack, short of what it only touches.
+    return x.Asked_Scaled(1.0 - kTouchingSlack / x.half_extent, [&] {
         if (std::any_of(x.collisions.begin(), x.collisions.end(), sunk)) {
             return true;
         }

@@ -146,12 +146,10 @@ private:
     // would ever part them. A free body sunk into it comes out of it once it rests: a box between
     // a resting ball and a free ball that had landed on it, sunk into one when pushed out of the
     // other, started 39 contacts a second with the resting one and never rested. Sunk less than
-    // kRestSink, it only touches: the searches that keep a body touching another leave it within
-    // a few thousandths either side, and a box kept against a wall as it landed on a resting one,
-    // a thousandth into the wall, was refused rest, fell a thousandth and met the resting one
-    // again, 28 times a second.
+    // kTouchingSlack, it only touches: a box kept against a wall as it landed on a resting one, a
+    // thousandth into the wall, was refused rest, fell a thousandth and met the resting one again,
+    // 28 times a second.
     bool Sunk_Into_Any(SimObject& x);
-    static constexpr double kRestSink = 0.005;
     void Settle(SimObject& body, SimObject& support, const SimObject* leans_on);
     // A resting body whose support, or what it leans on besides, flies off or leaves the
     // simulation falls.
