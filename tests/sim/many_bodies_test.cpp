@@ -82,9 +82,8 @@ TEST(ManyBodies, TwoEqualBallsHeadOnBothSquashAndBothReverse) {
 // where they met, its centre 0.3 times its squash (0.52) from there: kept out of A, not drawn on.
 TEST(ManyBodies, ABodyDoneWithAContactFliesOnAndTheOtherIsNotDrawnAfterIt) {
     World w({0, 0, 0});
-    SimBody& a = w.Add(true, "A", SimMode::Free, {-1, 0, 0}, {5, 0, 0}, {1, 1, 1}, 0.3);
+    w.Add(true, "A", SimMode::Free, {-1, 0, 0}, {5, 0, 0}, {1, 1, 1}, 0.3).squash_rate = 4.0;
     SimBody& b = w.Add(true, "B", SimMode::Free, {1, 0, 0}, {-5, 0, 0}, {1, 1, 1}, 0.3);
-    a.squash_rate = 4.0;
     w.sim.Reset();
     double nearest = 1.0;  // B's least x while A is done
     while (w.sim.time < 0.5) {
