@@ -280,6 +280,23 @@ const std::vector<std::pair<int, int>>& BroadPhase::Yielding_Pairs_Grown() {
     return yielding_grown_;
 }
 
+const std::vector<int>& BroadPhase::Yielding_Beyond_Grown(const std::vector<SimObject*>& objects) {
+    beyond_grown_.clear();
+    for (const Moving& m : moving_) {
+        if (m.mode == SimMode::Driven) {
+            continue;
+        }
+        const Box now = Bound(*objects[m.sim_index], 0.0, 0.0);
+        for (int k = 0; k < 3; ++k) {
+            if (now.lo[k] < m.box.lo[k] || now.hi[k] > m.box.hi[k]) {
+                beyond_grown_.push_back(m.sim_index);
+                break;
+            }
+        }
+    }
+    return beyond_grown_;
+}
+
 // Counted out by first position, which runs to the number of active bodies, then each body's
 // few sorted by second: one comparison sort of all the pairs took a tenth of the time of a room
 // of 256 balls. A few pairs (the game's passes find one or two among some forty bodies) are

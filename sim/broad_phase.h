@@ -67,6 +67,12 @@ public:
     // body it did not touch there. Valid until the next call of either.
     const std::vector<std::pair<int, int>>& Yielding_Pairs_Grown();
 
+    // The sim_index of each body that gives way whose shape at its tentative state reaches out of
+    // the box it was grown to at the last pass: a search carried it farther than that pass allowed
+    // for (a pinched box squeezed out along a wall, 1.4 in a step), and what it may have sunk into
+    // where it is now was never paired with it. Valid until the next call.
+    const std::vector<int>& Yielding_Beyond_Grown(const std::vector<SimObject*>& objects);
+
     // The sim_index of every body of the last pass, other than X, whose box there overlaps X's box
     // at its tentative state grown by `reach`: what a search that moves X up to that far could run
     // into; of the bodies that never give way (Fixed and Driven) only, where `unyielding_only`.
@@ -131,6 +137,7 @@ private:
     std::size_t active_count_ = 0;       // the active bodies of the last pass
     std::vector<int> sim_index_at_;      // by position in its active list
     std::vector<std::pair<int, int>> yielding_grown_;
+    std::vector<int> beyond_grown_;
     std::vector<const Moving*> open_free_;
     std::vector<const Moving*> open_resting_;
     std::vector<const Moving*> open_driven_;

@@ -113,6 +113,24 @@ TEST(BroadPhase, TwoBodiesThatGiveWayAreNearWhereTheirShapesMayTouch) {
     }
 }
 
+// A still free cube of half-size 0.2 is grown by 0.11 (the margin and half its half-extent): moved
+// 0.1 after the pass it still lies within that box, moved 0.12 it has left it; a driven body is
+// never among those that give way.
+TEST(BroadPhase, ABodyThatGivesWayCarriedBeyondItsGrownBoxIsNamed) {
+    for (const double moved : {0.1, 0.12}) {
+        SimBody free("Free", SimMode::Free, {}, {}, {0.2, 0.2, 0.2});
+        SimBody driven("Driven", SimMode::Driven, {5, 0, 0}, {}, {0.2, 0.2, 0.2});
+        free.Set_Sim_Index(0);
+        driven.Set_Sim_Index(1);
+        BroadPhase broad;
+        broad.Near_Pairs({&free, &driven}, 0.1);
+        free.new_state.position.z += moved;
+        driven.new_state.position.x += 1;
+        EXPECT_EQ(broad.Yielding_Beyond_Grown({&free, &driven}), std::vector<int>(moved > 0.11, 0))
+            << moved;
+    }
+}
+
 // Of boxes all overlapping, the pairs where a contact can act (a free body with any other, a driven
 // with a resting one), in the order a search of every pair meets them, whichever sieve found them:
 // the sweep of the moving boxes or the tree of the still ones.
