@@ -282,6 +282,9 @@ const std::vector<std::pair<int, int>>& BroadPhase::Yielding_Pairs_Grown() {
 
 const std::vector<int>& BroadPhase::Yielding_Beyond_Grown(const std::vector<SimObject*>& objects) {
     beyond_grown_.clear();
+    if (Yielding_Count() < 2) {
+        return beyond_grown_;  // no pair that a parting could sink into each other
+    }
     for (const Moving& m : moving_) {
         if (m.mode == SimMode::Driven) {
             continue;

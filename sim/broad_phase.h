@@ -69,7 +69,7 @@ public:
 
     // The sim_index of each body that gives way whose shape at its tentative state reaches out of
     // the box it was grown to at the last pass: a search carried it farther than that pass allowed
-    // for (a pinched box squeezed out along a wall, 1.4 in a step), and what it may have sunk into
+    // for (a box pushed out along a wall, 1.56 in one search), and what it may have sunk into
     // where it is now was never paired with it. Valid until the next call.
     const std::vector<int>& Yielding_Beyond_Grown(const std::vector<SimObject*>& objects);
 
