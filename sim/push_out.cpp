@@ -245,23 +245,30 @@ void Push_Out_Searching(Collision& c, SimObject& x, const Vector3d& d, double re
 namespace {
 
 // X wedged among bodies that do not fly: those that never give way (Fixed, Driven) and those at
-// rest, which stay where they came to rest, as a wall does. A free one that X sinks into meets it
-// and parts from it as any two free bodies do, so only these are cleared here.
+// rest, which stay where they came to rest, as a wall does; and, of X's other contacts, a free body
+// deforming in a contact of its own, which that contact puts back where it keeps it touching at
+// every rebuild, as a wall stays: pushed aside, it came straight back, and bodies squashing side
+// by side on the floor widened into each other (at Max Squash 0.1, 531 overlaps in five rooms of
+// 32 bodies, as deep as 0.52). Any other free one that X sinks into meets it and parts from it as
+// any two free bodies do, so only these are cleared here.
 class Wedge {
 public:
     Wedge(Collision& c, SimObject& x) : x_(x) {
-        auto add_still = [&](Collision* r) {
-            if (!r->Other(x).Flies()) {
+        auto add_still = [&](Collision* r, bool held_too) {
+            const SimObject& other = r->Other(x);
+            if (!other.Flies() || (held_too && other.Held())) {
                 around_.push_back(r);
             }
         };
-        add_still(&c);
+        add_still(&c, false);
         for (Collision* r : x.collisions) {
             if (r != &c) {
-                add_still(r);
+                add_still(r, true);
             }
         }
-        std::for_each(x.within_reach.begin(), x.within_reach.end(), add_still);
+        for (Collision* r : x.within_reach) {
+            add_still(r, false);
+        }
         for (Collision* r : around_) {
             sunk_at_start_.push_back(Sunk_Into(*r));
         }

@@ -218,25 +218,38 @@ TEST(Roles, PushedOutTowardsABodyItLiesAgainstItSlidesAlongThatBody) {
     EXPECT_FALSE(Query_Pair(floor));
 }
 
-// A box of half size 0.3 that squashes to a tenth (and widens 3.16 times, to 0.95) lands at 10 on
-// the floor of a corridor 1.2 wide: it squashes only as far as the walls let it, sinks into none
-// of them, and bounces back up between them.
+// Boxes of half size 0.3 that squash to a tenth (and widen 3.16 times, to 1.9 across) land at 10
+// on a floor between two walls: one in a corridor 1.2 wide, two side by side in a slot 3 wide.
+// Each squashes only as far as the walls and the other box leave room (held where its own contact
+// keeps it, the other stays as a wall does; else the two widen 0.066 into each other), sinks into
+// nothing, and bounces back up.
 TEST(Roles, ABodySquashesOnlyAsFarAsThereIsRoom) {
-    World w({0, 0, 0});
-    SimBody& box = w.Add(true, "Box", SimMode::Free, {0, 0, 1}, {0, 0, -10}, {0.3, 0.3, 0.3});
-    box.max_squash = 0.1, box.max_stretch = 1;
-    w.Add(true, "Floor", SimMode::Fixed, {0, 0, -1}, {}, {20, 20, 1});
-    for (double side : {-1.0, 1.0}) {
-        w.Add(true, "Wall", SimMode::Fixed, {0, side * 1.1, 0}, {}, {20, 0.5, 20});
+    const struct {
+        std::vector<double> at_x;
+        Vector3d wall_at, wall_half;
+        SpaceBox room;
+    } rows[] = {{{0}, {0, 1.1, 0}, {20, 0.5, 20}, {{-5, -0.6, 0}, {5, 0.6, 20}}},
+                {{-0.4, 0.4}, {2, 0, 0}, {0.5, 20, 20}, {{-1.5, -20, 0}, {1.5, 20, 20}}}};
+    for (const auto& row : rows) {
+        World w({0, 0, 0});
+        for (double x : row.at_x) {
+            SimBody& box =
+                w.Add(true, "Box", SimMode::Free, {x, 0, 1}, {0, 0, -10}, {0.3, 0.3, 0.3});
+            box.max_squash = 0.1, box.max_stretch = 1;
+        }
+        w.Add(true, "Floor", SimMode::Fixed, {0, 0, -1}, {}, {20, 20, 1});
+        for (double side : {-1.0, 1.0}) {
+            w.Add(true, "Wall", SimMode::Fixed, side * row.wall_at, {}, row.wall_half);
+        }
+        w.sim.Reset();
+        SimAudit audit(w.sim, {row.room});
+        for (int tick = 0; tick < 30; ++tick) {
+            ASSERT_TRUE(w.sim.Step(1.0 / 60));
+            audit.Check(w.sim.time);
+        }
+        EXPECT_EQ(audit.Total(), 0) << row.at_x.size() << " deepest " << audit.Deepest_Overlap();
+        EXPECT_GT(w.bodies[0]->state.velocity.z, 9.9) << w.events;
     }
-    w.sim.Reset();
-    SimAudit audit(w.sim, {{{-5, -0.6, 0}, {5, 0.6, 20}}});
-    for (int tick = 0; tick < 30; ++tick) {
-        ASSERT_TRUE(w.sim.Step(1.0 / 60));
-        audit.Check(w.sim.time);
-    }
-    EXPECT_EQ(audit.Total(), 0) << "deepest overlap " << audit.Deepest_Overlap();
-    EXPECT_GT(box.state.velocity.z, 9.9) << w.events;
 }
 
 // A box (half extent 0.3) sunk wholly into a wall 1 thick and 10 tall comes out across it, 0.7 to
