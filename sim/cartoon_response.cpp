@@ -517,6 +517,15 @@ void Touch_Each_Other(Collision& c) {
     Share_Move(c, before);
 }
 
+// Whether point p lies inside `body` as it is tried.
+bool Holds_Point(const SimObject& body, const Vector3d& p) {
+    if (body.Box_Distance_At_Tentative_State(p) > 0.0) {
+        return false;
+    }
+    const auto hit = Ray_Hit(*body.polyhedron, body.Tentative_Transform(), p, {0, 0, 1});
+    return hit && *hit == 0.0;
+}
+
 // Whether X must come out of the bodies that never give way around it now, with its own shape if
 // need be, rather than wait where it is. Among fixed bodies alone it must: nothing around will
 // ever move, and a body left sunk into a wall (a box squashed wider than the room, 0.24 into the
@@ -526,14 +535,7 @@ void Touch_Each_Other(Collision& c) {
 // them.
 bool Must_Come_Out(const SimObject& x, const Vector3d& centre) {
     auto driven = [&](const Collision& r) { return r.Other(x).state.mode == SimMode::Driven; };
-    auto holds_centre = [&](const Collision& r) {
-        const SimObject& other = r.Other(x);
-        if (other.Box_Distance_At_Tentative_State(centre) > 0.0) {
-            return false;
-        }
-        const auto hit = Ray_Hit(*other.polyhedron, other.Tentative_Transform(), centre, {0, 0, 1});
-        return hit && *hit == 0.0;
-    };
+    auto holds_centre = [&](const Collision& r) { return Holds_Point(r.Other(x), centre); };
     return !Any_Unyielding_Around(x, driven) || Any_Unyielding_Around(x, holds_centre);
 }
 
@@ -570,7 +572,8 @@ void Ease_Squash(Collision& c, SimObject& x) {
     // the room within one step. Not from beyond a body that never gives way, though: a flat box
     // committed far flatter than it was now squashed, and moved 0.8 since by a parting, had its
     // place so reckoned 1.1 below the floor, clear of everything there, and was eased and left
-    // there, out of the room.
+    // there, out of the room; nor from inside such a body, from where every way out is taken for
+    // clear of it: a plate of a box so placed 0.03 into a floor 0.2 thick came out beneath it.
     Vector3d squashed_from = squashed.position;
     if (Committed_Eased(c, x)) {
         const Vector3d moved =
@@ -578,7 +581,8 @@ void Ease_Squash(Collision& c, SimObject& x) {
             (squashed.position - Centre_When_Deformed(c, x, squashed.orientation, squashed.scale));
         const auto crossed = [&](const Collision& r) {
             return Passes_Through(r.Other(x), squashed.position, moved - squashed.position)
-                .has_value();
+                       .has_value() ||
+                   Holds_Point(r.Other(x), moved);
         };
         if (!Any_Unyielding_Around(x, crossed)) {
             squashed_from = moved;
