@@ -245,18 +245,22 @@ void Push_Out_Searching(Collision& c, SimObject& x, const Vector3d& d, double re
 namespace {
 
 // X wedged among bodies that do not fly: those that never give way (Fixed, Driven) and those at
-// rest, which stay where they came to rest, as a wall does; and, of X's other contacts, a free body
-// deforming in a contact of its own, which that contact puts back where it keeps it touching at
-// every rebuild, as a wall stays: pushed aside, it came straight back, and bodies squashing side
-// by side on the floor widened into each other (at Max Squash 0.1, 531 overlaps in five rooms of
-// 32 bodies, as deep as 0.52). Any other free one that X sinks into meets it and parts from it as
-// any two free bodies do, so only these are cleared here.
+// rest, which stay where they came to rest, as a wall does; and, while X is squashed (wider across
+// than its own shape), a free body of its other contacts deforming in a contact of its own, which
+// that contact puts back where it keeps it touching at every rebuild, as a wall stays: pushed
+// aside, it came straight back, and bodies squashing side by side on the floor widened into each
+// other (at Max Squash 0.1, 531 overlaps in five rooms of 32 bodies, as deep as 0.52). Not while X
+// is stretched: narrower than its own shape, it has room, and a box stretched at 18 units a second
+// between a wall and such a body, taking it for a wall, found no way out of the wall. Any other
+// free one that X sinks into meets it and parts from it as any two free bodies do, so only these
+// are cleared here.
 class Wedge {
 public:
     Wedge(Collision& c, SimObject& x) : x_(x) {
+        const bool squashed = x.new_state.scale.x < 1.0;
         auto add_still = [&](Collision* r, bool held_too) {
             const SimObject& other = r->Other(x);
-            if (!other.Flies() || (held_too && other.Held())) {
+            if (!other.Flies() || (held_too && squashed && other.Held())) {
                 around_.push_back(r);
             }
         };
