@@ -13,6 +13,11 @@ inline bool Overlap(const Box& a, const Box& b) {
            a.lo[2] <= b.hi[2] && b.lo[2] <= a.hi[2];
 }
 
+inline bool Encloses(const Box& outer, const Box& inner) {
+    return outer.lo[0] <= inner.lo[0] && inner.hi[0] <= outer.hi[0] && outer.lo[1] <= inner.lo[1] &&
+           inner.hi[1] <= outer.hi[1] && outer.lo[2] <= inner.lo[2] && inner.hi[2] <= outer.hi[2];
+}
+
 // A bounding-volume tree over boxes that stay put: built once for a set, then asked which of them
 // overlap a given box, in time that grows with the logarithm of the set and the number found. It
 // suits the bodies that never move, whatever their sizes (a room's walls beside small blocks);

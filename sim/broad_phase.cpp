@@ -289,12 +289,8 @@ const std::vector<int>& BroadPhase::Yielding_Beyond_Grown(const std::vector<SimO
         if (m.mode == SimMode::Driven) {
             continue;
         }
-        const Box now = Bound(*objects[m.sim_index], 0.0, 0.0);
-        for (int k = 0; k < 3; ++k) {
-            if (now.lo[k] < m.box.lo[k] || now.hi[k] > m.box.hi[k]) {
-                beyond_grown_.push_back(m.sim_index);
-                break;
-            }
+        if (!Encloses(m.box, Bound(*objects[m.sim_index], 0.0, 0.0))) {
+            beyond_grown_.push_back(m.sim_index);
         }
     }
     return beyond_grown_;
