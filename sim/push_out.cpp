@@ -103,6 +103,15 @@ private:
     std::vector<Third> bodies_;
 };
 
+// How far X's centre may go from `from` along unit direction `d` and stay within the reach
+// around where its within_reach was found (SimObject::reach_radius).
+double Room_Within_Reach(const SimObject& x, const Vector3d& from, const Vector3d& d) {
+    const Vector3d w = from - x.reach_centre;
+    const double along = Dot(w, d);
+    const double square = along * along - (w.Squared_Length() - x.reach_radius * x.reach_radius);
+    return square > 0.0 ? std::max(0.0, std::sqrt(square) - along) : 0.0;
+}
+
 // Steps X from where it is along unit direction `d` until `touches()` changes its answer, then
 // bisects the last step down to kPushOutPrecision and leaves X on the free side. Returns how far
 // X moved; or, when no change comes within `reach`, -1 with X back where it was. No search carries
@@ -117,6 +126,7 @@ template <typename Touches>
 double Search_Along(SimObject& x, const Vector3d& d, Touches touches, const ThirdBodies& third,
                     double reach, bool started_touching, bool one_pair) {
     const Vector3d origin = x.new_state.position;
+    reach = std::min(reach, Room_Within_Reach(x, origin, d));
     const auto place = [&](double k) { x.new_state.position = origin + k * d; };
     const auto touches_at = [&](double k) {
         place(k);
@@ -326,6 +336,7 @@ public:
     // How far X must go from `origin` along `d` to be clear of all, to within kPushOutPrecision:
     // -1 when a new body closes that way, or none within `reach`.
     double Clear_Along(const Vector3d& origin, const Vector3d& d, double reach) {
+        reach = std::min(reach, Room_Within_Reach(x_, origin, d));
         double sunk = 0.0;
         for (double k = kPushOutStep; k <= reach; k += kPushOutStep) {
             const Place p = Place_At(origin + k * d);

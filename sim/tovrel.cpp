@@ -644,8 +644,8 @@ void Tovrel::Find_Within_Reach(Collision& c) {
 }
 
 template <typename Keep>
-void Tovrel::Records_Within(SimObject& x, bool unyielding_only, Keep keep,
-                            std::vector<Collision*>& records) {
+double Tovrel::Records_Within(SimObject& x, bool unyielding_only, Keep keep,
+                              std::vector<Collision*>& records) {
     records.clear();
     const double reach =
         std::max(kSqueezeReach * x.half_extent, (x.new_state.position - x.state.position).Length());
@@ -659,14 +659,16 @@ void Tovrel::Records_Within(SimObject& x, bool unyielding_only, Keep keep,
             records.push_back(&r);
         }
     }
+    return reach;
 }
 
 void Tovrel::Find_Within_Reach(SimObject& body) {
     // The bodies that never give way are sieved out by the broad phase; a body at rest stops at
     // the others at rest too.
-    Records_Within(
+    body.reach_radius = Records_Within(
         body, body.state.mode != SimMode::Resting,
         [&body](const SimObject& other) { return body.Stops_At(other); }, body.within_reach);
+    body.reach_centre = body.new_state.position;
 }
 
 bool Tovrel::Sunk_Into_Any(SimObject& x) {

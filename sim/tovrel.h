@@ -139,8 +139,8 @@ private:
     // corner of itself was carried 5.4 units, through a wall that lay beyond its reach from where
     // it ended, and what takes back a carry through a wall never saw that wall.
     template <typename Keep>
-    void Records_Within(SimObject& x, bool unyielding_only, Keep keep,
-                        std::vector<Collision*>& records);
+    double Records_Within(SimObject& x, bool unyielding_only, Keep keep,
+                          std::vector<Collision*>& records);
     // Whether X sinks into a body that does not fly, its support or another, where it was last
     // tried: sunk in, it is not held up but stuck, and must not come to rest there, where nothing
     // would ever part them. A free body sunk into it comes out of it once it rests: a box between

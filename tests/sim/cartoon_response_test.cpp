@@ -226,7 +226,9 @@ TEST(CartoonResponse, ASunkPairIsPartedByTheBodiesThatCanMove) {
         M a, b, beyond_b;  // resting, a ball 0.02 beyond B; fixed, a wall 0.0005 into B; free, none
         bool wall_behind_a, moved, apart;
         double a_moves, b_moves;  // at least, along the line between them
+        double a_reach = 1.0;     // how far A's searches may take it from where it is
     } cases[] = {{M::Free, M::Free, M::Free, false, true, true, 0.025, 0.025},
+                 {M::Free, M::Free, M::Free, false, true, true, 0.0, 0.05, 0.02},
                  {M::Free, M::Resting, M::Free, false, true, true, 0.05, 0.0},
                  {M::Free, M::Resting, M::Free, true, true, true, 0.0, 0.05},
                  {M::Free, M::Resting, M::Resting, true, true, false, 0.0, 0.019},
@@ -251,6 +253,7 @@ TEST(CartoonResponse, ASunkPairIsPartedByTheBodiesThatCanMove) {
                       ball ? Vector3d(1, 1, 1) : Vector3d(1, 5, 5), ball ? 0.3 : 0);
             lying_against(b, world.Record(1, static_cast<int>(world.bodies.size()) - 1), 1);
         }
+        a.reach_centre = a.new_state.position, a.reach_radius = test.a_reach;
         Collision& c = world.Record(0, 1);
         EXPECT_EQ(Part_Sunk_Pair(c), test.moved);
         const double a_moved = -a.new_state.position.x;
