@@ -399,6 +399,12 @@ void Give_Direction_If_Unknown(Collision& c) {
     if (!c.normal.Vanishes()) {
         return;
     }
+    for (SimObject* x : {c.body_a, c.body_b}) {
+        if (x->Gives_Way() && !c.Other(*x).Gives_Way() &&
+            x->Asked_Scaled(kSpeck, [&] { return !Query_Pair(c); })) {
+            return;
+        }
+    }
     const Vector3d& a = c.body_a->state.position;
     const Vector3d& b = c.body_b->state.position;
     c.normal = b - a;

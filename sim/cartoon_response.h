@@ -36,8 +36,12 @@ constexpr double kRestSpeed = 1.0;
 constexpr double kTouchingSlack = 0.005;
 
 // Gives a new contact the direction its response and push-outs go by when the pair never was
-// found apart (or not since a Reset): the line between the bodies' centres. Other records keep
-// the normal of their last separated query.
+// found apart (or not since a Reset): the line between the bodies' centres; for a body that gives
+// way and one that does not, the way from the latter's nearest point to the former's centre,
+// where the centre lies outside it. The line between the centres of a wall and a ball sunk into
+// it near the floor pointed down along the wall, and a search that took the wall to lie there
+// pushed the ball out through it, out of the room. Other records keep the normal of their last
+// separated query.
 void Give_Direction_If_Unknown(Collision& c);
 
 // Asks the pair of a waiting contact that takes over for X where its bodies are now, so that the

@@ -139,6 +139,10 @@ TEST(Roles, AFreeBodyStartingInsideAFixedOneComesOutWithinTheStep) {
         ASSERT_GT(ball.state.position.z, 0.0) << "still in the floor at tick " << tick;
         ASSERT_NEAR(ball.state.orientation.Magnitude(), 1.0, 1e-9) << "tick " << tick;
     }
+    Collision above = w.Record(0, 1);  // sunk, its centre above the floor: straight out of it
+    ball.new_state.position = {0.2, 0.1, 0.25}, above.normal = Vector3d();
+    Give_Direction_If_Unknown(above);
+    EXPECT_TRUE(Near(above.normal, {0, 0, -1}, 1e-9));
 }
 
 // A box sunk 0.205 into the floor, 0.05 from a wall: straight up is the nearest way clear of both
