@@ -137,7 +137,7 @@ private:
     // contact with, into `records`; the others get no record. The reach is at least the way X's
     // centre has come since it was committed: a box springing back from a deep squash about a far
     // corner of itself was carried 5.4 units, through a wall that lay beyond its reach from where
-    // it ended, and what takes back a carry through a wall never saw that wall.
+    // it ended, and what takes back a carry through a wall never saw that wall. Returns the reach.
     template <typename Keep>
     double Records_Within(SimObject& x, bool unyielding_only, Keep keep,
                           std::vector<Collision*>& records);
