@@ -31,6 +31,13 @@ constexpr double kEasePrecision = 0.001;
 // Where its own shape is wedged too, the easings tried on the way to it, as shares of the way.
 constexpr int kEaseSteps = 8;
 
+// Asks the pair of `c` with X shrunk to a speck about its centre: whether the centre lies in the
+// other body. Where it does not, the record's normal now leads from the other body's nearest
+// point to X's centre, the short way out of it.
+bool Centre_Inside(Collision& c, SimObject& x) {
+    return x.Asked_Scaled(kSpeck, [&] { return Query_Pair(c); });
+}
+
 // Whether `test` holds for the record of X's pair with a body that never gives way, of X's
 // contacts or within its reach; they are tested in that order until one holds.
 template <typename Test>
@@ -400,8 +407,7 @@ void Give_Direction_If_Unknown(Collision& c) {
         return;
     }
     for (SimObject* x : {c.body_a, c.body_b}) {
-        if (x->Gives_Way() && !c.Other(*x).Gives_Way() &&
-            x->Asked_Scaled(kSpeck, [&] { return !Query_Pair(c); })) {
+        if (x->Gives_Way() && !c.Other(*x).Gives_Way() && !Centre_Inside(c, *x)) {
             return;
         }
     }
@@ -424,7 +430,7 @@ void Take_Current_Direction(Collision& c, SimObject& x) {
     // the other body on the way. The old direction may then lead into the other body, and a
     // push-out or squeeze-out along it out through a wall's lower end; the line from the other
     // body's nearest point to the body's centre leads out of it the short way.
-    x.Asked_Scaled(kSpeck, [&] { return Query_Pair(c); });
+    Centre_Inside(c, x);
 }
 
 namespace {
@@ -726,7 +732,7 @@ std::optional<Vector3d> Lies_Against(Collision& r, SimObject& x) {
     const bool near = x.Asked_Scaled(1.0 + kTouchingSlack / x.half_extent,
                                      [&] { return Touches_Keeping_Witness(r); });
     const KeepWitness keep(r);
-    if (!near || x.Asked_Scaled(kSpeck, [&] { return Query_Pair(r); })) {
+    if (!near || Centre_Inside(r, x)) {
         return std::nullopt;
     }
     return &x == r.body_b ? r.normal : -r.normal;
