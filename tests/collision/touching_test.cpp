@@ -2,6 +2,7 @@
 // and the pair query answer contact, never end the program and never call such bodies apart.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "collision/body_pair_query.h"
@@ -106,4 +107,24 @@ TEST(VClipTouching, EdgesCrossingAtAPointOfBothAreContactHoweverTheBodiesAreTurn
                   0.0)
             << "turn " << turn;
     }
+}
+
+// An edge that passes by the corner of another's region where the plane towards a face meets the
+// plane at an end vertex leaves the region at one point, which tells nothing of the way on: a
+// tetrahedron's edge through (1, 1, 9/8), above the end of a box's top edge, its tail 1/8 inside
+// the box. Started from the two edges, the walk goes on to the box's top face and finds contact.
+TEST(VClipTouching, AnEdgeLeavingARegionAtOnePointStillLeadsOn) {
+    auto box = Make_Box();
+    ShapeTables tables = Tetrahedron_Tables();
+    tables.coordinates = {0.75, 0.75, 0.875, 1.25, 1.25, 1.375, 0, 1.5, 3, 1.5, 0, 3};
+    auto tetrahedron = tables.Build();
+    auto edge_from = [](Polyhedron& p) -> Feature* {
+        return &*std::find_if(p.edges.begin(), p.edges.end(), [&](const PolyEdge& e) {
+            return e.tail->position + e.head->position ==
+                   p.vertices[0].position + p.vertices[1].position;
+        });
+    };
+    Feature *e1 = edge_from(*box), *e2 = edge_from(*tetrahedron);
+    Vector3d p1, p2, normal;
+    EXPECT_LE(VClip(*box, Matrix4d(), e1, p1, *tetrahedron, Matrix4d(), e2, p2, normal), 0.0);
 }
