@@ -51,10 +51,43 @@ double Farthest_Move(const SimObject& x, const Matrix4d& from, const Matrix4d& t
     return centre_move + std::sqrt(linear) * x.Shape_Reach();
 }
 
+// Whether the bodies, placed by `a` and `b`, lie as they lay at the last gap but for a shift of
+// each, and that shift leaves them apart. Two convex bodies that only shift are as far apart as the
+// origin is from the difference of their shapes, shifted: a convex function of the shifts, which
+// is nowhere below its tangent plane at the last gap, where it falls along the gap's normal. So
+// they are apart wherever that plane is: a body tried along a line past another, or slid along
+// it, stays apart for as long as its move along the normal leaves the gap open, however far it
+// goes across it. The normal is the query's to within rounding, which the slack per unit moved
+// covers.
+bool Apart_By_Tangent(const Collision& c, const Matrix4d& a, const Matrix4d& b) {
+    constexpr double kNormalSlack = 1e-6;
+    const Collision::Gap& gap = c.last_gap;
+    if (!(gap.distance > 0.0)) {
+        return false;
+    }
+    for (const auto& [now, then] : {std::pair{&a, &gap.transform_a}, {&b, &gap.transform_b}}) {
+        for (int row = 0; row < 4; ++row) {
+            for (int column = 0; column < 3; ++column) {
+                if ((*now)(row, column) != (*then)(row, column)) {
+                    return false;
+                }
+            }
+        }
+        if ((*now)(3, 3) != (*then)(3, 3)) {
+            return false;
+        }
+    }
+    auto shift = [](const Matrix4d& to, const Matrix4d& from) {
+        return Vector3d(to(0, 3) - from(0, 3), to(1, 3) - from(1, 3), to(2, 3) - from(2, 3));
+    };
+    const Vector3d apart = shift(b, gap.transform_b) - shift(a, gap.transform_a);
+    return gap.distance + Dot(gap.normal, apart) - kNormalSlack * apart.Length() > kGapSlack;
+}
+
 bool Query_Placed(Collision& c, const Matrix4d& a, const Matrix4d& b) {
     const bool touching = Query_Placed_Pair(*c.body_a->polyhedron, a, *c.body_b->polyhedron, b, c);
     if (!touching) {
-        c.last_gap = {a, b, c.distance};
+        c.last_gap = {a, b, c.distance, c.normal};
     }
     return touching;
 }
@@ -83,7 +116,7 @@ bool Still_Apart(const Collision& c, const Matrix4d& a, const Matrix4d& b) {
 bool May_Touch(Collision& c) {
     const Matrix4d& a = c.body_a->Tentative_Transform();
     const Matrix4d& b = c.body_b->Tentative_Transform();
-    return !Still_Apart(c, a, b) && Query_Placed(c, a, b);
+    return !Still_Apart(c, a, b) && !Apart_By_Tangent(c, a, b) && Query_Placed(c, a, b);
 }
 
 double Collision::End() const {

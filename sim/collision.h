@@ -62,6 +62,7 @@ struct Collision : ClosestFeatures {
         Matrix4d transform_a;
         Matrix4d transform_b;
         double distance = -1.0;
+        Vector3d normal;  // unit, from body_a towards body_b
     };
     Gap last_gap;
 
@@ -102,9 +103,10 @@ bool Query_Pair(Collision& c);
 // Then they need not be asked.
 bool Still_Apart(const Collision& c, const Matrix4d& placed_a, const Matrix4d& placed_b);
 
-// Whether the pair may touch where its bodies are tried: false at once while Still_Apart, and then
-// the record is left as it was, its features and witness those of an earlier query; otherwise
-// the pair query.
+// Whether the pair may touch where its bodies are tried: false at once while Still_Apart, or while
+// neither body has turned or changed its shape since the last gap and the plane of that gap shows
+// them apart (a search trying one body at place after place along a line), and then the record is
+// left as it was, its features and witness those of an earlier query; otherwise the pair query.
 bool May_Touch(Collision& c);
 
 // Restores the witness data (points, distance, normal) of a record when it goes out of scope:

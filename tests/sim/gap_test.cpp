@@ -6,8 +6,9 @@
 // A box 4 long and a ball 0.1 above its top near one end, found apart, then moved, turned and
 // squashed. Straight at the box the gap is the whole bound: a micron short of it is passed over,
 // a micron past it touches; a turn of 4 degrees about the box's centre lifts its end under the
-// ball by 0.13 and its centre not at all. At random, by up to about the gap: May_Touch never says
-// "apart" of bodies that touch, and answers as the query does whenever it asks.
+// ball by 0.13 and its centre not at all; slid 1.5 along the top, the ball is still apart by the
+// plane of the gap. At random, by up to about the gap (shifted only, twice as far): May_Touch
+// never says "apart" of bodies that touch, and answers as the query does whenever it asks.
 TEST(MayTouch, PassesOverOnlyBodiesStillApart) {
     World w({0, 0, 0});
     SimBody& box = w.Add(true, "Box", SimMode::Free, {0, 0, 0}, {}, {2, 0.1, 0.1});
@@ -34,16 +35,21 @@ TEST(MayTouch, PassesOverOnlyBodiesStillApart) {
     start();
     box.new_state.orientation = Quaternion::From_Axis_Angle(4, {0, 0, 1});
     EXPECT_EQ(ask(touches), std::pair(true, true));
+    start();  // slid along the box's top, only shifted: the gap's plane shows it still apart
+    ball.new_state.position += Vector3d(-1.5, -0.05, 0.2);
+    EXPECT_EQ(ask(touches), std::pair(false, false));
     TestRandom random(20261208);
     int passed_over = 0, touching = 0;
     for (int trial = 0; trial < 3000; ++trial) {
         start();
         const double size = random.Uniform(0.0, 0.15);
         for (SimBody* x : {&box, &ball}) {
-            x->new_state.position += random.In_Box(size);
-            x->new_state.orientation = random.Rotation(0, 20 * size) * x->new_state.orientation;
-            const double squash = random.Uniform(1 - size, 1 + size);
-            x->new_state.scale = Vector3d(squash, 1 / std::sqrt(squash), 1 / std::sqrt(squash));
+            x->new_state.position += random.In_Box(trial % 2 ? 2 * size : size);
+            if (trial % 2 == 0) {  // every other trial the bodies are only shifted
+                x->new_state.orientation = random.Rotation(0, 20 * size) * x->new_state.orientation;
+                const double squash = random.Uniform(1 - size, 1 + size);
+                x->new_state.scale = Vector3d(squash, 1 / std::sqrt(squash), 1 / std::sqrt(squash));
+            }
         }
         const auto [asked, may_touch] = ask(touches);
         EXPECT_TRUE(asked ? may_touch == touches : !touches) << trial << ", " << random.Trace();
