@@ -20,20 +20,33 @@ Bracket Narrow(Bracket b, double precision, BadAt bad_at) {
     return b;
 }
 
-// Narrow, trying first the halving next to one end of `b` (its good end where `near_good`): when
-// the answer lies that close to that end, every halving would move the other end up to it, and
-// the one query settles what they would have. Only for what holds over one stretch of the line
-// (two convex bodies touching while one moves straight), where the last halving falling beyond
-// the change means that every other one does.
-template <typename BadAt>
-Bracket Narrow_Near(Bracket b, bool near_good, double precision, BadAt bad_at) {
-    Bracket last = b;
-    double& far = near_good ? last.bad : last.good;
-    while (std::fabs(last.bad - last.good) > precision) {
-        far = (last.bad + last.good) * 0.5;
-    }
-    if (far != (near_good ? b.bad : b.good) && bad_at(far) == near_good) {
-        return last;
+// Narrow, for what holds over one stretch of the line (two convex bodies touching while one moves
+// straight), led by `guess(from)`: where the answer is expected to change, seen from `from`, a
+// value known good (NaN where nothing is expected). The halvings down to the guess's last one ask
+// nothing; that one's ends are asked, and where the change lies beyond it, the guess from its
+// good end leads again. A last halving good at its good end and bad at its bad end is the one that
+// Narrow ends in: each halving on the way to it goes the way the answer there would have sent it.
+template <typename BadAt, typename Guess>
+Bracket Narrow_Guided(Bracket b, double precision, BadAt bad_at, Guess guess) {
+    constexpr int kLeads = 3;
+    double from = b.good;
+    for (int lead = 0; lead < kLeads; ++lead) {
+        const double expected = guess(from);
+        if (std::isnan(expected)) {
+            break;
+        }
+        Bracket last = b;
+        while (std::fabs(last.bad - last.good) > precision) {
+            const double mid = (last.bad + last.good) * 0.5;
+            ((expected - mid) * (last.good - mid) > 0.0 ? last.bad : last.good) = mid;
+        }
+        if (last.good != b.good && bad_at(last.good)) {
+            break;
+        }
+        if (last.bad == b.bad || bad_at(last.bad)) {
+            return last;
+        }
+        from = last.bad;
     }
     return Narrow(b, precision, bad_at);
 }

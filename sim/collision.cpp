@@ -2,6 +2,8 @@
 
 #include <cassert>
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <utility>
 
 #include "sim/sim_object.h"
@@ -51,8 +53,33 @@ double Farthest_Move(const SimObject& x, const Matrix4d& from, const Matrix4d& t
     return centre_move + std::sqrt(linear) * x.Shape_Reach();
 }
 
-// Whether the bodies, placed by `a` and `b`, lie as they lay at the last gap but for a shift of
-// each, and that shift leaves them apart. Two convex bodies that only shift are as far apart as the
+// How the bodies, placed by `a` and `b`, have shifted against each other since the last gap (B's
+// shift less A's), where they lie as they lay then but for a shift of each; none otherwise.
+std::optional<Vector3d> Shift_Since_Gap(const Collision& c, const Matrix4d& a, const Matrix4d& b) {
+    const Collision::Gap& gap = c.last_gap;
+    if (!(gap.distance > 0.0)) {
+        return std::nullopt;
+    }
+    for (const auto& [now, then] : {std::pair{&a, &gap.transform_a}, {&b, &gap.transform_b}}) {
+        for (int row = 0; row < 4; ++row) {
+            for (int column = 0; column < 3; ++column) {
+                if ((*now)(row, column) != (*then)(row, column)) {
+                    return std::nullopt;
+                }
+            }
+        }
+        if ((*now)(3, 3) != (*then)(3, 3)) {
+            return std::nullopt;
+        }
+    }
+    auto shift = [](const Matrix4d& to, const Matrix4d& from) {
+        return Vector3d(to(0, 3) - from(0, 3), to(1, 3) - from(1, 3), to(2, 3) - from(2, 3));
+    };
+    return shift(b, gap.transform_b) - shift(a, gap.transform_a);
+}
+
+// Whether the bodies, placed by `a` and `b`, have only shifted since the last gap, and the plane
+// of that gap shows them still apart. Two convex bodies that only shift are as far apart as the
 // origin is from the difference of their shapes, shifted: a convex function of the shifts, which
 // is nowhere below its tangent plane at the last gap, where it falls along the gap's normal. So
 // they are apart wherever that plane is: a body tried along a line past another, or slid along
@@ -61,27 +88,10 @@ double Farthest_Move(const SimObject& x, const Matrix4d& from, const Matrix4d& t
 // covers.
 bool Apart_By_Tangent(const Collision& c, const Matrix4d& a, const Matrix4d& b) {
     constexpr double kNormalSlack = 1e-6;
-    const Collision::Gap& gap = c.last_gap;
-    if (!(gap.distance > 0.0)) {
-        return false;
-    }
-    for (const auto& [now, then] : {std::pair{&a, &gap.transform_a}, {&b, &gap.transform_b}}) {
-        for (int row = 0; row < 4; ++row) {
-            for (int column = 0; column < 3; ++column) {
-                if ((*now)(row, column) != (*then)(row, column)) {
-                    return false;
-                }
-            }
-        }
-        if ((*now)(3, 3) != (*then)(3, 3)) {
-            return false;
-        }
-    }
-    auto shift = [](const Matrix4d& to, const Matrix4d& from) {
-        return Vector3d(to(0, 3) - from(0, 3), to(1, 3) - from(1, 3), to(2, 3) - from(2, 3));
-    };
-    const Vector3d apart = shift(b, gap.transform_b) - shift(a, gap.transform_a);
-    return gap.distance + Dot(gap.normal, apart) - kNormalSlack * apart.Length() > kGapSlack;
+    const std::optional<Vector3d> apart = Shift_Since_Gap(c, a, b);
+    return apart &&
+           c.last_gap.distance + Dot(c.last_gap.normal, *apart) - kNormalSlack * apart->Length() >
+               kGapSlack;
 }
 
 bool Query_Placed(Collision& c, const Matrix4d& a, const Matrix4d& b) {
@@ -111,6 +121,16 @@ bool Still_Apart(const Collision& c, const Matrix4d& a, const Matrix4d& b) {
         return false;
     }
     return moved_a + Farthest_Move(*c.body_b, gap.transform_b, b, room) < room;
+}
+
+double Gap_Plane_Room(const Collision& c, const SimObject& x, const Vector3d& d) {
+    const std::optional<Vector3d> apart =
+        Shift_Since_Gap(c, c.body_a->Tentative_Transform(), c.body_b->Tentative_Transform());
+    const double closing = (&x == c.body_a ? 1.0 : -1.0) * Dot(c.last_gap.normal, d);
+    if (!apart || !(closing > 0.0)) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    return (c.last_gap.distance + Dot(c.last_gap.normal, *apart)) / closing;
 }
 
 bool May_Touch(Collision& c) {

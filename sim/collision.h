@@ -109,6 +109,12 @@ bool Still_Apart(const Collision& c, const Matrix4d& placed_a, const Matrix4d& p
 // left as it was, its features and witness those of an earlier query; otherwise the pair query.
 bool May_Touch(Collision& c);
 
+// How far X, one of the pair's bodies, may move from where it is tried along unit direction `d`
+// before the plane of the pair's last gap (May_Touch) closes: where the pair, so far apart, is
+// expected to meet, the two bodies being convex and no nearer. NaN where the plane says nothing (a
+// body has turned or changed shape since that gap, or X's move does not close it).
+double Gap_Plane_Room(const Collision& c, const SimObject& x, const Vector3d& d);
+
 // Restores the witness data (points, distance, normal) of a record when it goes out of scope:
 // searches that query a pair at trial positions leave what its contact goes by (the pair's last
 // separation before the contact) as it was, however far they wander.

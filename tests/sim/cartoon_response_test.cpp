@@ -401,16 +401,21 @@ TEST(CartoonResponse, AFlatBodyFitForNeitherWayEasesAsFarAsItFits) {
     }
 }
 
-// Bisected from the end it set out from, a search's step ends where plain halving ends, wherever
-// the change lies (bad on one stretch that takes in the bad end, as where a pair touches).
-TEST(CartoonResponse, BisectingFromTheNearEndEndsWherePlainHalvingDoes) {
+// Led by any guess (at the change, short of it, beyond it, none), a search's step ends where plain
+// halving ends, wherever the change lies (bad on one stretch that takes in the bad end, as where a
+// pair touches).
+TEST(CartoonResponse, GuidedHalvingEndsWherePlainHalvingDoes) {
     for (const double change : {0.0001, 0.0007, 0.0008, 0.03, 0.0999}) {
-        for (const bool near_good : {true, false}) {
-            const auto bad_at = [&](double k) { return near_good ? k >= change : k <= change; };
-            const Bracket b = near_good ? Bracket{0, 0.1} : Bracket{0.1, 0};
-            const Bracket near = Narrow_Near(b, near_good, 0.001, bad_at);
+        for (const double way : {1.0, -1.0}) {
+            const auto bad_at = [&](double k) { return way * (k - change) >= 0.0; };
+            const Bracket b = way > 0.0 ? Bracket{0, 0.1} : Bracket{0.1, 0};
             const Bracket plain = Narrow(b, 0.001, bad_at);
-            EXPECT_TRUE(near.good == plain.good && near.bad == plain.bad) << change;
+            for (const double off : {0.0, -0.02, 0.02, static_cast<double>(NAN)}) {
+                const auto guess = [&](double) { return change + way * off; };
+                const Bracket led = Narrow_Guided(b, 0.001, bad_at, guess);
+                EXPECT_TRUE(led.good == plain.good && led.bad == plain.bad)
+                    << change << ", " << off;
+            }
         }
     }
 }
