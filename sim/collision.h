@@ -55,9 +55,10 @@ struct Collision : ClosestFeatures {
     // along, or lets go): a probe at another time tries such a body afresh, undoing the move.
     bool moved_undeformed = false;
     // The last query that found the pair apart, whatever became of its witness since: where it
-    // placed the two bodies and the gap it found; a negative gap while none is known. Bodies that
-    // have moved less than that since are still apart (Still_Apart). In a room of many bodies most
-    // near pairs are farther apart than their bodies move between two probes.
+    // placed the two bodies, the gap it found (negative while none is known) and the gap's
+    // normal. Bodies that have moved less than that since, along the normal, are still apart
+    // (Still_Apart). In a room of many bodies most near pairs are farther apart than their bodies
+    // move between two probes.
     struct Gap {
         Matrix4d transform_a;
         Matrix4d transform_b;
@@ -97,22 +98,23 @@ int32_t Pair_Key(const Collision& c);
 bool Query_Pair(Collision& c);
 
 // Whether the bodies, placed by `placed_a` and `placed_b` (their tentative transforms, which a
-// caller asking about many pairs fetches once a body), are certainly still apart: the farthest
-// any point of each has moved since the last query that found the pair apart (`last_gap`),
-// whatever else the bodies did (turned, squashed), adds up to less than the gap that query found.
-// Then they need not be asked.
+// caller asking about many pairs fetches once a body), are certainly still apart. At the last
+// query that found the pair apart (`last_gap`), the plane across its normal between its closest
+// points had each convex body wholly on its own side, that gap apart. Since then each body's
+// centre has shifted, and its turn and change of shape carry none of its points farther than the
+// change of its linear part times its reach: while the shifts along the normal and those carries
+// leave the gap open, the plane still parts them, and they need not be asked. A body tried along a
+// line past another, or slid along it, stays apart however far it goes across the normal.
 bool Still_Apart(const Collision& c, const Matrix4d& placed_a, const Matrix4d& placed_b);
 
-// Whether the pair may touch where its bodies are tried: false at once while Still_Apart, or while
-// neither body has turned or changed its shape since the last gap and the plane of that gap shows
-// them apart (a search trying one body at place after place along a line), and then the record is
-// left as it was, its features and witness those of an earlier query; otherwise the pair query.
+// Whether the pair may touch where its bodies are tried: false at once while Still_Apart, and then
+// the record is left as it was, its features and witness those of an earlier query; otherwise the
+// pair query.
 bool May_Touch(Collision& c);
 
 // How far X, one of the pair's bodies, may move from where it is tried along unit direction `d`
-// before the plane of the pair's last gap (May_Touch) closes: where the pair, so far apart, is
-// expected to meet, the two bodies being convex and no nearer. NaN where the plane says nothing (a
-// body has turned or changed shape since that gap, or X's move does not close it).
+// before the plane of the pair's last gap (Still_Apart) no longer parts them: where the pair, so
+// far apart, is expected to meet. NaN where no gap is known or X's move does not close it.
 double Gap_Plane_Room(const Collision& c, const SimObject& x, const Vector3d& d);
 
 // Restores the witness data (points, distance, normal) of a record when it goes out of scope:
