@@ -35,16 +35,11 @@ constexpr double kGapSlack = 1e-9;
 // this share of the shift.
 constexpr double kNormalSlack = 1e-6;
 
-// What a placement of X from `from` to `to` did: the shift of its centre, and how far at most the
-// change of its linear part (a turn, a change of shape) carries any point of its shape about the
-// centre, that change's Frobenius norm times the shape's reach (a convex shape's points are blends
-// of its vertices, and move no farther than the farthest of them).
-struct PlacementChange {
-    Vector3d shift;
-    double carry;
-};
-
-PlacementChange Change_Between(const SimObject& x, const Matrix4d& from, const Matrix4d& to) {
+// How far at most the change of X's linear part from placement `from` to `to` (a turn, a change
+// of shape) carries any point of its shape about its centre: that change's Frobenius norm times
+// the shape's reach (a convex shape's points are blends of its vertices, and move no farther than
+// the farthest of them).
+double Carry_Between(const SimObject& x, const Matrix4d& from, const Matrix4d& to) {
     double linear = 0.0;
     for (int row = 0; row < 3; ++row) {
         for (int column = 0; column < 3; ++column) {
@@ -52,18 +47,25 @@ PlacementChange Change_Between(const SimObject& x, const Matrix4d& from, const M
             linear += d * d;
         }
     }
-    return {{to(0, 3) - from(0, 3), to(1, 3) - from(1, 3), to(2, 3) - from(2, 3)},
-            linear == 0.0 ? 0.0 : std::sqrt(linear) * x.Shape_Reach()};
+    return linear == 0.0 ? 0.0 : std::sqrt(linear) * x.Shape_Reach();
 }
 
-// How far apart the plane of the last gap shows the bodies placed by `a` and `b` (Still_Apart).
+// How far apart the plane of the last gap shows the bodies placed by `a` and `b` (Still_Apart),
+// or some figure not above kGapSlack once it is clear that it shows them no farther.
 double Gap_Plane(const Collision& c, const Matrix4d& a, const Matrix4d& b) {
     const Collision::Gap& gap = c.last_gap;
-    const PlacementChange change_a = Change_Between(*c.body_a, gap.transform_a, a);
-    const PlacementChange change_b = Change_Between(*c.body_b, gap.transform_b, b);
-    const Vector3d apart = change_b.shift - change_a.shift;
-    return gap.distance + Dot(gap.normal, apart) - kNormalSlack * apart.Length() - change_a.carry -
-           change_b.carry;
+    auto shift = [](const Matrix4d& to, const Matrix4d& from) {
+        return Vector3d(to(0, 3) - from(0, 3), to(1, 3) - from(1, 3), to(2, 3) - from(2, 3));
+    };
+    const Vector3d apart = shift(b, gap.transform_b) - shift(a, gap.transform_a);
+    double plane = gap.distance + Dot(gap.normal, apart) - kNormalSlack * apart.Length();
+    if (plane > kGapSlack) {
+        plane -= Carry_Between(*c.body_a, gap.transform_a, a);
+    }
+    if (plane > kGapSlack) {
+        plane -= Carry_Between(*c.body_b, gap.transform_b, b);
+    }
+    return plane;
 }
 
 bool Query_Placed(Collision& c, const Matrix4d& a, const Matrix4d& b) {
