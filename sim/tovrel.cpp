@@ -328,8 +328,7 @@ void Tovrel::Rebuild(double t, const std::vector<Collision*>& moving) {
     }
     ++rebuild_;
     for (Collision* c : moving) {
-        Find_Within_Reach(*c);
-        Take_Back_Carry_Through(*c);
+        Take_Back_Carry_Through_Within_Reach(*c);
     }
     kept_at_.clear();
     for (Collision* c : moving) {
@@ -527,8 +526,7 @@ void Tovrel::Process_New_Collisions(const std::vector<Collision*>& found) {
 void Tovrel::Touch_From_Start(Collision& c) {
     Deform(c, time);
     ++rebuild_;
-    Find_Within_Reach(c);
-    Take_Back_Carry_Through(c);
+    Take_Back_Carry_Through_Within_Reach(c);
     Keep_Touching(c, gravity);
     for (SimObject* body : {c.body_a, c.body_b}) {
         if (c.Deforms(*body)) {
@@ -624,6 +622,12 @@ void Tovrel::Take_Up_Waiting(SimObject& body) {
         Take_Over(*next, body, time, gravity);
         Queue_If_Running(next);
     }
+}
+
+void Tovrel::Take_Back_Carry_Through_Within_Reach(Collision& c) {
+    Find_Within_Reach(c);
+    Take_Back_Carry_Through(c);
+    Find_Within_Reach(c);
 }
 
 void Tovrel::Find_Within_Reach(Collision& c) {
