@@ -233,8 +233,8 @@ void Squeeze_Out(Collision& c, Collision& q, SimObject& x, const Vector3d& inwar
 void Push_Out_Searching(Collision& c, SimObject& x, const Vector3d& d, double reach,
                         std::initializer_list<const Collision*> searched) {
     const KeepWitness keep(c);
-    // The search keeps nothing the query finds, and of the halvings of its last step that leave X
-    // apart, those shorter than the last gap found need no query.
+    // The search keeps nothing the query finds, and the places that the plane of the last gap
+    // found shows apart need no query (Still_Apart).
     auto touches = [&] { return May_Touch(c); };
     const ThirdBodies third(x, searched);
     if (touches()) {
