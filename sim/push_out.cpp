@@ -160,6 +160,7 @@ double Search_Along(SimObject& x, const Vector3d& d, Touches touches, const Thir
     const Bracket last_step =
         started_touching ? Bracket{reached, before} : Bracket{before, reached};
     const double way = last_step.bad > last_step.good ? 1.0 : -1.0;
+    // The plane is asked with X tried at `from`; every halving that follows places X anew.
     const auto meets_at = [&](double from) {
         if (one_pair == nullptr) {
             return std::numeric_limits<double>::quiet_NaN();
