@@ -79,6 +79,15 @@ void Leave_Resting_Still_If_Parting(Collision& c) {
     }
 }
 
+// A contact that only waited, of two bodies that give way, that have come apart and move apart
+// since it was found, has nothing left to answer: taken over, it would end the moment it began
+// (and wake a resting body for it). The pair is left to the detection, like any pair apart. A
+// pair with a wall, a block or the paddle still takes over as it always has: the game plays so.
+bool Parted_While_Waiting(Collision& c) {
+    return !c.Running() && c.body_a->Gives_Way() && c.body_b->Gives_Way() && !Query_Pair(c) &&
+           c.Closing_Speed() <= 0.0;
+}
+
 // X's newest contact that waits for X, or null.
 Collision* Newest_Waiting(const SimObject& x) {
     for (Collision* c : x.collisions) {
@@ -590,7 +599,6 @@ void Tovrel::End_Contact() {
         }
     }
     if (over) {
-        contacts.erase(Pair_Key(*c));
         // A contact goes by the normal and point of its pair's last separated query. The push-out
         // leaves the bodies just apart, so their separation now is asked for and kept: a next
         // contact of the pair, found a moment later with the bodies never apart at any probe
@@ -598,8 +606,7 @@ void Tovrel::End_Contact() {
         // before, perhaps far away, and push the ball out along a way that no longer leads out
         // of the other body the short way (through the paddle's end, into a wall).
         Query_Pair(*c);
-        c->body_a->Remove_Collision(c);
-        c->body_b->Remove_Collision(c);
+        Drop_Contact(*c);
     } else {
         contact_queue.Push(c);
     }
@@ -608,11 +615,21 @@ void Tovrel::End_Contact() {
     }
 }
 
+void Tovrel::Drop_Contact(Collision& c) {
+    contacts.erase(Pair_Key(c));
+    c.body_a->Remove_Collision(&c);
+    c.body_b->Remove_Collision(&c);
+}
+
 // One that takes over may leave the body free again at once (it settles on a resting body
 // instead), and then the next one does, until the body deforms or none waits.
 void Tovrel::Take_Up_Waiting(SimObject& body) {
     Collision* next = nullptr;
     while (!body.Held() && (next = Newest_Waiting(body)) != nullptr) {
+        if (Parted_While_Waiting(*next)) {
+            Drop_Contact(*next);
+            continue;
+        }
         if (next->Running()) {
             contact_queue.Remove(next);
         } else if (on_collision != nullptr) {
@@ -703,10 +720,8 @@ void Tovrel::Settle(SimObject& body, SimObject& support, const SimObject* leans_
         }
         r.role = Role::Still;
         if (!k->Running()) {
-            contacts.erase(Pair_Key(*k));
             Query_Pair(*k);
-            k->body_a->Remove_Collision(k);
-            k->body_b->Remove_Collision(k);
+            Drop_Contact(*k);
         }
     }
 }

@@ -120,6 +120,8 @@ private:
     // takes over. A body may already deform in another contact (one that a partner started), and
     // then needs none.
     void Take_Up_Waiting(SimObject& body);
+    // The pair of `c` is no longer in contact; the record stays, as every pair's does.
+    void Drop_Contact(Collision& c);
     // A body let go from a contact whose partner still deforms has come back into the partner.
     void Rejoin(Collision* c);
     // The records of the pairs of a body with the bodies around it that never give way (for a
