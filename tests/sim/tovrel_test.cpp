@@ -171,12 +171,12 @@ TEST(Scenario, ContactInACornerWaitsUnqueuedUntilTheFirstEnds) {
         }
     }
     EXPECT_GT(steps_waiting, 10);
-    // When the floor contact ends the ball is round again, clear of the wall it had widened into,
-    // and rises straight up: the wall contact is dropped, not taken over, which would pull the ball
-    // back to the wall.
-    EXPECT_EQ(world.events, "+Ball/Floor -Ball/Floor ");
-    EXPECT_TRUE(world.sim.contacts.empty());
-    EXPECT_LT(ball.state.position.x, -0.05) << "where the wall pushed it as it squashed";
+    // When the floor contact ends, the wall contact takes over at once.
+    EXPECT_EQ(world.events, "+Ball/Floor -Ball/Floor +Wall/Ball ");
+    EXPECT_EQ(wall->response_b.timetable.start_time, floor->response_a.timetable.End());
+    EXPECT_EQ(Nearest_Record(world.sim, ball), wall) << "not the one in contact, 0 apart";
+    EXPECT_EQ(world.sim.contact_queue.Size(), 1u);
+    EXPECT_EQ(world.sim.contact_queue.Top(), wall);
 }
 
 // A ball flying at 90 a second crosses a wall 0.2 thick between two steps (1.5 a step) and is
