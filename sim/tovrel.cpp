@@ -86,12 +86,19 @@ void Leave_Resting_Still_If_Parting(Collision& c) {
 // a second after a wall contact, was taken 1.9 units back down to the paddle in one tick; two boxes
 // leaving a box at rest started a contact with it each that ended the moment it began (rooms of 64
 // balls: 4 starts a second on it). One whose bodies close in, or keep their distance, still takes
-// over: a ball resting on the floor, run into from above, bounces off the floor as soon as its
-// meeting ends; dropped even where the bodies only kept their distance (bodies stopped dead in
-// their contacts), the rooms of 32 flat bodies (1/x/0.1/0) sank into one another four times as
-// often.
+// over (a ball resting on the floor, run into from above, bounces off the floor as soon as its
+// meeting ends): dropped where bodies stopped dead in their contacts kept their distance, the
+// rooms of 32 flat bodies (1/x/0.1/0) sank into one another four times as often. Unless one of
+// them rests: a body stopped dead beside a body at rest, apart from it, was only pulled to it to
+// start a contact against it (rooms of 8 flat bodies: 4 starts a second on a body at rest).
 bool Parted_While_Waiting(Collision& c) {
-    return !c.Running() && !Query_Pair(c) && c.distance > kTouchingSlack && c.Closing_Speed() < 0.0;
+    if (c.Running() || Query_Pair(c) || c.distance <= kTouchingSlack) {
+        return false;
+    }
+    const bool at_rest =
+        c.body_a->state.mode == SimMode::Resting || c.body_b->state.mode == SimMode::Resting;
+    const double closing = c.Closing_Speed();
+    return closing < 0.0 || (closing == 0.0 && at_rest);
 }
 
 // X's newest contact that waits for X, or null.
