@@ -94,18 +94,23 @@ TEST(ManyBodies, ABodyDoneWithAContactFliesOnAndTheOtherIsNotDrawnAfterIt) {
     EXPECT_GT(nearest, 0.15) << w.events;
 }
 
-// A ball squashing beside a resting one widens into it, then springs back clear: no contact starts.
+// A ball squashing on the floor widens into a ball at rest or a wall beside it, and springs back
+// clear of it, the second time moving away: no contact starts with it, nor pulls the ball back.
 TEST(ManyBodies, AWaitingContactPartedBeforeItsTurnNeverStarts) {
-    World w({0, 0, 0});
-    w.Ball_Over_Floor(0.3, {0, 0, 0.6}, {0, 0, -10});
-    w.Add(true, "B", SimMode::Resting, {0.6, 0, 0.3}, {}, {1, 1, 1}, 0.3);
-    w.sim.Reset();
-    bool waited = false;
-    for (int tick = 0; tick < 30; ++tick, waited |= w.sim.In_Contact(w.Record(0, 2))) {
-        ASSERT_TRUE(w.sim.Step(kTick));
+    for (const bool wall : {false, true}) {
+        World w({0, 0, 0});
+        SimBody& ball = w.Ball_Over_Floor(0.3, {0, 0, 0.6}, {wall ? -0.5 : 0.0, 0, -10});
+        wall ? w.Add(true, "B", SimMode::Fixed, {1.31, 0, 0}, {}, {1, 5, 5})
+             : w.Add(true, "B", SimMode::Resting, {0.6, 0, 0.3}, {}, {1, 1, 1}, 0.3);
+        w.sim.Reset();
+        bool waited = false;
+        for (int tick = 0; tick < 30; ++tick, waited |= w.sim.In_Contact(w.Record(0, 2))) {
+            ASSERT_TRUE(w.sim.Step(kTick));
+        }
+        EXPECT_TRUE(waited);
+        EXPECT_EQ(w.events, "+Ball/Floor -Ball/Floor ");
+        EXPECT_LT(ball.state.position.x, wall ? -0.3 : -0.07);  // not pulled back towards B
     }
-    EXPECT_TRUE(waited);
-    EXPECT_EQ(w.events, "+Ball/Floor -Ball/Floor ");
 }
 
 // Dropped onto an equal ball resting on the floor, ball A stops dead and the resting one takes its
