@@ -117,8 +117,8 @@ private:
     void Touch_From_Start(Collision& c);
     void Touch_Again_Where_Moved(const std::vector<Collision*>& moving);
     // A body let go with contacts waiting on it would fly through their bodies: its newest one
-    // takes over. A body may already deform in another contact (one that a partner started), and
-    // then needs none.
+    // takes over, unless its bodies have parted since it was found, and then it is dropped. A body
+    // may already deform in another contact (one that a partner started), and then needs none.
     void Take_Up_Waiting(SimObject& body);
     // The pair of `c` is no longer in contact; the record stays, as every pair's does.
     void Drop_Contact(Collision& c);
