@@ -7,6 +7,7 @@
 
 #include "math/invariant.h"
 #include "sim/cartoon_response.h"
+#include "sim/penetration_depth.h"
 #include "sim/push_out.h"
 #include "sim/sim_object.h"
 
@@ -236,9 +237,14 @@ bool Tovrel::Step(double dt) {
 // rooms of 16 bouncing balls, four rounds left 18 overlaps in 15 rooms of two minutes, sixteen 4;
 // in five crowded rooms of 64 bodies, sixteen left 18 and sixty-four none, in the same time, as the
 // jams that need them are few. A jam that pairwise parting never resolves costs sixty-four passes
-// over the contacts and near pairs, and is left to the contacts.
+// over the contacts and near pairs, and is left to the contacts, as the rounds left it where they
+// left it least sunk: they push a body wedged among others back and forth, and the last of them
+// left it wherever that happened to be (rooms of 32 flat bodies without bounce, forty seeds: 374
+// overlaps deeper than 0.01, the deepest 0.53; left where least sunk, 322 and 0.41). Only rounds
+// past the first few are measured: most steps part all their pairs in one or two.
 void Tovrel::Part_Sunk_At_Step_End() {
     constexpr int kRounds = 64;
+    constexpr int kRoundsBeforeJam = 8;
     auto part = [this](Collision* c) {
         // The lists of the bodies around them, which their moves must not carry them into, were
         // made where the last rebuild tried them, if at all: both are made afresh.
@@ -274,8 +280,19 @@ void Tovrel::Part_Sunk_At_Step_End() {
             }
         }
     };
+    double least = std::numeric_limits<double>::infinity();
     for (int round = 0; round < kRounds; ++round) {
         take_where_carried();
+        if (round >= kRoundsBeforeJam) {
+            const double depth = Deepest_Sunk_Pair();
+            if (depth < least) {
+                least = depth;
+                least_at_.clear();
+                for (SimObject* body : active_objects) {
+                    least_at_.push_back(body->new_state.position);
+                }
+            }
+        }
         bool any = false;
         for (auto& [key, c] : contacts) {
             any |= part(c);
@@ -287,6 +304,34 @@ void Tovrel::Part_Sunk_At_Step_End() {
             return;
         }
     }
+    if (!(Deepest_Sunk_Pair() > least)) {
+        return;
+    }
+    std::size_t i = 0;
+    for (SimObject* body : active_objects) {
+        body->new_state.position = least_at_[i++];
+        Keep_Tried_Place(*body);
+    }
+}
+
+double Tovrel::Deepest_Sunk_Pair() {
+    double deepest = 0.0;
+    auto measure = [&](Collision& c) {
+        if (Parts_When_Sunk(c) && Touches_Keeping_Witness(c)) {
+            const WorldShape a(*c.body_a->polyhedron, c.body_a->new_state);
+            const WorldShape b(*c.body_b->polyhedron, c.body_b->new_state);
+            deepest = std::max(deepest, a.Penetration_Depth(b, kTouchingSlack));
+        }
+    };
+    for (auto& [key, c] : contacts) {
+        measure(*c);
+    }
+    for (Collision* c : near_records_) {
+        if (!In_Contact(*c)) {
+            measure(*c);
+        }
+    }
+    return deepest;
 }
 
 void Tovrel::Advance_All(double t) {

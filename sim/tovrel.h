@@ -171,10 +171,14 @@ private:
     void Find_Leans(Collision& c);
     // Bodies that can give way, left sunk into each other at the end of a step, are parted there.
     void Part_Sunk_At_Step_End();
+    // How deep the deepest of the pairs that the step's end parts is sunk where they are tried
+    // (exact above kTouchingSlack, and at most that below).
+    double Deepest_Sunk_Pair();
 
     BroadPhase broad_phase_;
     ProbeScope scope_;
     std::vector<Collision*> near_records_;   // the step's end's: see Part_Sunk_At_Step_End
+    std::vector<Vector3d> least_at_;         // ... and where its rounds left the least sunk
     std::vector<Collision*> asked_records_;  // those of them it asked about
     std::vector<const Matrix4d*> placed_;    // the pass's tentative transforms, by active position
     std::vector<int> near_indexes_;   // Records_Within's, kept to spare an allocation a probe
