@@ -171,6 +171,9 @@ private:
     void Find_Leans(Collision& c);
     // Bodies that can give way, left sunk into each other at the end of a step, are parted there.
     void Part_Sunk_At_Step_End();
+    // The pairs the step's end looks at: those in contact, then the near ones not in contact.
+    template <typename Visit>
+    void Each_Step_End_Pair(Visit visit);
     // How deep the deepest of the pairs that the step's end parts is sunk where they are tried
     // (exact above kTouchingSlack, and at most that below).
     double Deepest_Sunk_Pair();
