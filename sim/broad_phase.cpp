@@ -261,10 +261,16 @@ const std::vector<NearPair>& BroadPhase::Near_Pairs(const std::vector<SimObject*
     return near_;
 }
 
-const std::vector<std::pair<int, int>>& BroadPhase::Yielding_Pairs_Grown() {
+const std::vector<std::pair<int, int>>& BroadPhase::Yielding_Pairs_Grown(
+    const std::vector<SimObject*>& objects) {
     yielding_grown_.clear();
     if (Yielding_Count() < 2) {
         return yielding_grown_;
+    }
+    for (Moving& m : moving_) {
+        if (m.mode != SimMode::Driven) {
+            m.mode = objects[m.sim_index]->state.mode;
+        }
     }
     near_.clear();
     Sweep_Yielding(kGrownBox);

@@ -64,8 +64,12 @@ public:
 
     // The pairs of two bodies that give way whose grown boxes overlapped at the last pass, in the
     // same order, as their sim_index: those a step's end parts, whose moves may sink one into a
-    // body it did not touch there. Valid until the next call of either.
-    const std::vector<std::pair<int, int>>& Yielding_Pairs_Grown();
+    // body it did not touch there. Paired by the modes the bodies have now, in `objects` (by
+    // sim_index): a body at rest woken by the step's last contact was at rest at the pass, which
+    // pairs no two bodies at rest, and a push that carried it into one beside it went unparted
+    // (a box 0.10 into another at rest). Valid until the next call of either.
+    const std::vector<std::pair<int, int>>& Yielding_Pairs_Grown(
+        const std::vector<SimObject*>& objects);
 
     // The sim_index of each body that gives way whose shape at its tentative state reaches out of
     // the box it was grown to at the last pass: a search carried it farther than that pass allowed

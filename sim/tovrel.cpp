@@ -271,7 +271,7 @@ void Tovrel::Part_Sunk_At_Step_End() {
         return true;
     };
     near_records_.clear();
-    for (const auto& [a, b] : broad_phase_.Yielding_Pairs_Grown()) {
+    for (const auto& [a, b] : broad_phase_.Yielding_Pairs_Grown(objects)) {
         near_records_.push_back(&pair_table.Record_Of(*objects[a], *objects[b]));
     }
     // A parting's search may carry a body a long way (out along a body it lies against), into a

@@ -110,7 +110,21 @@ TEST(BroadPhase, TwoBodiesThatGiveWayAreNearWhereTheirShapesMayTouch) {
         b.Set_Sim_Index(1);
         BroadPhase broad;
         EXPECT_EQ(broad.Near_Pairs({&a, &b}, 0.1).size(), gap < 0.02 ? 1u : 0u) << gap;
-        EXPECT_EQ(broad.Yielding_Pairs_Grown().size(), gap < 0.82 ? 1u : 0u) << gap;
+        EXPECT_EQ(broad.Yielding_Pairs_Grown({&a, &b}).size(), gap < 0.82 ? 1u : 0u) << gap;
+    }
+}
+
+// Two cubes at rest 0.05 apart: the pass pairs no two bodies at rest; the step's end pairs them
+// once a contact has woken one, by the mode it has then.
+TEST(BroadPhase, ABodyWokenSinceThePassIsPairedAsItIsNow) {
+    for (const SimMode woken : {SimMode::Resting, SimMode::Free}) {
+        SimBody a("A", SimMode::Resting, {}, {}, {0.2, 0.2, 0.2});
+        SimBody b("B", SimMode::Resting, {0.45, 0, 0}, {}, {0.2, 0.2, 0.2});
+        a.Set_Sim_Index(0), b.Set_Sim_Index(1);
+        BroadPhase broad;
+        broad.Near_Pairs({&a, &b}, 0.1);
+        a.state.mode = woken;
+        EXPECT_EQ(broad.Yielding_Pairs_Grown({&a, &b}).size(), woken == SimMode::Free ? 1u : 0u);
     }
 }
 
