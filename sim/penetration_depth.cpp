@@ -86,7 +86,7 @@ double WorldShape::Lowest_Along(const Vector3d& axis) const {
     return lowest;
 }
 
-double WorldShape::Least_Face_Overlap(const WorldShape& other, double least) const {
+double WorldShape::Least_Face_Overlap(const WorldShape& other, double least, Vector3d& axis) const {
     const std::vector<Vector3d>& normals = Face_Normals();
     const PolyVertex* first = shape_.vertices.data();
     for (std::size_t f = 0; f < normals.size() && least >= 0.0; ++f) {
@@ -95,7 +95,11 @@ double WorldShape::Least_Face_Overlap(const WorldShape& other, double least) con
             continue;
         }
         const double highest = Dot(n, vertices_[shape_.faces[f].vertices.front() - first]);
-        least = std::min(least, highest - other.Lowest_Along(n));
+        const double overlap = highest - other.Lowest_Along(n);
+        if (overlap < least) {
+            least = overlap;
+            axis = n;
+        }
     }
     return least;
 }
@@ -139,10 +143,23 @@ double WorldShape::Penetration_Depth(const WorldShape& other, double floor) cons
     if (vertices_.empty() || other.vertices_.empty()) {
         return 0.0;
     }
-    double least = Least_Face_Overlap(other, std::numeric_limits<double>::infinity());
-    least = other.Least_Face_Overlap(*this, least);
+    Vector3d axis;
+    double least = Least_Face_Overlap(other, std::numeric_limits<double>::infinity(), axis);
+    least = other.Least_Face_Overlap(*this, least, axis);
     if (least > floor) {
         least = Least_Edge_Overlap(other, least);
     }
     return std::max(least, 0.0);
+}
+
+Vector3d WorldShape::Shortest_Way_Apart(const WorldShape& other, const Vector3d& guess,
+                                        double slack) const {
+    Vector3d own;     // outward from this shape: towards the other
+    Vector3d theirs;  // outward from the other: towards this one
+    double least = Least_Face_Overlap(other, std::numeric_limits<double>::infinity(), own);
+    const double least_of_theirs = other.Least_Face_Overlap(*this, least, theirs);
+    const Vector3d shortest = least_of_theirs < least ? -theirs : own;
+    least = std::min(least, least_of_theirs);
+    const double along_guess = -Lowest_Along(-guess) - other.Lowest_Along(guess);
+    return least < 0.0 || along_guess <= least + slack ? guess : shortest;
 }

@@ -30,6 +30,13 @@ public:
     // room for more.
     double Penetration_Depth(const WorldShape& other, double floor) const;
 
+    // The unit direction from this shape towards `other` along which the faces of the two show
+    // them overlapping least (the shortest way to part them, but for an edge of each crossing the
+    // other, which the costly edge pairs would tell); or `guess`, a unit direction the same way,
+    // where they overlap along it by no more than `slack` beyond that least, or where the faces
+    // show them apart (they touch only where edges cross, or not at all).
+    Vector3d Shortest_Way_Apart(const WorldShape& other, const Vector3d& guess, double slack) const;
+
 private:
     // The outward unit normals of the faces, in the order of the polyhedron's faces; zero for a
     // face squashed to nothing. Worked out at the first call.
@@ -37,8 +44,9 @@ private:
     // The smallest projection of a vertex onto `axis`.
     double Lowest_Along(const Vector3d& axis) const;
     // The smallest of h(n) = highest(this, n) - lowest(other, n) over the faces' normals n of
-    // this shape; stops early once below 0, when the shapes are apart.
-    double Least_Face_Overlap(const WorldShape& other, double least) const;
+    // this shape, where below `least`, with its n in `axis`; stops early once below 0, when the
+    // shapes are apart.
+    double Least_Face_Overlap(const WorldShape& other, double least, Vector3d& axis) const;
     double Least_Edge_Overlap(const WorldShape& other, double least) const;
 
     const Polyhedron& shape_;

@@ -146,4 +146,30 @@ TEST(WorldShape, BoxesAreNearUpToAGapOfTwiceTheMargin) {
     }
 }
 
+// The shortest way apart by the faces, from the first shape towards the second: out through a
+// face of the first, or (the first turned a quarter of a right angle about z, its corner towards
+// the second) through a face of the second; the guess where it is within the slack of that.
+TEST(WorldShape, ShortestWayApartLeavesByTheFaceOverlappingLeastUnlessTheGuessIsAsShort) {
+    const auto box = Make_Box();
+    const struct {
+        double turn_of_first;
+        Vector3d second_at;
+        Vector3d guess;
+        Vector3d way;
+    } rows[] = {{0, {1.9, 0.5, 0}, {0, 1, 0}, {1, 0, 0}},
+                {0, {1.9, 0, 1.905}, {1, 0, 0}, {1, 0, 0}},
+                {0, {1.9, 0, 1.92}, {1, 0, 0}, {0, 0, 1}},
+                {45, {2.3, 0, 0}, {0, 0, 1}, {1, 0, 0}},
+                {45, {0, -2.3, 0.2}, {0, 0, 1}, {0, -1, 0}}};
+    for (const auto& row : rows) {
+        SimState first;
+        first.orientation = Quaternion::From_Axis_Angle(row.turn_of_first, {0, 0, 1});
+        SimState second;
+        second.position = row.second_at;
+        const Vector3d way =
+            WorldShape(*box, first).Shortest_Way_Apart(WorldShape(*box, second), row.guess, 0.01);
+        EXPECT_LT((way - row.way).Length(), 1e-12) << row.second_at.x << ", " << row.second_at.z;
+    }
+}
+
 }  // namespace
