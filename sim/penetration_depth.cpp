@@ -143,23 +143,27 @@ double WorldShape::Penetration_Depth(const WorldShape& other, double floor) cons
     if (vertices_.empty() || other.vertices_.empty()) {
         return 0.0;
     }
-    Vector3d axis;
-    double least = Least_Face_Overlap(other, std::numeric_limits<double>::infinity(), axis);
-    least = other.Least_Face_Overlap(*this, least, axis);
+    Vector3d way;
+    double least = Least_Overlap_By_Faces(other, way);
     if (least > floor) {
         least = Least_Edge_Overlap(other, least);
     }
     return std::max(least, 0.0);
 }
 
-Vector3d WorldShape::Shortest_Way_Apart(const WorldShape& other, const Vector3d& guess,
-                                        double slack) const {
+double WorldShape::Least_Overlap_By_Faces(const WorldShape& other, Vector3d& way) const {
     Vector3d own;     // outward from this shape: towards the other
     Vector3d theirs;  // outward from the other: towards this one
-    double least = Least_Face_Overlap(other, std::numeric_limits<double>::infinity(), own);
+    const double least = Least_Face_Overlap(other, std::numeric_limits<double>::infinity(), own);
     const double least_of_theirs = other.Least_Face_Overlap(*this, least, theirs);
-    const Vector3d shortest = least_of_theirs < least ? -theirs : own;
-    least = std::min(least, least_of_theirs);
+    way = least_of_theirs < least ? -theirs : own;
+    return std::min(least, least_of_theirs);
+}
+
+Vector3d WorldShape::Shortest_Way_Apart(const WorldShape& other, const Vector3d& guess,
+                                        double slack) const {
+    Vector3d shortest;
+    const double least = Least_Overlap_By_Faces(other, shortest);
     const double along_guess = -Lowest_Along(-guess) - other.Lowest_Along(guess);
     return least < 0.0 || along_guess <= least + slack ? guess : shortest;
 }

@@ -47,6 +47,9 @@ private:
     // this shape, where below `least`, with its n in `axis`; stops early once below 0, when the
     // shapes are apart.
     double Least_Face_Overlap(const WorldShape& other, double least, Vector3d& axis) const;
+    // The least of those over the faces of both shapes, with `way` the unit direction from this
+    // shape towards the other along which it is found.
+    double Least_Overlap_By_Faces(const WorldShape& other, Vector3d& way) const;
     double Least_Edge_Overlap(const WorldShape& other, double least) const;
 
     const Polyhedron& shape_;

@@ -276,10 +276,10 @@ void Tovrel::Part_Sunk_At_Step_End() {
         // in a room of 64 bodies, held one 30 degrees off that of their last query), and parting
         // along it is the long way round. Where their faces show a way shorter by more than
         // kShorterWay, they part that way; the record keeps its own normal, its contact's.
-        const WorldShape shape_a(*c.body_a->polyhedron, c.body_a->new_state);
-        const WorldShape shape_b(*c.body_b->polyhedron, c.body_b->new_state);
         const Vector3d normal = c.normal;
         if (!normal.Vanishes()) {
+            const WorldShape shape_a(*c.body_a->polyhedron, c.body_a->new_state);
+            const WorldShape shape_b(*c.body_b->polyhedron, c.body_b->new_state);
             c.normal = shape_a.Shortest_Way_Apart(shape_b, normal, kShorterWay);
         }
         Part_Sunk_Pair(c);
