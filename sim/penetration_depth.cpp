@@ -164,6 +164,9 @@ Vector3d WorldShape::Shortest_Way_Apart(const WorldShape& other, const Vector3d&
                                         double slack) const {
     Vector3d shortest;
     const double least = Least_Overlap_By_Faces(other, shortest);
+    if (least < 0.0) {
+        return guess;
+    }
     const double along_guess = -Lowest_Along(-guess) - other.Lowest_Along(guess);
-    return least < 0.0 || along_guess <= least + slack ? guess : shortest;
+    return along_guess <= least + slack ? guess : shortest;
 }

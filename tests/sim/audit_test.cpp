@@ -147,7 +147,7 @@ TEST(WorldShape, BoxesAreNearUpToAGapOfTwiceTheMargin) {
 }
 
 // The shortest way apart by the faces, from the first shape towards the second: out through a
-// face of the first, or (the first turned a quarter of a right angle about z, its corner towards
+// face of the first, or (the first turned half a right angle about z, its corner towards
 // the second) through a face of the second; the guess where it is within the slack of that.
 TEST(WorldShape, ShortestWayApartLeavesByTheFaceOverlappingLeastUnlessTheGuessIsAsShort) {
     const auto box = Make_Box();
