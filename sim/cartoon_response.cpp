@@ -202,6 +202,22 @@ void Slide(Response& r, SimObject& x, const Vector3d& n) {
     Turn_Towards_Velocity(r, x, before);
 }
 
+// X skims a wall or a ceiling, fast along it but slow into it: the surface barely takes part.
+// Nothing deforms and the contact ends at once; X keeps its way along the surface, scaled by its
+// restitution as in a bounce, and leaves the surface at kPartingSpeed at least, or it is found
+// touching it again at the next probe. Bounced, it turned about the touching point by twice the
+// angle between its travel and the normal, half a turn for a graze, which carried a ball bouncing
+// straight up beside a wall on up along it, touching it again at once, and so on far above any
+// height its speed could take it.
+void Glance(Response& r, SimObject& x, const Vector3d& n, const Vector3d& approach) {
+    const double closing = -Dot(approach, n);
+    const double parting = std::max(x.restitution * closing, kPartingSpeed);
+    const Vector3d along = approach + closing * n;
+    const Vector3d carried = x.state.velocity - approach;  // a driven surface's own velocity
+    x.state.velocity = x.restitution * along + parting * n + carried;
+    Flat_Contact(r, x);
+}
+
 // A resting body that a driven one runs into is no wall for the driven body: it wakes up and
 // bounces off it as off a wall that moves with the driven body, so the bounce is worked out in
 // the driven body's frame and the driven body's velocity added back. It leaves at least as fast
@@ -255,10 +271,10 @@ bool Holds_Up(const SimObject& other, const Vector3d& n, const Response& r,
            (Lies_On(n, gravity) || (r.lean_body != nullptr && Lies_Between(n, r.lean, gravity)));
 }
 
-// X meets a body that does not give way (Fixed or Driven): bounce, slide, rest, flat or knock.
-// Only a body that holds X up stops it dead: slow against a wall or a ceiling, X bounces or slides
-// on, as stopping it there would leave it stuck to the wall, stopped again at every touch as it
-// fell.
+// X meets a body that does not give way (Fixed or Driven): bounce, slide, glance, rest, flat or
+// knock. Only a body that holds X up stops it dead: slow against a wall or a ceiling, X bounces or
+// slides on, as stopping it there would leave it stuck to the wall, stopped again at every touch as
+// it fell.
 void Meet_Unyielding(Response& r, SimObject& x, const SimObject& other, const Vector3d& n,
                      const Vector3d& gravity) {
     const bool driven = other.state.mode == SimMode::Driven;
@@ -274,6 +290,11 @@ void Meet_Unyielding(Response& r, SimObject& x, const SimObject& other, const Ve
     r.impact_speed = x.state.velocity.Length();
     if (r.impact_speed < kRestSpeed && Holds_Up(other, n, r, gravity)) {
         Rest_Contact(r, x, n, moving_apart);
+        return;
+    }
+    if (r.impact_speed >= kRestSpeed && !moving_apart && -Dot(approach, n) < kRestSpeed &&
+        !Holds_Up(other, n, r, gravity)) {
+        Glance(r, x, n, approach);
         return;
     }
     if (moving_apart || r.impact_speed == 0.0) {

@@ -12,10 +12,13 @@ class SimObject;
 // never deformed, turned or moved by a contact), the body gets a timetable (ContactTimetable): it
 // squashes against the other body, then springs back, turning about the point where it touches
 // the other so that its stretch axis ends up along its new direction of travel. Against a body
-// that does not give way (Fixed or Driven) one of five treatments builds the timetable:
+// that does not give way (Fixed or Driven) one of six treatments builds the timetable:
 //   bounce: the velocity is mirrored at the contact plane and scaled by the restitution;
 //   slide:  a slow touch (speed below 1) where nothing holds the body up and it has no squash to
 //           make: only the part of the velocity into the surface is mirrored and scaled;
+//   glance: a fast body skimming a surface that does not hold it up, into it slower than 1: it
+//           keeps its way along the surface, scaled by the restitution, and is nudged off it;
+//           nothing deforms;
 //   rest:   a slow impact (speed below 1) on a body that holds it up (see Comes_To_Rest); the
 //           body stops dead, squashes, recovers, and at the end of the contact comes to rest;
 //   flat:   the bodies already move apart; nothing deforms and the contact ends at once;

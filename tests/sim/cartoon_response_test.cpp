@@ -148,14 +148,19 @@ TEST(CartoonResponse, OnlyASurfaceWithinFortyFiveDegreesOfLevelHoldsABodyUp) {
 }
 
 // A slow touch where nothing holds the body up (no gravity) and it has no squash to make keeps its
-// way along the surface, turning to it from 45 degrees down; one that squashes bounces (90).
-TEST(CartoonResponse, ASlowTouchWithoutSquashWhereNothingHoldsTheBodyUpSlidesOn) {
-    for (const auto& [max_squash, restitution, after, turn] :
-         {std::tuple(1.0, 0.0, Vector3d(.3, 0, 0), 45.0),
-          {1, .5, {.3, 0, .15}, 45 + 26.5650512},
-          {.45, 0, {}, 90}}) {
+// way along the surface, turning to it from 45 degrees down; one that squashes bounces (90). So
+// does a fast one skimming it (into it slower than 1), its way along scaled by its restitution and
+// nudged off at 0.5 at least, unturned.
+TEST(CartoonResponse, ATouchSlowIntoTheSurfaceWhereNothingHoldsTheBodyUpKeepsItsWayAlongIt) {
+    for (const auto& [before, max_squash, restitution, after, turn] :
+         {std::tuple(Vector3d(.3, 0, -.3), 1.0, 0.0, Vector3d(.3, 0, 0), 45.0),
+          {{.3, 0, -.3}, 1, .5, {.3, 0, .15}, 45 + 26.5650512},
+          {{.3, 0, -.3}, .45, 0, {}, 90},
+          {{3, 0, -.3}, .45, 0, {0, 0, .5}, 0},
+          {{3, 0, -.4}, .45, .5, {1.5, 0, .5}, 0},
+          {{3, 0, -.9}, .45, 1, {3, 0, .9}, 0}}) {
         World world(Vector3d(0, 0, 0));
-        Collision& c = Landing(world, {.3, 0, -.3}, {0, 0, -1});
+        Collision& c = Landing(world, before, {0, 0, -1});
         SimBody& ball = *world.bodies[0];
         ball.max_squash = max_squash, ball.stretch_rate = 0, ball.restitution = restitution;
         Start_Response(c, 2.0, {});
@@ -202,17 +207,13 @@ TEST(CartoonResponse, AContactOfNoDurationDoesNotTurnTheBody) {
 // A ball carried by another is moved clear of the walls: not into the floor (the move ends 0.1
 // into it), and not through it either, when the move ends below the floor's 0.2 of thickness.
 TEST(CartoonResponse, ACarriedBallNeitherSinksIntoNorPassesThroughAThinFloor) {
-    const struct {
-        double down;
-        bool moves;
-    } cases[] = {{0.1, true}, {0.3, false}, {1.2, false}};
-    for (const auto& test : cases) {
+    for (const auto& [down, moves] : {std::pair(0.1, true), {0.3, false}, {1.2, false}}) {
         World world(Vector3d(0, 0, 0));
         SimBody& ball = world.Add(true, "Ball", SimMode::Free, {0, 0, 0.5}, {}, {1, 1, 1}, 0.3);
         world.Add(true, "Floor", SimMode::Fixed, {0, 0, -0.1}, {}, {5, 5, 0.1});
         ball.Add_Collision(&world.Record(0, 1));
-        EXPECT_EQ(Move_Clear_Of_Unyielding(ball, {0, 0, -test.down}), test.moves) << test.down;
-        EXPECT_DOUBLE_EQ(ball.new_state.position.z, test.moves ? 0.5 - test.down : 0.5);
+        EXPECT_EQ(Move_Clear_Of_Unyielding(ball, {0, 0, -down}), moves) << down;
+        EXPECT_DOUBLE_EQ(ball.new_state.position.z, moves ? 0.5 - down : 0.5);
     }
 }
 
