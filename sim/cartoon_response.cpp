@@ -52,6 +52,13 @@ Vector3d Outward_Normal(const Collision& c, const SimObject& x) {
     return &x == c.body_a ? -c.normal : c.normal;
 }
 
+// The speed at which a body leaves a surface it touched while coming into it at `closing`, slowly
+// or not at all: its restitution's share, and kPartingSpeed at least, or the two would be found
+// touching again at the next probe.
+double Parting_Speed(double restitution, double closing) {
+    return std::max(restitution * closing, kPartingSpeed);
+}
+
 // Duration of a phase that moves the body's end by `travel` (in units of its half extent) at
 // `rate` times `speed` at the start of a quarter sine. A body whose squash rate is 0 would never
 // finish its contact; its phases take no time instead.
@@ -204,14 +211,13 @@ void Slide(Response& r, SimObject& x, const Vector3d& n) {
 
 // X skims a wall or a ceiling, fast along it but slow into it: the surface barely takes part.
 // Nothing deforms and the contact ends at once; X keeps its way along the surface, scaled by its
-// restitution as in a bounce, and leaves the surface at kPartingSpeed at least, or it is found
-// touching it again at the next probe. Bounced, it turned about the touching point by twice the
-// angle between its travel and the normal, half a turn for a graze, which carried a ball bouncing
-// straight up beside a wall on up along it, touching it again at once, and so on far above any
-// height its speed could take it.
-void Glance(Response& r, SimObject& x, const Vector3d& n, const Vector3d& approach) {
-    const double closing = -Dot(approach, n);
-    const double parting = std::max(x.restitution * closing, kPartingSpeed);
+// restitution as in a bounce, and leaves the surface at its parting speed. Bounced, it turned
+// about the touching point by twice the angle between its travel and the normal, half a turn for a
+// graze, which carried a ball bouncing straight up beside a wall on up along it, touching it again
+// at once, and so on far above any height its speed could take it.
+void Glance(Response& r, SimObject& x, const Vector3d& n, const Vector3d& approach,
+            double closing) {
+    const double parting = Parting_Speed(x.restitution, closing);
     const Vector3d along = approach + closing * n;
     const Vector3d carried = x.state.velocity - approach;  // a driven surface's own velocity
     x.state.velocity = x.restitution * along + parting * n + carried;
@@ -282,8 +288,9 @@ void Meet_Unyielding(Response& r, SimObject& x, const SimObject& other, const Ve
     if (driven) {
         approach -= other.state.velocity;
     }
-    const bool moving_apart = Dot(approach, n) > 0.0;
-    if (driven && Dot(approach, n) < 0.0 && x.state.mode == SimMode::Resting) {
+    const double closing = -Dot(approach, n);
+    const bool moving_apart = closing < 0.0;
+    if (driven && closing > 0.0 && x.state.mode == SimMode::Resting) {
         Knock_Away(r, x, other, n, approach);
         return;
     }
@@ -292,9 +299,9 @@ void Meet_Unyielding(Response& r, SimObject& x, const SimObject& other, const Ve
         Rest_Contact(r, x, n, moving_apart);
         return;
     }
-    if (r.impact_speed >= kRestSpeed && !moving_apart && -Dot(approach, n) < kRestSpeed &&
+    if (r.impact_speed >= kRestSpeed && !moving_apart && closing < kRestSpeed &&
         !Holds_Up(other, n, r, gravity)) {
-        Glance(r, x, n, approach);
+        Glance(r, x, n, approach, closing);
         return;
     }
     if (moving_apart || r.impact_speed == 0.0) {
@@ -342,7 +349,7 @@ void Meet_Yielding(Collision& c, bool start_a, bool start_b) {
     const double closing = c.Closing_Speed();
     if (-closing < kPartingSpeed) {
         const double e = std::min(a.restitution, b.restitution);
-        const double parting = std::max(e * closing, kPartingSpeed);
+        const double parting = Parting_Speed(e, closing);
         const double mass_a = a.Volume();
         const double mass_b = b.Volume();
         const double change = (closing + parting) / (mass_a + mass_b);
